@@ -1,0 +1,91 @@
+#include "app/CFenlowApp.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "app/InstanceChannel.h"
+#include "platform/PlatformFolders.h"
+
+namespace {
+
+CFenlowApp *g_app = nullptr;
+
+const char *const kAskHandOver = "检测到已经有一个岚汐翼川记在运行，是否在已运行的窗口上登录新账号？";
+const char *const kHandOverFailed = "在当前运行程序中进入游戏失败，将在新窗口中打开游戏";
+
+QStringList ArgumentsOf(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+} // namespace
+
+CFenlowApp::CFenlowApp(int &argc, char **argv)
+    : m_argc(argc)
+    , m_argv(argv)
+{
+    g_app = this;
+}
+
+CFenlowApp::~CFenlowApp()
+{
+    g_app = nullptr;
+}
+
+CFenlowApp *CFenlowApp::Instance()
+{
+    return g_app;
+}
+
+int CFenlowApp::Run()
+{
+    InitInstance();
+    return ExitInstance();
+}
+
+bool CFenlowApp::InitInstance()
+{
+    m_mode = ClassifyStartMode(ArgumentsOf(m_argc, m_argv), PlatformFolders::ExecutablePath(),
+                               PlatformFolders::CommonAppData());
+
+    // The web switch only asks whether this program starts at all: it ends before any
+    // window system is touched.
+    if (m_mode == StartMode::WebSwitch || m_mode == StartMode::Uninstall)
+        return false;
+
+    StartGui();
+    if (InstanceChannel::AnyInstanceRunning() && HandOverToRunningInstance())
+        return false;
+    return false;
+}
+
+int CFenlowApp::ExitInstance()
+{
+    return 0;
+}
+
+void CFenlowApp::StartGui()
+{
+    if (!m_gui) {
+        m_gui = std::make_unique<QApplication>(m_argc, m_argv);
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
+}
+
+bool CFenlowApp::HandOverToRunningInstance()
+{
+    if (m_mode != StartMode::InstalledCopy) {
+        const auto answer = QMessageBox::question(nullptr, QString(), QString::fromUtf8(kAskHandOver),
+                                                  QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return false;
+    }
+    if (InstanceChannel::HandOver())
+        return true;
+    QMessageBox::information(nullptr, QString(), QString::fromUtf8(kHandOverFailed));
+    return false;
+}

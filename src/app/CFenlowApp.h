@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+
+#include <QString>
+
+#include "app/StartMode.h"
+
+class QApplication;
+
+// The program's entry: decides the start mode, hands over to a running instance or runs
+// the login window and then the main window, one after the other. When InitInstance
+// returns the process ends; no window outlives it.
+class CFenlowApp
+{
+public:
+    CFenlowApp(int &argc, char **argv);
+    ~CFenlowApp();
+    CFenlowApp(const CFenlowApp &) = delete;
+    CFenlowApp &operator=(const CFenlowApp &) = delete;
+
+    // The one application object while it exists.
+    static CFenlowApp *Instance();
+
+    // InitInstance followed by ExitInstance; answers the process exit code.
+    int Run();
+
+    // Runs the start-up sequence; answers whether a framework event loop should follow
+    // (it never should: every window runs modally inside).
+    bool InitInstance();
+    int ExitInstance();
+
+    StartMode Mode() const { return m_mode; }
+
+    // Download address of a newer executable, left by the update check.
+    QString UpdateAddress;
+
+private:
+    // Creates the GUI application object the first time a window or message is needed.
+    void StartGui();
+    // Asks or hands over when another instance runs; answers true when this start ends.
+    bool HandOverToRunningInstance();
+
+    int &m_argc;
+    char **m_argv{};
+    StartMode m_mode{StartMode::Plain};
+    std::unique_ptr<QApplication> m_gui;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// The platform's web hosts, each an origin such as "http://www.example.localhost:18321"
+// (scheme, host and optional port, no trailing slash). They are deployment
+// configuration, read from "Platform.ini" beside the executable, section "Hosts".
+struct PlatformHosts {
+    QString apps;     // key "Apps": the launcher login page "/ycj/" and the game pages
+    QString resource; // key "Resource": update descriptor and new executables
+    QString download; // key "Download": other games' installers
+    QString portal;   // key "Portal": official site, also the fallback page of game pages
+    QString forum;    // key "Forum"
+    QString pay;      // key "Pay"
+    QString service;  // key "Service": customer service
+
+    // The demo platform on loopback, used where the file or one of its keys is missing.
+    static PlatformHosts Defaults();
+
+    // Reads `iniPath`; missing or empty keys keep their default.
+    static PlatformHosts Load(const QString &iniPath);
+
+    // The hosts of this installation ("Platform.ini" beside the executable), read once.
+    static const PlatformHosts &Current();
+
+    QString LoginPageUrl() const;        // apps + "/ycj/"
+    QString UpdateDescriptorUrl() const; // resource + "/wd/qovan/ycjWDUpdate.htm"
+};
+
+// Port of the demo platform's defaults.
+inline constexpr int kDemoPlatformPort = 18321;
