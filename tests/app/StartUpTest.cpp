@@ -1,0 +1,147 @@
+// Starts the real launcher in its start modes against real instance endpoints.
+#include <csignal>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include "app/InstanceChannel.h"
+
+namespace {
+
+class StartUpTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_home.isValid());
+        m_env = QProcessEnvironment::systemEnvironment();
+        m_env.insert("HOME", m_home.path());
+        m_env.insert("XDG_DATA_HOME", m_home.filePath("data"));
+        m_env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
+        m_env.insert("TMPDIR", m_home.filePath("tmp"));
+        ASSERT_TRUE(QDir().mkpath(m_home.filePath("tmp")));
+        // The channel functions of this process look in the same folder.
+        qputenv("TMPDIR", QFile::encodeName(m_home.filePath("tmp")));
+    }
+
+    void TearDown() override
+    {
+        for (auto &process : m_processes) {
+            process->kill();
+            process->waitForFinished();
+        }
+    }
+
+    // A copy of the launcher inside the install folder runs as the installed copy.
+    QString InstalledCopy()
+    {
+        const QString folder = m_home.filePath("data/岚汐/ViziDuved");
+        QDir().mkpath(folder);
+        const QString copy = folder + "/fenlow";
+        QFile::copy(FENLOW_BIN_DIR "/fenlow", copy);
+        return copy;
+    }
+
+    QProcess *Start(const QString &program, const QStringList &arguments)
+    {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(m_env);
+        process->start(program, arguments);
+        process->waitForStarted();
+        m_processes.push_back(std::move(process));
+        return m_processes.back().get();
+    }
+
+    QProcess *StartListener()
+    {
+        QProcess *listener = Start(FENLOW_BIN_DIR "/instance_listener", {});
+        if (!listener->waitForReadyRead(10000))
+            return nullptr;
+        listener->readLine();
+        return listener;
+    }
+
+    // Runs xdotool and answers its output.
+    static QString XDoTool(const QStringList &arguments)
+    {
+        QProcess tool;
+        tool.start("xdotool", arguments);
+        tool.waitForFinished(15000);
+        return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    }
+
+    // Waits for a window of `process`, gives it the focus and presses `key`.
+    static bool PressKeyInWindowOf(QProcess *process, const QString &key)
+    {
+        const QString window = XDoTool({"search", "--sync", "--onlyvisible", "--pid",
+                                        QString::number(process->processId())})
+                                   .section('\n', 0, 0);
+        if (window.isEmpty())
+            return false;
+        XDoTool({"windowfocus", "--sync", window});
+        XDoTool({"key", "--clearmodifiers", key});
+        return true;
+    }
+
+    QTemporaryDir m_home;
+    QProcessEnvironment m_env;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+TEST_F(StartUpTest, WebSwitchEndsAtOnceWithoutADisplay)
+{
+    m_env.remove("DISPLAY");
+    m_env.remove("WAYLAND_DISPLAY");
+    QProcess *fenlow = Start(FENLOW_BIN_DIR "/fenlow", {"/WEBYCJD"});
+    ASSERT_TRUE(fenlow->waitForFinished(10000));
+    EXPECT_EQ(fenlow->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(fenlow->exitCode(), 0);
+}
+
+TEST_F(StartUpTest, InstalledCopyHandsOverWithoutAsking)
+{
+    QProcess *listener = StartListener();
+    ASSERT_NE(listener, nullptr);
+    QProcess *fenlow = Start(InstalledCopy(), {});
+    ASSERT_TRUE(fenlow->waitForFinished(15000));
+    EXPECT_EQ(fenlow->exitCode(), 0);
+    ASSERT_TRUE(listener->waitForReadyRead(5000));
+    EXPECT_EQ(listener->readLine().trimmed(), "1026");
+}
+
+TEST_F(StartUpTest, PlainStartAsksAndHandsOverOnYes)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs an X display";
+    QProcess *listener = StartListener();
+    ASSERT_NE(listener, nullptr);
+    QProcess *fenlow = Start(FENLOW_BIN_DIR "/fenlow", {"some-argument"});
+    ASSERT_TRUE(PressKeyInWindowOf(fenlow, "y"));
+    ASSERT_TRUE(listener->waitForReadyRead(10000));
+    EXPECT_EQ(listener->readLine().trimmed(), "1026");
+    EXPECT_TRUE(fenlow->waitForFinished(10000));
+}
+
+TEST_F(StartUpTest, DeadInstanceGivesTheFailureNoticeInsteadOfAHang)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs an X display";
+    QProcess *dead = StartListener();
+    ASSERT_NE(dead, nullptr);
+    ::kill(static_cast<pid_t>(dead->processId()), SIGKILL);
+    dead->waitForFinished();
+
+    // The installed copy hands over without a question, so the one window it shows
+    // before going on as a new instance is the failure notice.
+    QProcess *fenlow = Start(InstalledCopy(), {});
+    ASSERT_TRUE(PressKeyInWindowOf(fenlow, "Return"));
+    EXPECT_TRUE(InstanceChannel::Endpoints().isEmpty());
+}
+
+} // namespace
