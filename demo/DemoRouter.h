@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include "HttpRequest.h"
+#include "HttpResponse.h"
+
+// Decides the demo platform's answer to one request: which site the Host header names
+// (the login and game pages, the portal, resource and download hosts, forum, payment,
+// customer service) and which page or file of that site the path names.
+class DemoRouter {
+public:
+    // `updateFilePath` is offered as the launcher's new executable; it is read at every
+    // request, so a rebuilt file is served at once. `port` is used in the addresses the
+    // router writes when a request's Host header names no port.
+    DemoRouter(QString updateFilePath, int port);
+
+    HttpResponse Route(const HttpRequest &request) const;
+
+    // The bytes served as the new executable: the update file, or a small placeholder
+    // when it cannot be read.
+    QByteArray UpdateFileBytes() const;
+
+private:
+    HttpResponse RouteApps(const HttpRequest &request) const;
+    HttpResponse RouteResource(const QByteArray &game, const HttpRequest &request) const;
+    HttpResponse RouteDownload(const HttpRequest &request) const;
+    HttpResponse Descriptor(const QByteArray &game, const HttpRequest &request) const;
+    QByteArray Origin(const char *host, const HttpRequest &request) const;
+
+    QString m_updateFilePath;
+    int m_port = 0;
+};
