@@ -1,0 +1,378 @@
+#include "CDlgEx.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+#include "skin/CBtnEx.h"
+#include "skin/MessageBoxLayout.h"
+
+namespace {
+
+constexpr int kIconSize = 16;
+constexpr int kTitleGap = 5;
+
+Qt::Edges EdgesFor(HitCode hit)
+{
+    switch (hit) {
+    case HitCode::Left: return Qt::LeftEdge;
+    case HitCode::Right: return Qt::RightEdge;
+    case HitCode::Top: return Qt::TopEdge;
+    case HitCode::Bottom: return Qt::BottomEdge;
+    case HitCode::TopLeft: return Qt::TopEdge | Qt::LeftEdge;
+    case HitCode::TopRight: return Qt::TopEdge | Qt::RightEdge;
+    case HitCode::BottomLeft: return Qt::BottomEdge | Qt::LeftEdge;
+    case HitCode::BottomRight: return Qt::BottomEdge | Qt::RightEdge;
+    default: return {};
+    }
+}
+
+Qt::CursorShape CursorFor(HitCode hit)
+{
+    switch (hit) {
+    case HitCode::Left:
+    case HitCode::Right: return Qt::SizeHorCursor;
+    case HitCode::Top:
+    case HitCode::Bottom: return Qt::SizeVerCursor;
+    case HitCode::TopLeft:
+    case HitCode::BottomRight: return Qt::SizeFDiagCursor;
+    case HitCode::TopRight:
+    case HitCode::BottomLeft: return Qt::SizeBDiagCursor;
+    default: return Qt::ArrowCursor;
+    }
+}
+
+// The rectangle `start` with the edges of `edges` moved by `delta`, no smaller than `minimum`.
+QRect ResizedRect(const QRect &start, Qt::Edges edges, QPoint delta, QSize minimum)
+{
+    QRect r = start;
+    const int minW = std::max(minimum.width(), 1), minH = std::max(minimum.height(), 1);
+    if (edges & Qt::LeftEdge)
+        r.setLeft(std::min(start.left() + delta.x(), start.right() + 1 - minW));
+    if (edges & Qt::RightEdge)
+        r.setRight(std::max(start.right() + delta.x(), start.left() + minW - 1));
+    if (edges & Qt::TopEdge)
+        r.setTop(std::min(start.top() + delta.y(), start.bottom() + 1 - minH));
+    if (edges & Qt::BottomEdge)
+        r.setBottom(std::max(start.bottom() + delta.y(), start.top() + minH - 1));
+    return r;
+}
+
+} // namespace
+
+CDlgEx::CDlgEx(int templateId, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint)
+    , m_templateId(templateId)
+{
+    setMouseTracking(true);
+    QFont dialogFont(QStringLiteral("WenQuanYi Micro Hei"));
+    dialogFont.setPixelSize(12);
+    setFont(dialogFont);
+}
+
+CDlgEx::~CDlgEx() = default;
+
+int CDlgEx::DoModal()
+{
+    return exec();
+}
+
+void CDlgEx::setVisible(bool visible)
+{
+    if (visible && !m_initDone) {
+        m_initDone = true;
+        OnInitDialog();
+    }
+    QDialog::setVisible(visible);
+}
+
+bool CDlgEx::OnInitDialog()
+{
+    const QRect work = WorkArea();
+    m_nMaxWidth = work.width();
+    m_nMaxHeight = work.height();
+    m_rcRestore = InitialRestoreRect(work);
+    return true;
+}
+
+QRect CDlgEx::WorkArea() const
+{
+    const QScreen *s = screen();
+    return s ? s->availableGeometry() : QRect(0, 0, m_nMaxWidth, m_nMaxHeight);
+}
+
+void CDlgEx::accept()
+{
+    done(IDOK);
+}
+
+void CDlgEx::reject()
+{
+    done(IDCANCEL);
+}
+
+bool CDlgEx::SetSkin(const QImage &background, const QImage &closeImage, const QImage &minimizeImage,
+                     const QImage &maximizeImage, const QImage &restoreImage)
+{
+    m_bmpBack = background;
+    updateRegion();
+
+    int x = width() - m_nBtnRightMargin;
+    const int y = m_nBtnTop;
+    if (!closeImage.isNull())
+        createCaptionButton(x, m_btnClose, closeImage, y, kCaptionCloseId);
+    if (!maximizeImage.isNull()) {
+        x = (m_btnClose ? m_btnClose->x() : x) - m_nBtnGap;
+        createCaptionButton(x, m_btnMax, maximizeImage, y, kCaptionMaximizeId);
+        m_bmpMax = maximizeImage;
+        m_bmpRestore = restoreImage;
+    }
+    if (!minimizeImage.isNull()) {
+        const CBtnEx *left = m_btnMax ? m_btnMax : m_btnClose;
+        x = (left ? left->x() : x) - m_nBtnGap;
+        createCaptionButton(x, m_btnMin, minimizeImage, y, kCaptionMinimizeId);
+    }
+    update();
+    return true;
+}
+
+void CDlgEx::createCaptionButton(int rightEdge, CBtnEx *&button, const QImage &image, int top, int id)
+{
+    delete button;
+    button = new CBtnEx(id, this);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setGeometry(CaptionButtonRect(rightEdge, top, image.size()));
+    button->SetImage(image, false);
+    connect(button, &CBtnEx::clicked, this, &CDlgEx::handleCaptionButton);
+    button->show();
+}
+
+void CDlgEx::handleCaptionButton()
+{
+    const auto *button = qobject_cast<CBtnEx *>(sender());
+    if (!button)
+        return;
+    switch (button->GetDlgCtrlID()) {
+    case kCaptionCloseId: OnCaptionClose(); break;
+    case kCaptionMinimizeId: OnCaptionMinimize(); break;
+    case kCaptionMaximizeId: ToggleMaximize(); break;
+    default: break;
+    }
+}
+
+void CDlgEx::placeCaptionButtons()
+{
+    int right = width() - m_nBtnRightMargin;
+    for (CBtnEx *button : {m_btnClose, m_btnMax, m_btnMin}) {
+        if (!button)
+            continue;
+        button->move(right - button->width(), button->y());
+        right = button->x() - m_nBtnGap;
+    }
+}
+
+void CDlgEx::updateRegion()
+{
+    if (m_bmpBack.isNull())
+        return;
+    setMask(SkinWindowRegion(m_bmpBack, size()));
+}
+
+void CDlgEx::SetTitle(const QString &text)
+{
+    setWindowTitle(text);
+    update(TitleRect());
+}
+
+QRect CDlgEx::TitleRect() const
+{
+    const QPoint origin = titleOrigin();
+    const QFontMetrics metrics(font());
+    return QRect(origin, QSize(std::max(0, width() - origin.x()), metrics.height()));
+}
+
+int CDlgEx::iconOffset() const
+{
+    return testAttribute(Qt::WA_SetWindowIcon) && !windowIcon().isNull() ? kIconSize : 0;
+}
+
+QPoint CDlgEx::titleOrigin() const
+{
+    return QPoint(iconOffset() + m_nBorder + kTitleGap, TitleTop(m_nCaptionHeight, QFontInfo(font()).pixelSize()));
+}
+
+void CDlgEx::RedrawCaptionButtons()
+{
+    for (CBtnEx *button : {m_btnClose, m_btnMax, m_btnMin}) {
+        if (button)
+            button->update();
+    }
+}
+
+bool CDlgEx::EraseBackground(QPainter &painter)
+{
+    if (m_bmpBack.isNull())
+        return false;
+    QImage offscreen(size(), QImage::Format_ARGB32_Premultiplied);
+    offscreen.fill(Qt::transparent);
+    {
+        QPainter p(&offscreen);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        for (const NineGridPiece &piece : NineGridPieces(size(), m_bmpBack.size(), m_nBorder, m_nCaptionHeight)) {
+            if (piece.target.isEmpty() || piece.source.isEmpty())
+                continue;
+            p.drawImage(piece.target, m_bmpBack, piece.source);
+        }
+        if (iconOffset())
+            windowIcon().paint(&p, QRect(m_nBorder, IconTop(m_nCaptionHeight), kIconSize, kIconSize));
+        if (m_bDrawTitle) {
+            p.setFont(font());
+            p.setPen(m_crTitle);
+            p.drawText(TitleRect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, windowTitle());
+        }
+    }
+    painter.drawImage(0, 0, offscreen);
+    return true;
+}
+
+void CDlgEx::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    EraseBackground(painter);
+}
+
+void CDlgEx::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    if (m_bmpBack.isNull())
+        return;
+    updateRegion();
+    update();
+    placeCaptionButtons();
+    if (m_systemDrag && !m_bMaximized)
+        m_rcRestore = geometry();
+}
+
+void CDlgEx::moveEvent(QMoveEvent *event)
+{
+    QDialog::moveEvent(event);
+    if (m_systemDrag && !m_bMaximized)
+        m_rcRestore = geometry();
+}
+
+HitCode CDlgEx::HitTest(QPoint clientPoint) const
+{
+    return DlgHitTest(clientPoint, size(), m_nBorder, m_nCaptionHeight, m_bResizable, m_bMaximized);
+}
+
+bool CDlgEx::startDrag(HitCode hit, QPoint globalPos)
+{
+    QWindow *window = windowHandle();
+    bool started = false;
+    if (window)
+        started = IsSizingHit(hit) ? window->startSystemResize(EdgesFor(hit)) : window->startSystemMove();
+    m_systemDrag = started;
+    if (!started) {
+        // No window manager to run the loop: follow the mouse ourselves until release.
+        m_dragHit = hit;
+        m_dragStart = globalPos;
+        m_dragGeometry = geometry();
+    }
+    return started;
+}
+
+void CDlgEx::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QDialog::mousePressEvent(event);
+        return;
+    }
+    const HitCode hit = HitTest(event->position().toPoint());
+    if (hit == HitCode::Client) {
+        QDialog::mousePressEvent(event);
+        return;
+    }
+    startDrag(hit, event->globalPosition().toPoint());
+    m_rcRestore = geometry();
+}
+
+void CDlgEx::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint global = event->globalPosition().toPoint();
+    if (m_dragHit != HitCode::Client && (event->buttons() & Qt::LeftButton)) {
+        const QPoint delta = global - m_dragStart;
+        if (m_dragHit == HitCode::Caption)
+            move(m_dragGeometry.topLeft() + delta);
+        else
+            setGeometry(ResizedRect(m_dragGeometry, EdgesFor(m_dragHit), delta, minimumSize()));
+        m_rcRestore = geometry();
+        return;
+    }
+    if (m_bResizable)
+        setCursor(CursorFor(HitTest(event->position().toPoint())));
+    QDialog::mouseMoveEvent(event);
+}
+
+void CDlgEx::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && m_dragHit != HitCode::Client) {
+        m_dragHit = HitCode::Client;
+        m_rcRestore = geometry();
+        return;
+    }
+    QDialog::mouseReleaseEvent(event);
+}
+
+void CDlgEx::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        const int y = event->position().toPoint().y();
+        const bool inCaption = m_nCaptionHeight == -1 || (y >= 0 && y < m_nCaptionHeight);
+        if (m_bMaximized) {
+            if (inCaption)
+                ToggleMaximize();
+        } else if (m_bResizable && HitTest(event->position().toPoint()) == HitCode::Caption) {
+            ToggleMaximize();
+            return;
+        }
+    }
+    QDialog::mouseDoubleClickEvent(event);
+}
+
+void CDlgEx::OnCaptionClose()
+{
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void CDlgEx::OnCaptionMinimize()
+{
+    QMetaObject::invokeMethod(this, &QWidget::showMinimized, Qt::QueuedConnection);
+}
+
+void CDlgEx::ToggleMaximize()
+{
+    m_systemDrag = false;
+    m_dragHit = HitCode::Client;
+    if (m_bMaximized) {
+        setGeometry(m_rcRestore);
+        UpdateMaxButtonImage(false);
+    } else {
+        setGeometry(MaximizedRect(WorkArea(), m_nMaxWidth, m_nMaxHeight));
+        UpdateMaxButtonImage(true);
+    }
+    if (m_btnMax) {
+        m_btnMax->m_bHover = false;
+        m_btnMax->m_bTracking = false;
+        m_btnMax->update();
+    }
+    m_bMaximized = !m_bMaximized;
+}
+
+void CDlgEx::UpdateMaxButtonImage(bool restore)
+{
+    if (m_btnMax)
+        m_btnMax->SetImage(restore ? m_bmpRestore : m_bmpMax, false);
+}

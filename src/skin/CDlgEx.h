@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QColor>
+#include <QDialog>
+#include <QImage>
+#include <QRect>
+
+#include "skin/SkinBackground.h"
+#include "skin/SkinGeometry.h"
+
+class CBtnEx;
+
+// Control ids of the caption buttons.
+inline constexpr int kCaptionCloseId = 50000;
+inline constexpr int kCaptionMinimizeId = 50001;
+inline constexpr int kCaptionMaximizeId = 50002;
+
+// Base of every skinned dialog: a frameless window whose background is one image
+// stretched as a nine-grid, whose outline is cut from the key-coloured corner pixels,
+// with caption buttons at the top right, a painted icon and title, dragging by the
+// caption band, resizing by the border band and its own work-area maximise.
+// Dialog results are the platform's codes: accept() ends with IDOK, reject() with IDCANCEL.
+class CDlgEx : public QDialog, public CSkinBackground
+{
+    Q_OBJECT
+public:
+    explicit CDlgEx(int templateId = 0, QWidget *parent = nullptr);
+    ~CDlgEx() override;
+
+    // Runs the dialog modally and returns its result code.
+    int DoModal();
+
+    // Sets the background and creates the caption buttons whose images are given (a null
+    // image leaves that button out; maximise needs a close image). Returns true.
+    bool SetSkin(const QImage &background, const QImage &closeImage, const QImage &minimizeImage,
+                 const QImage &maximizeImage, const QImage &restoreImage);
+
+    // Sets the window text and repaints only the title's strip.
+    void SetTitle(const QString &text);
+
+    // Repaints the caption buttons that exist, so they pick up a changed background.
+    void RedrawCaptionButtons();
+
+    bool EraseBackground(QPainter &painter) override;
+
+    // Where a client point lands (caption, a border band, or the client area).
+    HitCode HitTest(QPoint clientPoint) const;
+
+    // The strip SetTitle repaints: from the title's origin to the right edge.
+    QRect TitleRect() const;
+
+    virtual void OnCaptionClose();
+    virtual void OnCaptionMinimize();
+    virtual void ToggleMaximize();
+    virtual void UpdateMaxButtonImage(bool restore);
+
+    void accept() override;
+    void reject() override;
+    void setVisible(bool visible) override;
+
+protected:
+    // Runs once, just before the dialog first shows: reads the work area into
+    // m_nMaxWidth/m_nMaxHeight and the first restore rectangle. Subclasses call it first,
+    // then set their layout fields and call SetSkin.
+    virtual bool OnInitDialog();
+
+    // The available area of the dialog's screen.
+    QRect WorkArea() const;
+
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+    bool m_bDrawTitle = true;
+    int m_nCaptionHeight = -1;
+    int m_nBtnRightMargin = 5;
+    int m_nBtnTop = 1;
+    int m_nBtnGap = 0;
+    int m_nBorder = 3;
+    QColor m_crTitle = Qt::white;
+    QImage m_bmpBack;
+    CBtnEx *m_btnClose = nullptr;
+    CBtnEx *m_btnMin = nullptr;
+    CBtnEx *m_btnMax = nullptr;
+    QImage m_bmpMax;
+    QImage m_bmpRestore;
+    int m_nMaxWidth = 1440;
+    int m_nMaxHeight = 900;
+    QRect m_rcRestore;
+    bool m_bMaximized = false;
+    bool m_bResizable = false;
+
+private:
+    void createCaptionButton(int rightEdge, CBtnEx *&button, const QImage &image, int top, int id);
+    void placeCaptionButtons();
+    void updateRegion();
+    void handleCaptionButton();
+    bool startDrag(HitCode hit, QPoint globalPos);
+    int iconOffset() const;
+    QPoint titleOrigin() const;
+
+    int m_templateId = 0;
+    bool m_initDone = false;
+    // A move or resize the window system runs for us after a press on the caption or border.
+    bool m_systemDrag = false;
+    // Our own move or resize, where the window system offers none.
+    HitCode m_dragHit = HitCode::Client;
+    QPoint m_dragStart;
+    QRect m_dragGeometry;
+};
