@@ -93,6 +93,22 @@ bool ParseRequestLine(const QByteArray &line, HttpRequest &request)
     return true;
 }
 
+// A head still being received is refused early when it cannot become a request: its
+// first byte cannot start a method (binary or TLS traffic), or its first line is
+// complete and malformed.
+bool StartsBadly(const QByteArray &buffer)
+{
+    if (buffer.isEmpty())
+        return false;
+    if (!IsTokenChar(buffer.front()))
+        return true;
+    const qsizetype lineEnd = buffer.indexOf('\n');
+    if (lineEnd < 0)
+        return false;
+    HttpRequest request;
+    return !ParseRequestLine(buffer.left(lineEnd).chopped(buffer.at(lineEnd - 1) == '\r' ? 1 : 0), request);
+}
+
 } // namespace
 
 QByteArray HttpRequest::Header(const QByteArray &name) const
@@ -135,8 +151,9 @@ HttpParseResult ParseHttpRequest(const QByteArray &buffer)
     int separatorLength = 0;
     const qsizetype end = HeadEnd(buffer, separatorLength);
     if (end < 0) {
-        result.state = buffer.size() > kMaxRequestHeadBytes ? HttpRequest::State::Bad
-                                                            : HttpRequest::State::Incomplete;
+        result.state = buffer.size() > kMaxRequestHeadBytes || StartsBadly(buffer)
+                           ? HttpRequest::State::Bad
+                           : HttpRequest::State::Incomplete;
         return result;
     }
     result.state = HttpRequest::State::Bad;
