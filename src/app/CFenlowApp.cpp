@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "app/InstanceChannel.h"
+#include "login/WebEngineSetup.h"
 #include "platform/PlatformFolders.h"
 
 namespace {
@@ -71,6 +72,7 @@ int CFenlowApp::ExitInstance()
 void CFenlowApp::StartGui()
 {
     if (!m_gui) {
+        WebEngineSetup::BeforeApplication();
         m_gui = std::make_unique<QApplication>(m_argc, m_argv);
         QApplication::setQuitOnLastWindowClosed(false);
     }

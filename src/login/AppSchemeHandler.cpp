@@ -1,0 +1,8 @@
+#include "login/AppSchemeHandler.h"
+
+#include <QWebEngineUrlRequestJob>
+
+void AppSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
+{
+    job->fail(QWebEngineUrlRequestJob::RequestDenied);
+}
