@@ -1,0 +1,166 @@
+#include "game/CGameWnd.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+#include "app/PlatformHosts.h"
+#include "app/ProgramPaths.h"
+#include "app/StartMode.h"
+#include "game/CCaptTab.h"
+#include "game/EnterGameRequest.h"
+#include "game/GamePageList.h"
+#include "game/PageTitle.h"
+#include "game/WebPages.h"
+#include "login/HostWebPage.h"
+#include "skin/CMessageBox.h"
+
+namespace {
+
+const char *const kDownloadCaption = "qovan游戏平台";
+const char *const kDownloadQuestion = "下载翼川记登录器，玩游戏更加方便快捷，现在就去下载吧？";
+
+bool IsEnterKey(const QKeyEvent *event)
+{
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+} // namespace
+
+CGameWnd::CGameWnd(const QString &address)
+    : m_address(address)
+{
+}
+
+CGameWnd::~CGameWnd()
+{
+    // A page deleted with its owner rather than through ClosePage leaves the list too.
+    GamePageList &list = GamePageList::Instance();
+    list.RemoveAt(list.IndexOf(this));
+    // The page must go before the view it renders into.
+    delete m_page;
+}
+
+void CGameWnd::Create(QWidget *owner)
+{
+    if (HasWindow())
+        return;
+    setParent(owner, Qt::Tool | Qt::FramelessWindowHint);
+    setFocusPolicy(Qt::StrongFocus);
+
+    m_view = new QWebEngineView(this);
+    m_view->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_page = new HostWebPage(m_view);
+    m_view->setPage(m_page);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+
+    connect(m_page, &QWebEnginePage::loadFinished, this, &CGameWnd::handleLoadFinished);
+    connect(m_page, &QWebEnginePage::titleChanged, this, &CGameWnd::OnTitleChange);
+    connect(m_page, &HostWebPage::appAddressRequested, this, &CGameWnd::LaunchGameLauncher);
+    m_page->load(QUrl(m_address));
+}
+
+void CGameWnd::FocusContent()
+{
+    if (!HasWindow())
+        return;
+    activateWindow();
+    watchFocusProxy();
+    m_view->setFocus(Qt::OtherFocusReason);
+}
+
+void CGameWnd::Refresh()
+{
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::Reload);
+}
+
+void CGameWnd::OnNavigateComplete(const QUrl &url)
+{
+    GamePageList::Instance().Store(GamePageList::Field::Urls, this, url.toString());
+    // Only the selected tab's page comes up: any other would cover the page the tab strip
+    // says is shown.
+    QWidget *owner = parentWidget();
+    if (owner && owner->isVisible() && IsSelectedPage())
+        show();
+}
+
+void CGameWnd::OnTitleChange(const QString &text)
+{
+    GamePageList::Instance().Store(GamePageList::Field::RawTitles, this, text);
+    const std::optional<QString> title = CleanPageTitle(text);
+    if (title && TabStrip())
+        TabStrip()->SetPageTitle(this, *title);
+}
+
+void CGameWnd::LaunchGameLauncher(const QString &address)
+{
+    const std::optional<EnterGameRequest> request =
+        ParseEnterGameRequest(address, WebPages::PortalPage(PlatformHosts::Current()));
+    if (!request)
+        return;
+    const QString launcher = LauncherPath(InstallFolder(), request->name);
+    if (!launcher.isEmpty() && QFileInfo(launcher).isFile()) {
+        LaunchProgram(launcher);
+        return;
+    }
+    // Until the installers can be fetched here, both answers lead to the game's page.
+    ShowSkinnedMessage(MB_OKCANCEL, QString::fromUtf8(kDownloadCaption), QString::fromUtf8(kDownloadQuestion));
+    QDesktopServices::openUrl(QUrl(request->browserPage));
+}
+
+void CGameWnd::keyPressEvent(QKeyEvent *event)
+{
+    if (IsEnterKey(event) && QApplication::focusWidget() == this && HasWindow()) {
+        FocusContent();
+        if (QWidget *target = QApplication::focusWidget(); target && target != this) {
+            QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text(), event->isAutoRepeat(),
+                           ushort(event->count()));
+            QApplication::sendEvent(target, &copy);
+        }
+        return;
+    }
+    if (event->key() == Qt::Key_F5) {
+        Refresh();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool CGameWnd::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_watchedProxy && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F5) {
+        Refresh();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CGameWnd::handleLoadFinished()
+{
+    watchFocusProxy();
+    OnNavigateComplete(m_page->url());
+}
+
+void CGameWnd::watchFocusProxy()
+{
+    QWidget *proxy = m_view ? m_view->focusProxy() : nullptr;
+    if (!proxy || proxy == m_watchedProxy)
+        return;
+    if (m_watchedProxy)
+        m_watchedProxy->removeEventFilter(this);
+    proxy->installEventFilter(this);
+    m_watchedProxy = proxy;
+}
+
+bool CGameWnd::IsSelectedPage() const
+{
+    return TabStrip() && TabStrip()->CurrentPage() == this;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class HostWebPage;
+class QUrl;
+class QWebEngineView;
+
+// One entered game page: a frameless window owned by the main window and laid over its
+// client area, showing the game's web page. It keeps its tab caption in step with the
+// page title, hands Enter to the page's content, refreshes on F5 and turns the page's
+// "app://entergame|" requests into starting (or offering) another game launcher. The
+// object is owned by GamePageList; its window exists once Create has run.
+class CGameWnd : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CGameWnd(const QString &address = {});
+    ~CGameWnd() override;
+    CGameWnd(const CGameWnd &) = delete;
+    CGameWnd &operator=(const CGameWnd &) = delete;
+
+    // Creates the page window owned by `owner` (hidden) and starts loading the address.
+    // Later calls do nothing.
+    void Create(QWidget *owner);
+    bool HasWindow() const { return m_view != nullptr; }
+
+    QString Address() const { return m_address; }
+    QWebEngineView *View() const { return m_view; }
+
+    // Gives the keyboard focus to the page's content.
+    void FocusContent();
+    // Reloads this page only.
+    void Refresh();
+
+    // A navigation of the page completed at `url`.
+    void OnNavigateComplete(const QUrl &url);
+    // The document title changed to `text`.
+    void OnTitleChange(const QString &text);
+    // Handles an "app:" address the page tried to open: an entergame request starts the
+    // named launcher from the install folder when it is there, otherwise asks whether to
+    // download it. Any other address is ignored; the page never navigates there.
+    void LaunchGameLauncher(const QString &address);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void handleLoadFinished();
+    void watchFocusProxy();
+    bool IsSelectedPage() const;
+
+    QString m_address;
+    QWebEngineView *m_view{};
+    HostWebPage *m_page{};
+    QPointer<QWidget> m_watchedProxy;
+};
