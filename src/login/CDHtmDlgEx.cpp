@@ -1,0 +1,109 @@
+#include "login/CDHtmDlgEx.h"
+
+#include <QFile>
+#include <QVBoxLayout>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include "login/AppAddressBridge.h"
+#include "login/CMyBrowserControlSite.h"
+#include "login/WindowDragger.h"
+
+namespace {
+
+// The engine reports a navigation replaced by another one as this error; it is no failure.
+constexpr int kAbortedError = -3;
+
+QString ResourceText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QWebEngineScript ElementBehaviourScript()
+{
+    QWebEngineScript script;
+    script.setName(QStringLiteral("fenlow-element-behaviours"));
+    script.setInjectionPoint(QWebEngineScript::DocumentReady);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(ResourceText(QStringLiteral(":/login/web/element_behaviours.js")));
+    return script;
+}
+
+} // namespace
+
+CDHtmDlgEx::CDHtmDlgEx(QWidget *parent, ElementEvents events)
+    : QDialog(parent)
+    , m_view(new QWebEngineView(this))
+    , m_page(new CMyBrowserControlSite(this))
+{
+    m_page->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    m_page->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, true);
+    if (events == ElementEvents::Standard)
+        m_page->scripts().insert(ElementBehaviourScript());
+    m_view->setPage(m_page);
+    m_view->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+
+    connect(m_page, &HostWebPage::appAddressRequested, this, &CDHtmDlgEx::OnBeforeNavigate);
+    connect(m_page, &QWebEnginePage::loadingChanged, this, &CDHtmDlgEx::handleLoadingChanged);
+    connect(m_page->Bridge(), &AppAddressBridge::windowDragRequested, this, [this] { WindowDragger::Start(this); });
+}
+
+CDHtmDlgEx::~CDHtmDlgEx()
+{
+    // The page must go before the view that shows it.
+    m_view->setPage(nullptr);
+    delete m_page;
+}
+
+void CDHtmDlgEx::Navigate(const QString &url)
+{
+    m_page->load(QUrl(url));
+}
+
+bool CDHtmDlgEx::ShowMessage(const QString &, bool, bool *)
+{
+    return false;
+}
+
+QString CDHtmDlgEx::ErrorPageHtml(const QUrl &failedUrl) const
+{
+    const bool retryable = failedUrl.scheme() == QLatin1String("http") || failedUrl.scheme() == QLatin1String("https");
+    const QString retry = retryable ? failedUrl.toString(QUrl::FullyEncoded).toHtmlEscaped() : QStringLiteral("#");
+    return ResourceText(QStringLiteral(":/login/web/%1.html").arg(ErrorPageId)).replace(QStringLiteral("{{RETRY}}"), retry);
+}
+
+void CDHtmDlgEx::OnBeforeNavigate(const QString &)
+{
+    // The base dialog follows no "app:" address; the page has cancelled it already.
+}
+
+void CDHtmDlgEx::OnNavigateComplete(const QUrl &)
+{
+    m_page->runJavaScript(QStringLiteral("if (document.body) document.body.style.overflow = 'auto';"));
+}
+
+void CDHtmDlgEx::accept()
+{
+    // Enter never closes a browser host dialog.
+}
+
+void CDHtmDlgEx::handleLoadingChanged(const QWebEngineLoadingInfo &info)
+{
+    if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && info.errorCode() != kAbortedError) {
+        m_page->setHtml(ErrorPageHtml(info.url()), info.url());
+        return;
+    }
+    if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus) {
+        OnNavigateComplete(info.url());
+        emit navigateComplete(info.url());
+    }
+}

@@ -1,0 +1,107 @@
+#include "login/CLoginBkDlg.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "app/PlatformHosts.h"
+#include "login/PixelRegion.h"
+#include "login/WindowDragger.h"
+#include "skin/SkinImage.h"
+
+namespace {
+
+QString PageAddress(const QString &given)
+{
+    return given.isEmpty() ? PlatformHosts::Current().LoginPageUrl() : given;
+}
+
+} // namespace
+
+CLoginBkDlg::CLoginBkDlg(QWidget *parent, const QString &pageUrl)
+    : QDialog(parent)
+    , LoginPage(PageAddress(pageUrl), this)
+    , AppIcon(::AppIcon())
+    , BackImage(SkinResourcePath(kBackImageId).isEmpty() ? QImage() : QImage(SkinResourcePath(kBackImageId)))
+    , ImageWidth(BackImage.width())
+    , ImageHeight(BackImage.height())
+{
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setWindowIcon(AppIcon);
+    setWindowTitle(QString::fromUtf8(kTitle));
+    if (!BackImage.isNull()) {
+        setFixedSize(ImageWidth, ImageHeight);
+        // Without a compositing window manager the alpha channel is not honoured; the shape
+        // keeps the picture's outline either way.
+        setMask(OpaqueRegion(BackImage));
+    }
+}
+
+int CLoginBkDlg::DoModal()
+{
+    return exec();
+}
+
+void CLoginBkDlg::reject()
+{
+    done(CLoginDlg::IDCANCEL);
+}
+
+void CLoginBkDlg::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, BackImage);
+}
+
+void CLoginBkDlg::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    PlacePage();
+    if (!m_pageCreated) {
+        m_pageCreated = true;
+        LoginPage.Create();
+    }
+    LoginPage.FollowOwner(!isMinimized());
+}
+
+void CLoginBkDlg::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    LoginPage.FollowOwner(false);
+}
+
+void CLoginBkDlg::moveEvent(QMoveEvent *event)
+{
+    QDialog::moveEvent(event);
+    PlacePage();
+}
+
+void CLoginBkDlg::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        LoginPage.FollowOwner(isVisible() && !isMinimized());
+}
+
+void CLoginBkDlg::mousePressEvent(QMouseEvent *event)
+{
+    QDialog::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton)
+        WindowDragger::Start(this);
+}
+
+void CLoginBkDlg::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CLoginBkDlg::PlacePage()
+{
+    LoginPage.setGeometry(kPageRect.translated(pos()));
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <functional>
+#include <map>
+
+#include <QRegion>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include "login/CDHtmDlgEx.h"
+
+class CGameWnd;
+
+// The login page window: shows the platform's login page over the login background and
+// turns the page's "app://" requests into program actions. Page areas of exactly
+// RGB(254,254,254) show the background window through. It has no taskbar entry, stays
+// hidden until the first page has loaded, and ignores Esc and F5. Its commands end the
+// owning login window (a QDialog) with IDOK or IDCANCEL.
+class CLoginDlg : public CDHtmDlgEx
+{
+    Q_OBJECT
+public:
+    using CommandHandler = bool (CLoginDlg::*)(int argc, const QStringList &argv);
+    // Creates the game page host for an entered game address.
+    using GamePageFactory = std::function<CGameWnd *(const QString &address)>;
+
+    static constexpr int IDOK = 1;
+    static constexpr int IDCANCEL = 2;
+    // Page pixels of this colour show the window behind.
+    static constexpr unsigned kColorKey = 0xFEFEFE;
+    static constexpr const char *kCaption = "岚汐翼川记";
+
+    explicit CLoginDlg(const QString &pageUrl, QWidget *owner = nullptr);
+    ~CLoginDlg() override;
+
+    // Sets how "loadgame" creates the page host it appends to the game page list.
+    static void SetGamePageFactory(GamePageFactory factory);
+
+    // Starts loading PageUrl; the window shows once the first navigation completes.
+    void Create();
+    // Shows the window with its owner (once a page has loaded) or hides it.
+    void FollowOwner(bool ownerShown);
+
+    // Runs the command an "app://" address names; answers whether the navigation is
+    // cancelled (addresses without the prefix and unknown commands are not).
+    bool DispatchAppCommand(const QString &address);
+
+    const QString PageUrl;
+    const std::map<QString, CommandHandler> CommandTable;
+
+protected:
+    void OnBeforeNavigate(const QString &address) override;
+    void OnNavigateComplete(const QUrl &url) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    bool Minimize(int argc, const QStringList &argv);
+    bool ExitGame(int argc, const QStringList &argv);
+    bool Restart(int argc, const QStringList &argv);
+    bool LoadGame(int argc, const QStringList &argv);
+
+    void EndLogin(int result);
+    void UpdateKeyMask();
+
+    bool m_navigated{false};
+    QTimer m_maskTimer;
+    QRegion m_mask;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "login/HostWebPage.h"
+
+class CDHtmDlgEx;
+
+// The page of a browser host dialog: through it the engine asks its host for UI
+// decisions. Script alerts and confirmations go to the dialog's ShowMessage first; when
+// the dialog leaves them to the engine, the engine shows its own message box.
+class CMyBrowserControlSite : public HostWebPage
+{
+    Q_OBJECT
+public:
+    explicit CMyBrowserControlSite(CDHtmDlgEx *dialog);
+
+protected:
+    void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptConfirm(const QUrl &securityOrigin, const QString &msg) override;
+
+private:
+    CDHtmDlgEx *m_dialog{};
+};

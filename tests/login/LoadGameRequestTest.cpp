@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "login/LoadGameRequest.h"
+
+namespace {
+
+const QString kPage = QStringLiteral("http://www.qovan.localhost:18321/game/?account=abc&server_id=12&t=5");
+
+TEST(LoadGameRequestTest, AccountAndServerComeFromTheAddress)
+{
+    const auto request = LoadGameRequest::FromArguments({kPage});
+    EXPECT_EQ(request.account, QStringLiteral("abc"));
+    EXPECT_EQ(request.server, QStringLiteral("12"));
+    EXPECT_EQ(request.pageAddress, kPage);
+
+    const auto serverLast = LoadGameRequest::FromArguments({QStringLiteral("http://g/?t=1&account=abc&server_id=12")});
+    EXPECT_EQ(serverLast.server, QStringLiteral("12"));
+}
+
+TEST(LoadGameRequestTest, ArgumentsWinOverTheAddress)
+{
+    const auto both = LoadGameRequest::FromArguments({kPage, QStringLiteral("xyz"), QStringLiteral("3")});
+    EXPECT_EQ(both.account, QStringLiteral("xyz"));
+    EXPECT_EQ(both.server, QStringLiteral("3"));
+
+    const auto accountOnly = LoadGameRequest::FromArguments({kPage, QStringLiteral("xyz")});
+    EXPECT_EQ(accountOnly.account, QStringLiteral("xyz"));
+    EXPECT_EQ(accountOnly.server, QStringLiteral("12"));
+}
+
+TEST(LoadGameRequestTest, MissingValuesAreEmpty)
+{
+    const auto request = LoadGameRequest::FromArguments({QStringLiteral("http://g/?x=1")});
+    EXPECT_TRUE(request.account.isEmpty());
+    EXPECT_TRUE(request.server.isEmpty());
+    EXPECT_TRUE(LoadGameRequest::FromArguments({}).pageAddress.isEmpty());
+    EXPECT_EQ(ParameterValue(QStringLiteral("account="), QStringLiteral("account=")), QString());
+    // The key is found anywhere, as a plain substring.
+    EXPECT_EQ(ParameterValue(QStringLiteral("?myaccount=q&account=r"), QStringLiteral("account=")), QStringLiteral("q"));
+}
+
+TEST(AccountDecodingTest, PercentEncodedUtf8BecomesCharacters)
+{
+    EXPECT_EQ(LoadGameRequest::FromArguments({QStringLiteral("http://g/?account=%E7%8E%A9%E5%AE%B6%E7%94%B2&server_id=1")}).account,
+              QStringLiteral("玩家甲"));
+    EXPECT_EQ(DecodeAccount(QStringLiteral("%e5%bc%a0%e4%b8%89")), QStringLiteral("张三"));
+    EXPECT_EQ(DecodeAccount(QStringLiteral("plain")), QStringLiteral("plain"));
+    // Raw characters beside escapes survive.
+    EXPECT_EQ(DecodeAccount(QStringLiteral("张%41")), QStringLiteral("张A"));
+}
+
+TEST(AccountDecodingTest, MalformedInputGivesDefinedText)
+{
+    EXPECT_EQ(DecodeAccount(QStringLiteral("100%")), QStringLiteral("100%"));
+    EXPECT_EQ(DecodeAccount(QStringLiteral("%zz%4")), QStringLiteral("%zz%4"));
+    EXPECT_EQ(DecodeAccount(QStringLiteral("a%FFb")), QStringLiteral("a\uFFFDb"));
+    EXPECT_EQ(DecodeAccount(QStringLiteral("a%00b")), QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+    EXPECT_EQ(DecodeAccount(QStringLiteral("ab%E5%BC")), QStringLiteral("ab"));
+}
+
+TEST(AccountDecodingTest, LongAccountsAreCutBeforeDecoding)
+{
+    // 43 escaped characters of 3 bytes: 387 bytes encoded. 127 bytes hold 42 escapes and
+    // one "%", which must not be decoded as a broken escape.
+    QString encoded;
+    for (int i = 0; i < 43; ++i)
+        encoded += QStringLiteral("%E5%BC%A0");
+    const QString decoded = DecodeAccount(encoded);
+    EXPECT_EQ(decoded, QString(14, QChar(0x5F20)));
+
+    const QString longPlain = QString(200, QLatin1Char('a')) + QStringLiteral("%41");
+    EXPECT_EQ(DecodeAccount(longPlain), QString(127, QLatin1Char('a')));
+}
+
+TEST(DuplicateLoginMessageTest, NamesAccountAndServer)
+{
+    EXPECT_EQ(DuplicateLoginMessage(QStringLiteral("abc"), QStringLiteral("12")),
+              QStringLiteral("账号 abc 已在 12服 登录，同一账号不能在一服重复登录"));
+    EXPECT_EQ(DuplicateLoginMessage(QStringLiteral("%2"), QStringLiteral("%1")),
+              QStringLiteral("账号 %2 已在 %1服 登录，同一账号不能在一服重复登录"));
+}
+
+} // namespace
