@@ -5,6 +5,8 @@
 #include <QStringList>
 
 #include "app/InstanceChannel.h"
+#include "game/CGameWnd.h"
+#include "login/CLoginBkDlg.h"
 #include "login/WebEngineSetup.h"
 #include "platform/PlatformFolders.h"
 
@@ -61,6 +63,13 @@ bool CFenlowApp::InitInstance()
     StartGui();
     if (InstanceChannel::AnyInstanceRunning() && HandOverToRunningInstance())
         return false;
+
+    SetBrowserCacheLimit();
+    CLoginDlg::SetGamePageFactory([](const QString &address) { return new CGameWnd(address); });
+    {
+        CLoginBkDlg login;
+        login.DoModal();
+    }
     return false;
 }
 
