@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+#include "skin/CBtnEx.h"
+#include "skin/CDlgEx.h"
+#include "skin/MessageBoxLayout.h"
+#include "skin/SkinImage.h"
+
+namespace {
+
+// A skinned dialog as its subclasses set it up, with its fields open to the test.
+class TestDialog : public CDlgEx
+{
+public:
+    TestDialog(int caption, bool resizable)
+        : m_caption(caption)
+        , m_resizable(resizable)
+    {
+        resize(400, 300);
+    }
+
+    CBtnEx *Button(int id) const
+    {
+        for (CBtnEx *b : findChildren<CBtnEx *>())
+            if (b->GetDlgCtrlID() == id)
+                return b;
+        return nullptr;
+    }
+
+    using CDlgEx::m_bMaximized;
+    using CDlgEx::m_nMaxHeight;
+    using CDlgEx::m_nMaxWidth;
+    using CDlgEx::m_rcRestore;
+    QRegion painted;
+
+protected:
+    bool OnInitDialog() override
+    {
+        CDlgEx::OnInitDialog();
+        m_nCaptionHeight = m_caption;
+        m_nBorder = 4;
+        m_nBtnRightMargin = 5;
+        m_nBtnTop = 1;
+        m_nBtnGap = 2;
+        m_bResizable = m_resizable;
+        SetSkin(LoadSkinImage(SkinId::MainBack), LoadSkinImage(SkinId::CloseButton), LoadSkinImage(SkinId::MinimizeButton),
+                LoadSkinImage(SkinId::MaximizeButton), LoadSkinImage(SkinId::RestoreButton));
+        return true;
+    }
+
+    void paintEvent(QPaintEvent *event) override
+    {
+        painted += event->region();
+        CDlgEx::paintEvent(event);
+    }
+
+private:
+    int m_caption;
+    bool m_resizable;
+};
+
+class DialogTest : public ::testing::Test
+{
+protected:
+    void Open(int caption, bool resizable)
+    {
+        dialog = std::make_unique<TestDialog>(caption, resizable);
+        dialog->move(100, 100);
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    }
+
+    QRect WorkArea() const { return dialog->screen()->availableGeometry(); }
+
+    std::unique_ptr<TestDialog> dialog;
+};
+
+} // namespace
+
+TEST_F(DialogTest, CaptionButtonsArePlacedRightToLeftAndFollowResizes)
+{
+    Open(30, true);
+    CBtnEx *close = dialog->Button(kCaptionCloseId);
+    CBtnEx *max = dialog->Button(kCaptionMaximizeId);
+    CBtnEx *min = dialog->Button(kCaptionMinimizeId);
+    ASSERT_TRUE(close && max && min);
+    EXPECT_EQ(close->geometry().right() + 1, 400 - 5);
+    EXPECT_EQ(close->y(), 1);
+    EXPECT_EQ(close->width(), LoadSkinImage(SkinId::CloseButton).width() / 4);
+    EXPECT_EQ(max->geometry().right() + 1, close->x() - 2);
+    EXPECT_EQ(min->geometry().right() + 1, max->x() - 2);
+    dialog->resize(500, 300);
+    EXPECT_EQ(close->geometry().right() + 1, 500 - 5);
+    EXPECT_EQ(min->geometry().right() + 1, max->x() - 2);
+}
+
+TEST_F(DialogTest, OutlineIsCutFromTheBackgroundCorners)
+{
+    Open(30, false);
+    EXPECT_FALSE(dialog->mask().contains(QPoint(0, 0)));
+    EXPECT_FALSE(dialog->mask().contains(QPoint(399, 299)));
+    EXPECT_TRUE(dialog->mask().contains(QPoint(200, 150)));
+    dialog->resize(420, 350);
+    EXPECT_FALSE(dialog->mask().contains(QPoint(419, 349)));
+    EXPECT_TRUE(dialog->mask().contains(QPoint(399, 299)));
+}
+
+TEST_F(DialogTest, NineGridDrawsTheBackgroundCornersUnscaled)
+{
+    Open(30, false);
+    const QImage back = LoadSkinImage(SkinId::MainBack);
+    const QImage shot = dialog->grab().toImage();
+    EXPECT_EQ(shot.pixel(3, 20) & 0xffffff, back.pixel(3, 20) & 0xffffff);
+    EXPECT_EQ(shot.pixel(396, 297) & 0xffffff, back.pixel(back.width() - 4, back.height() - 3) & 0xffffff);
+}
+
+TEST_F(DialogTest, SetTitleRepaintsOnlyTheTitleStrip)
+{
+    Open(30, false);
+    QApplication::processEvents();
+    dialog->painted = QRegion();
+    dialog->SetTitle(QStringLiteral("岚汐翼川记"));
+    QTRY_VERIFY(!dialog->painted.isEmpty());
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("岚汐翼川记"));
+    EXPECT_EQ(dialog->painted.boundingRect(), dialog->TitleRect());
+    EXPECT_EQ(dialog->TitleRect().left(), 4 + 5);
+    EXPECT_EQ(dialog->TitleRect().right() + 1, 400);
+    dialog->setWindowIcon(AppIcon());
+    EXPECT_EQ(dialog->TitleRect().left(), 16 + 4 + 5);
+}
+
+TEST_F(DialogTest, MaximiseOnALargeWorkAreaIsCentredAndRestoresToThreeQuarters)
+{
+    Open(30, true);
+    const QRect work = WorkArea();
+    EXPECT_EQ(dialog->m_nMaxWidth, work.width());
+    dialog->m_nMaxWidth = work.width() - 200;
+    dialog->m_nMaxHeight = work.height() - 100;
+    dialog->ToggleMaximize();
+    EXPECT_TRUE(dialog->m_bMaximized);
+    EXPECT_EQ(dialog->geometry(), work.adjusted(100, 50, -100, -50));
+    EXPECT_FALSE(dialog->Button(kCaptionMaximizeId)->m_bHover);
+    dialog->ToggleMaximize();
+    EXPECT_FALSE(dialog->m_bMaximized);
+    EXPECT_EQ(dialog->geometry(), InitialRestoreRect(work));
+}
+
+TEST_F(DialogTest, MaximiseOnASmallWorkAreaFillsItAndTheButtonTogglesIt)
+{
+    Open(30, true);
+    dialog->m_nMaxWidth = 100000;
+    dialog->m_nMaxHeight = 100000;
+    QTest::mouseClick(dialog->Button(kCaptionMaximizeId), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(dialog->m_bMaximized);
+    EXPECT_EQ(dialog->geometry(), WorkArea());
+}
+
+TEST_F(DialogTest, RestoreReturnsToWhereADragEnded)
+{
+    Open(30, true);
+    const QPoint start = dialog->mapToGlobal(QPoint(150, 12));
+    QTest::mousePress(dialog.get(), Qt::LeftButton, {}, QPoint(150, 12));
+    QTest::mouseMove(dialog.get(), dialog->mapFromGlobal(start + QPoint(40, 25)));
+    QTest::mouseRelease(dialog.get(), Qt::LeftButton, {}, dialog->mapFromGlobal(start + QPoint(40, 25)));
+    QTRY_COMPARE(dialog->pos(), QPoint(140, 125));
+    const QRect dragged = dialog->geometry();
+    EXPECT_EQ(dialog->m_rcRestore, dragged);
+    dialog->ToggleMaximize();
+    dialog->ToggleMaximize();
+    EXPECT_EQ(dialog->geometry(), dragged);
+}
+
+TEST_F(DialogTest, BorderDragResizesFromTheRightEdge)
+{
+    Open(30, true);
+    const QPoint start = dialog->mapToGlobal(QPoint(398, 150));
+    QTest::mousePress(dialog.get(), Qt::LeftButton, {}, QPoint(398, 150));
+    QTest::mouseMove(dialog.get(), dialog->mapFromGlobal(start + QPoint(30, 0)));
+    QTest::mouseRelease(dialog.get(), Qt::LeftButton, {}, dialog->mapFromGlobal(start + QPoint(30, 0)));
+    QTRY_COMPARE(dialog->width(), 430);
+    EXPECT_EQ(dialog->m_rcRestore, dialog->geometry());
+}
+
+TEST_F(DialogTest, CaptionDoubleClickMaximisesOnlyResizableDialogs)
+{
+    Open(30, false);
+    const QRect before = dialog->geometry();
+    QTest::mouseDClick(dialog.get(), Qt::LeftButton, {}, QPoint(150, 12));
+    EXPECT_FALSE(dialog->m_bMaximized);
+    EXPECT_EQ(dialog->geometry(), before);
+
+    Open(30, true);
+    QTest::mouseDClick(dialog.get(), Qt::LeftButton, {}, QPoint(150, 12));
+    EXPECT_TRUE(dialog->m_bMaximized);
+    // Maximised, the caption lies in the client area; a double click there restores.
+    QTest::mouseDClick(dialog.get(), Qt::LeftButton, {}, QPoint(150, 12));
+    EXPECT_FALSE(dialog->m_bMaximized);
+    // Below the caption nothing happens.
+    QTest::mouseDClick(dialog.get(), Qt::LeftButton, {}, QPoint(150, 150));
+    EXPECT_FALSE(dialog->m_bMaximized);
+}
+
+TEST_F(DialogTest, WithoutCaptionBandEveryPointDrags)
+{
+    Open(-1, false);
+    EXPECT_EQ(dialog->HitTest(QPoint(200, 250)), HitCode::Caption);
+    EXPECT_EQ(dialog->TitleRect().top(), 4);
+}
+
+TEST_F(DialogTest, CloseButtonEndsTheDialogWithCancel)
+{
+    dialog = std::make_unique<TestDialog>(30, false);
+    QTimer::singleShot(0, [this] {
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        QTest::mouseClick(dialog->Button(kCaptionCloseId), Qt::LeftButton, {}, QPoint(5, 5));
+    });
+    EXPECT_EQ(dialog->DoModal(), IDCANCEL);
+}
+
+TEST_F(DialogTest, WithoutBackgroundNothingIsDrawnAndNoOutlineIsCut)
+{
+    CDlgEx bare;
+    bare.resize(200, 100);
+    bare.SetSkin(QImage(), QImage(), QImage(), QImage(), QImage());
+    EXPECT_TRUE(bare.mask().isEmpty());
+    EXPECT_TRUE(bare.findChildren<CBtnEx *>().isEmpty());
+    QImage target(10, 10, QImage::Format_RGB32);
+    QPainter painter(&target);
+    EXPECT_FALSE(bare.EraseBackground(painter));
+}
