@@ -51,7 +51,7 @@ public:
     GalleryMainWindow()
     {
         setWindowIcon(AppIcon());
-        resize(900, 360);
+        resize(1120, 360);
     }
 
     CTabCtrlBase *tabs = nullptr;

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "skin/SkinImage.h"
+
 namespace {
 
 constexpr int kCornerSize = 9;      // only this square in each corner is examined for key pixels
@@ -14,7 +16,7 @@ bool IsKey(const QImage &image, int x, int y)
 {
     if (x < 0 || y < 0 || x >= image.width() || y >= image.height())
         return false;
-    return (image.pixel(x, y) | 0xff000000) == 0xffff00ff;
+    return (image.pixel(x, y) | 0xff000000) == (KeyColor | 0xff000000);
 }
 
 } // namespace
