@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QWebEngineView>
+
+#include "game/GamePageList.h"
+#include "login/CLoginBkDlg.h"
+#include "login/CMyBrowserControlSite.h"
+#include "login/TestHttpServer.h"
+
+namespace {
+
+constexpr int kTimeoutMs = 15000;
+
+const QByteArray kLoginPage = R"(<!doctype html><html><body style="background:#fefefe">
+<a id="enter" href="app://loadgame|http://game.localhost/play?account=abc&server_id=12&t=1">enter</a>
+</body></html>)";
+
+// A real login window over a page served from loopback, run modally as start-up does.
+class LoginWindowTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        GamePageList::Instance().Clear();
+        m_server.SetPage(QStringLiteral("/ycj/"), kLoginPage);
+    }
+    void TearDown() override { GamePageList::Instance().Clear(); }
+
+    // Runs the login window; once its page has loaded, `act` runs. Answers the modal result.
+    int Run(const std::function<void(CLoginBkDlg &)> &act, const QString &url = {})
+    {
+        CLoginBkDlg dialog(nullptr, url.isEmpty() ? m_server.Url(QStringLiteral("/ycj/")) : url);
+        QObject::connect(&dialog.LoginPage, &CDHtmDlgEx::navigateComplete, &dialog, [&] {
+            QTimer::singleShot(200, &dialog, [&] { act(dialog); });
+        }, Qt::SingleShotConnection);
+        QTimer::singleShot(kTimeoutMs, &dialog, [&] { dialog.done(-1); });
+        return dialog.DoModal();
+    }
+
+    static void RunScript(CLoginBkDlg &dialog, const QString &script)
+    {
+        dialog.LoginPage.Page()->runJavaScript(script);
+    }
+
+    TestHttpServer m_server;
+};
+
+TEST_F(LoginWindowTest, CommandsEndTheWindowWithTheirResults)
+{
+    EXPECT_EQ(Run([](CLoginBkDlg &d) { RunScript(d, QStringLiteral("location.href = 'app://exitgame/'")); }),
+              CLoginDlg::IDCANCEL);
+
+    EXPECT_EQ(Run([](CLoginBkDlg &d) { RunScript(d, QStringLiteral("document.getElementById('enter').click()")); }),
+              CLoginDlg::IDOK);
+    GamePageList &pages = GamePageList::Instance();
+    ASSERT_EQ(pages.Count(), 1);
+    EXPECT_EQ(pages.Accounts.first(), QStringLiteral("abc"));
+    EXPECT_EQ(pages.Servers.first(), QStringLiteral("12"));
+
+    // With a game page open, "minimize" ends the login window instead.
+    EXPECT_EQ(Run([](CLoginBkDlg &d) { RunScript(d, QStringLiteral("location.href = 'app://minimize/'")); }),
+              CLoginDlg::IDCANCEL);
+}
+
+TEST_F(LoginWindowTest, SameAccountOnSameServerIsRefused)
+{
+    GamePageList::Instance().Append(nullptr, QStringLiteral("abc"), QStringLiteral("12"));
+    QString shown;
+    const int result = Run([&shown](CLoginBkDlg &d) {
+        QTimer::singleShot(500, [&shown] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown = box->windowTitle() + QLatin1Char('|') + box->text();
+                box->accept();
+            }
+        });
+        RunScript(d, QStringLiteral("document.getElementById('enter').click()"));
+    });
+    EXPECT_EQ(result, CLoginDlg::IDCANCEL);
+    EXPECT_EQ(shown, QStringLiteral("岚汐翼川记|账号 abc 已在 12服 登录，同一账号不能在一服重复登录"));
+    EXPECT_EQ(GamePageList::Instance().Count(), 1);
+
+    EXPECT_EQ(Run([](CLoginBkDlg &d) {
+                  RunScript(d, QStringLiteral("location.href = 'app://loadgame:abc,13|http://game.localhost/'"));
+              }),
+              CLoginDlg::IDOK);
+    EXPECT_EQ(GamePageList::Instance().Count(), 2);
+}
+
+TEST_F(LoginWindowTest, MinimizeHidesPageAndUnknownCommandsDoNothing)
+{
+    bool pageHidden = false;
+    bool stillOpen = false;
+    Run([&](CLoginBkDlg &d) {
+        EXPECT_FALSE(d.LoginPage.DispatchAppCommand(QStringLiteral("app://nosuch/")));
+        RunScript(d, QStringLiteral("location.href = 'app://minimize/'"));
+        QTimer::singleShot(1000, &d, [&] {
+            pageHidden = !d.LoginPage.isVisible();
+            stillOpen = d.isVisible();
+            d.done(0);
+        });
+    });
+    EXPECT_TRUE(pageHidden);
+    EXPECT_TRUE(stillOpen);
+}
+
+TEST_F(LoginWindowTest, PageKeepsItsPlaceWhenTheWindowMoves)
+{
+    QRect page;
+    QPoint window;
+    Run([&](CLoginBkDlg &d) {
+        d.move(40, 30);
+        QTimer::singleShot(300, &d, [&] {
+            page = d.LoginPage.geometry();
+            window = d.pos();
+            d.done(0);
+        });
+    });
+    EXPECT_EQ(page, QRect(window + QPoint(336, 133), QSize(620, 375)));
+}
+
+TEST_F(LoginWindowTest, DeadHostShowsTheProgramsErrorPage)
+{
+    TestHttpServer dead;
+    const QString url = dead.Url(QStringLiteral("/ycj/"));
+    dead.close();
+    QString title;
+    bool shown = false;
+    Run([&](CLoginBkDlg &d) {
+        title = d.LoginPage.Page()->title();
+        shown = d.LoginPage.isVisible();
+        RunScript(d, QStringLiteral("document.getElementById('exit').click()"));
+    }, url);
+    EXPECT_EQ(title, QStringLiteral("网络连接失败"));
+    EXPECT_TRUE(shown);
+}
+
+} // namespace
