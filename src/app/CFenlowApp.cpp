@@ -5,7 +5,9 @@
 #include <QStringList>
 
 #include "app/InstanceChannel.h"
+#include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
+#include "game/GamePageList.h"
 #include "login/CLoginBkDlg.h"
 #include "login/WebEngineSetup.h"
 #include "platform/PlatformFolders.h"
@@ -66,9 +68,12 @@ bool CFenlowApp::InitInstance()
 
     SetBrowserCacheLimit();
     CLoginDlg::SetGamePageFactory([](const QString &address) { return new CGameWnd(address); });
-    {
-        CLoginBkDlg login;
-        login.DoModal();
+    CLoginBkDlg login;
+    login.DoModal();
+    // The main window opens only when the login entered at least one game page.
+    if (GamePageList::Instance().Count() > 0) {
+        CFenlowDlg main;
+        main.DoModal();
     }
     return false;
 }

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPointer>
 
+#include "game/AlignedStore.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
 #include "game/GamePageList.h"
@@ -140,9 +141,11 @@ void CCaptTab::SetPageTitle(CGameWnd *page, const QString &title)
     const int index = Pages().IndexOf(page);
     if (index == GamePageList::kNotFound)
         return;
-    const bool appended = Pages().Store(GamePageList::Field::Titles, page, title);
-    const QString caption = UpdateTabCaption(appended ? Pages().Count() - 1 : index, title);
-    Pages().Store(GamePageList::Field::Captions, page, caption);
+    // Both land at the page's own index, and the caption is built from the page's own
+    // server and account, even while an older page has not reported a title yet.
+    StoreAligned(Pages(), GamePageList::Field::Titles, page, title);
+    const QString caption = UpdateTabCaption(index, title);
+    StoreAligned(Pages(), GamePageList::Field::Captions, page, caption);
     if (PageAt(index) == page)
         SetItemText(index, caption);
     if (index == m_hotIndex)

@@ -1,9 +1,12 @@
 #include "game/CGameWnd.h"
 
+#include <memory>
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineView>
@@ -11,6 +14,7 @@
 #include "app/PlatformHosts.h"
 #include "app/ProgramPaths.h"
 #include "app/StartMode.h"
+#include "game/AlignedStore.h"
 #include "game/CCaptTab.h"
 #include "game/EnterGameRequest.h"
 #include "game/GamePageList.h"
@@ -23,6 +27,8 @@ namespace {
 
 const char *const kDownloadCaption = "qovan游戏平台";
 const char *const kDownloadQuestion = "下载翼川记登录器，玩游戏更加方便快捷，现在就去下载吧？";
+
+constexpr int kContentFocusSettleMs = 100;
 
 bool IsEnterKey(const QKeyEvent *event)
 {
@@ -83,7 +89,7 @@ void CGameWnd::Refresh()
 
 void CGameWnd::OnNavigateComplete(const QUrl &url)
 {
-    GamePageList::Instance().Store(GamePageList::Field::Urls, this, url.toString());
+    StoreAligned(GamePageList::Instance(), GamePageList::Field::Urls, this, url.toString());
     // Only the selected tab's page comes up: any other would cover the page the tab strip
     // says is shown.
     QWidget *owner = parentWidget();
@@ -93,8 +99,8 @@ void CGameWnd::OnNavigateComplete(const QUrl &url)
 
 void CGameWnd::OnTitleChange(const QString &text)
 {
-    GamePageList::Instance().Store(GamePageList::Field::RawTitles, this, text);
-    const std::optional<QString> title = CleanPageTitle(text);
+    StoreAligned(GamePageList::Instance(), GamePageList::Field::RawTitles, this, text);
+    const std::optional<QString> title = CleanPageTitle(text, m_page ? m_page->url().toString() : QString());
     if (title && TabStrip())
         TabStrip()->SetPageTitle(this, *title);
 }
@@ -119,11 +125,17 @@ void CGameWnd::keyPressEvent(QKeyEvent *event)
 {
     if (IsEnterKey(event) && QApplication::focusWidget() == this && HasWindow()) {
         FocusContent();
-        if (QWidget *target = QApplication::focusWidget(); target && target != this) {
-            QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text(), event->isAutoRepeat(),
-                           ushort(event->count()));
-            QApplication::sendEvent(target, &copy);
-        }
+        // The engine takes the focus into the content asynchronously and drops keys that
+        // arrive before; the key follows once it has settled.
+        QPointer<QWidget> target = m_view->focusProxy();
+        auto copy = std::make_shared<QKeyEvent>(event->type(), event->key(), event->modifiers(),
+                                                event->nativeScanCode(), event->nativeVirtualKey(),
+                                                event->nativeModifiers(), event->text(), event->isAutoRepeat(),
+                                                ushort(event->count()));
+        QTimer::singleShot(kContentFocusSettleMs, this, [target, copy] {
+            if (target)
+                QApplication::sendEvent(target, copy.get());
+        });
         return;
     }
     if (event->key() == Qt::Key_F5) {

@@ -15,6 +15,14 @@ TEST(PageTitleTest, TitlesThatShowAnAddressAreIgnored)
     EXPECT_EQ(CleanPageTitle("HTTP 大写不算地址"), "HTTP 大写不算地址");
 }
 
+TEST(PageTitleTest, ThePageAddressWithoutItsSchemeIsIgnored)
+{
+    const QString address = "http://127.0.0.1:8080/game/2";
+    EXPECT_FALSE(CleanPageTitle("127.0.0.1:8080/game/2", address).has_value());
+    EXPECT_FALSE(CleanPageTitle("ycj.localhost", "https://ycj.localhost/").has_value());
+    EXPECT_EQ(CleanPageTitle("127.0.0.1:8080/game/3", address), "127.0.0.1:8080/game/3");
+}
+
 TEST(PageTitleTest, GameMarkerKeepsWhatFollowsItsSeparator)
 {
     EXPECT_EQ(CleanPageTitle("岚汐翼川记- 青龙"), "青龙");

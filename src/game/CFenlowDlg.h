@@ -1,0 +1,74 @@
+#pragma once
+
+#include <array>
+
+#include <QPointer>
+
+#include "skin/CDlgEx.h"
+
+class CBtnEx;
+class CCaptTab;
+class InstanceEndpoint;
+
+// The login window while a further login runs over the main window, else none.
+QWidget *ActiveLoginWindow();
+
+// The main window of the logged-in player: a skinned, resizable dialog with a strip of up
+// to three game tabs and, laid over its client area, one game page per tab. It carries the
+// caption-bar buttons, listens for the other instances' messages (a further login, hide
+// or restore) and asks before the program quits.
+class CFenlowDlg : public CDlgEx
+{
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 102;
+    static constexpr int kMaxPages = 3;
+
+    explicit CFenlowDlg(QWidget *parent = nullptr);
+    ~CFenlowDlg() override;
+
+    // Hides or restores this window with its pages and an open login window; with
+    // `tellOthers`, every other running main window (at most 10) follows.
+    void ToggleMainWindow(bool tellOthers);
+    // Opens a further login over this window, unless three pages are open already.
+    void OpenFurtherLogin();
+    // Removes the instance endpoint and ends the program's event loops.
+    void ExitProgram();
+
+    // Closing asks whether to quit the game; Yes ends the dialog and the program.
+    void reject() override;
+
+    CCaptTab *Tabs() const { return m_tabs; }
+    CBtnEx *Button(int id) const;
+    // This instance's endpoint for the other instances' messages.
+    QString EndpointPath() const;
+
+    int MuteRequested = 0;
+    int MuteApplied = 0;
+
+protected:
+    bool OnInitDialog() override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+
+private:
+    void InitWindow();
+    void layoutButtons(int clientWidth);
+    void updateMinimumSize();
+    void openWebPage(int buttonId);
+    void handleInstanceMessage(int message);
+    void applyMute();
+
+    std::array<CBtnEx *, 7> m_buttons{};
+    CCaptTab *m_tabs{};
+    InstanceEndpoint *m_endpoint{};
+    int m_lastWidth = 0;
+    int m_muteTimer = 0;
+    bool m_openingLogin = false;
+};

@@ -1,0 +1,295 @@
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+#include "app/InstanceChannel.h"
+#include "app/StartMode.h"
+#include "game/CCaptTab.h"
+#include "game/CFenlowDlg.h"
+#include "game/CGameWnd.h"
+#include "game/GameLayout.h"
+#include "game/GamePageList.h"
+#include "game/GameTestSupport.h"
+#include "game/TestHttpServer.h"
+#include "skin/CBtnEx.h"
+#include "skin/MessageBoxLayout.h"
+
+using namespace GameTestSupport;
+
+namespace {
+
+QByteArray GamePage(int n)
+{
+    return QByteArray(R"(<!doctype html><html><head><meta charset="utf-8"><title>岚汐翼川记- 主城)")
+        + QByteArray::number(n) + R"(</title></head><body>
+<a id="ycj" href="app://entergame|ycj">ycj</a>
+<a id="missing" href="app://entergame|zzz|http://www.qovan.localhost/qvzzz/">zzz</a>
+<script>window.keys = []; document.addEventListener('keydown', e => keys.push(e.key));</script>
+</body></html>)";
+}
+
+class GameWindowTest : public testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        home = new QTemporaryDir;
+        for (const char *name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "TMPDIR"})
+            qputenv(name, home->path().toUtf8());
+        server = new TestHttpServer;
+        for (int n = 1; n <= 3; ++n)
+            server->Serve("/game/" + QByteArray::number(n), GamePage(n));
+    }
+
+    void SetUp() override { QDesktopServices::setUrlHandler("http", &browser, "open"); }
+    void TearDown() override
+    {
+        QDesktopServices::unsetUrlHandler("http");
+        GamePageList::Instance().Clear();
+    }
+
+    // Enters game n as the login page does.
+    CGameWnd *Enter(int n)
+    {
+        auto *page = new CGameWnd(server->Url("/game/" + QByteArray::number(n)));
+        GamePageList::Instance().Append(page, QStringLiteral("acc%1").arg(n), QString::number(n));
+        return page;
+    }
+
+    static bool ShowsOnly(CGameWnd *shown)
+    {
+        for (CGameWnd *page : GamePageList::Instance().Pages) {
+            if (page->isVisible() != (page == shown))
+                return false;
+        }
+        return true;
+    }
+
+    static QVariant Script(CGameWnd *page, const QString &source)
+    {
+        QVariant result;
+        bool done = false;
+        page->View()->page()->runJavaScript(source, [&](const QVariant &value) {
+            result = value;
+            done = true;
+        });
+        WaitUntil([&] { return done; });
+        return result;
+    }
+
+    static inline QTemporaryDir *home = nullptr;
+    static inline TestHttpServer *server = nullptr;
+    BrowserSink browser;
+};
+
+TEST_F(GameWindowTest, TabsGrowWithEachPageAndKeepTheLayout)
+{
+    CGameWnd *first = Enter(1);
+    CFenlowDlg dlg;
+    dlg.show();
+    CCaptTab *tabs = dlg.Tabs();
+    ASSERT_EQ(TabStrip(), tabs);
+    ASSERT_TRUE(WaitUntil([&] { return first->isVisible(); }));
+    EXPECT_EQ(tabs->geometry(), QRect(120, 2, 199, 22));
+    EXPECT_EQ(dlg.minimumSize(), QSize(646, 260));
+    EXPECT_EQ(first->geometry(), GameLayout::PageRect(dlg.frameGeometry()));
+    for (int id : GameLayout::kButtonIds)
+        EXPECT_EQ(dlg.Button(id)->geometry(), GameLayout::ButtonRect(id, dlg.width())) << id;
+    ASSERT_TRUE(WaitUntil([&] { return tabs->GetItemText(0) == "1服-主城1-acc1"; }));
+    EXPECT_EQ(GamePageList::Instance().RawTitles.value(0), "岚汐翼川记- 主城1");
+    EXPECT_EQ(GamePageList::Instance().Urls.value(0), server->Url("/game/1"));
+
+    CGameWnd *second = Enter(2);
+    tabs->ShowNewestPage();
+    EXPECT_EQ(tabs->geometry().width(), 388);
+    EXPECT_EQ(dlg.minimumSize().width(), 835);
+    EXPECT_FALSE(first->isVisible());
+    ASSERT_TRUE(WaitUntil([&] { return second->isVisible(); }));
+    CGameWnd *third = Enter(3);
+    tabs->ShowNewestPage();
+    EXPECT_EQ(tabs->geometry().width(), 577);
+    EXPECT_EQ(dlg.minimumSize().width(), 1024);
+    ASSERT_TRUE(WaitUntil([&] { return ShowsOnly(third); }));
+
+    // A narrower window keeps the buttons at their distances from the right edge and the
+    // pages over the client area.
+    dlg.resize(1100, 600);
+    ASSERT_TRUE(WaitUntil([&] { return dlg.width() == 1100; }));
+    EXPECT_EQ(dlg.Button(GameLayout::kServiceButton)->geometry().x(), 1100 - 361);
+    EXPECT_EQ(third->geometry(), GameLayout::PageRect(dlg.frameGeometry()));
+}
+
+TEST_F(GameWindowTest, SwitchingAndClosingKeepTabsAndListsAligned)
+{
+    CGameWnd *pages[] = {Enter(1), nullptr, nullptr};
+    CFenlowDlg dlg;
+    dlg.show();
+    CCaptTab *tabs = dlg.Tabs();
+    for (int n = 2; n <= 3; ++n) {
+        pages[n - 1] = Enter(n);
+        tabs->ShowNewestPage();
+    }
+    ASSERT_TRUE(WaitUntil([&] {
+        const QStringList &captions = GamePageList::Instance().Captions;
+        return captions.size() == 3 && !captions.contains(QString());
+    })) << GamePageList::Instance().Captions.join('|').toStdString() << GamePageList::Instance().RawTitles.join('|').toStdString();
+
+    std::vector<int> order{tabs->GetCurSel()};
+    for (int i = 0; i < 4; ++i) {
+        tabs->SwitchToNextPage();
+        order.push_back(tabs->GetCurSel());
+        EXPECT_TRUE(ShowsOnly(pages[tabs->GetCurSel()]));
+    }
+    EXPECT_EQ(order, (std::vector<int>{2, 0, 1, 2, 0}));
+
+    // The middle one of three: the third moves to index 1 everywhere.
+    tabs->ClosePage(1);
+    const GamePageList &list = GamePageList::Instance();
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Pages.at(1), pages[2]);
+    EXPECT_EQ(list.Accounts.at(1), "acc3");
+    EXPECT_EQ(list.Captions.at(1), "3服-主城3-acc3");
+    EXPECT_EQ(tabs->PageAt(1), pages[2]);
+    EXPECT_EQ(tabs->GetItemText(1), "3服-主城3-acc3");
+    EXPECT_EQ(tabs->GetCurSel(), 0);
+    EXPECT_EQ(dlg.minimumSize().width(), 835);
+
+    // The selected one of two: the other is shown before the closed one goes.
+    tabs->SwitchToNextPage();
+    ASSERT_EQ(tabs->CurrentPage(), pages[2]);
+    bool otherShownFirst = false;
+    QObject::connect(pages[2], &QObject::destroyed, [&] { otherShownFirst = pages[0]->isVisible(); });
+    tabs->ClosePage(1);
+    EXPECT_TRUE(otherShownFirst);
+    EXPECT_EQ(tabs->GetItemCount(), 1);
+    EXPECT_EQ(tabs->CurrentPage(), pages[0]);
+    EXPECT_EQ(list.Captions, QStringList{"1服-主城1-acc1"});
+
+    // An index past the end changes nothing; a title for a page that left the list neither.
+    tabs->ClosePage(5);
+    CGameWnd stranger(server->Url("/game/3"));
+    stranger.OnTitleChange("岚汐翼川记- 外人");
+    tabs->SetPageTitle(&stranger, "外人");
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Titles, QStringList{"主城1"});
+
+    // The only one: the question names the caption, and Yes ends the program.
+    MessageBoxAnswerer yes(IDYES);
+    QTimer::singleShot(0, tabs, [tabs] { tabs->ConfirmClosePage(0); });
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(15000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_EQ(yes.texts, QStringList{"确定要退出账号：1服-主城1-acc1 ?"});
+    EXPECT_EQ(yes.titles, QStringList{"岚汐翼川记"});
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(tabs->GetItemCount(), 0);
+}
+
+TEST_F(GameWindowTest, TitlesThatShowTheAddressKeepTheCaption)
+{
+    CGameWnd *page = Enter(1);
+    CFenlowDlg dlg;
+    dlg.show();
+    ASSERT_TRUE(WaitUntil([&] { return dlg.Tabs()->GetItemText(0) == "1服-主城1-acc1"; }));
+    Script(page, "document.title = location.href");
+    ASSERT_TRUE(WaitUntil([&] { return GamePageList::Instance().RawTitles.value(0).startsWith("http"); }));
+    EXPECT_EQ(dlg.Tabs()->GetItemText(0), "1服-主城1-acc1");
+    Script(page, "document.title = '新标题'");
+    ASSERT_TRUE(WaitUntil([&] { return dlg.Tabs()->GetItemText(0) == "1服-新标题-acc1"; }));
+}
+
+TEST_F(GameWindowTest, KeysReachThePageAndNeverCloseAWindow)
+{
+    CGameWnd *first = Enter(1);
+    CFenlowDlg dlg;
+    dlg.show();
+    ASSERT_TRUE(WaitUntil([&] { return first->isVisible(); }));
+    CGameWnd *second = Enter(2);
+    dlg.Tabs()->ShowNewestPage();
+    ASSERT_TRUE(WaitUntil([&] { return second->isVisible(); }));
+    const int firstHits = server->Hits("/game/1");
+    const int secondHits = server->Hits("/game/2");
+
+    // Enter on the page window itself moves the focus into the content and reaches it.
+    second->activateWindow();
+    second->setFocus();
+    ASSERT_TRUE(WaitUntil([&] { return QApplication::focusWidget() == second; }));
+    ASSERT_TRUE(Xdotool({"key", "Return"}));
+    ASSERT_TRUE(WaitUntil([&] { return Script(second, "keys.join(',')").toString() == "Enter"; }));
+    EXPECT_EQ(QApplication::focusWidget(), second->View()->focusProxy());
+
+    // F5 reloads only the page that has the focus.
+    ASSERT_TRUE(Xdotool({"key", "F5"}));
+    ASSERT_TRUE(WaitUntil([&] { return server->Hits("/game/2") == secondHits + 1; }));
+    EXPECT_EQ(server->Hits("/game/1"), firstHits);
+
+    // Escape and Enter in the main window do nothing: no question, no closing.
+    MessageBoxAnswerer no(IDNO);
+    dlg.activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == &dlg; }));
+    ASSERT_TRUE(Xdotool({"key", "Escape", "Return"}));
+    WaitUntil([] { return false; }, 500);
+    EXPECT_TRUE(no.texts.isEmpty());
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_TRUE(first->HasWindow());
+}
+
+TEST_F(GameWindowTest, EnterGameStartsAnInstalledLauncherOrAsks)
+{
+    const QString folder = InstallFolder();
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString marker = home->filePath("ycj-started");
+    QFile launcher(folder + "/Ycj.exe");
+    ASSERT_TRUE(launcher.open(QIODevice::WriteOnly));
+    launcher.write("#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n");
+    launcher.close();
+    launcher.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    CGameWnd *page = Enter(1);
+    CFenlowDlg dlg;
+    dlg.show();
+    ASSERT_TRUE(WaitUntil([&] { return page->isVisible(); }));
+    Script(page, "document.getElementById('ycj').click()");
+    EXPECT_TRUE(WaitUntil([&] { return QFile::exists(marker); }));
+    EXPECT_TRUE(browser.opened.isEmpty());
+
+    MessageBoxAnswerer cancel(IDCANCEL);
+    Script(page, "document.getElementById('missing').click()");
+    ASSERT_TRUE(WaitUntil([&] { return !browser.opened.isEmpty(); }));
+    EXPECT_EQ(browser.opened, QStringList{"http://www.qovan.localhost/qvzzz/"});
+    EXPECT_EQ(cancel.titles, QStringList{"qovan游戏平台"});
+    EXPECT_EQ(cancel.texts, QStringList{"下载翼川记登录器，玩游戏更加方便快捷，现在就去下载吧？"});
+    EXPECT_EQ(page->View()->url().toString(), server->Url("/game/1"));
+}
+
+TEST_F(GameWindowTest, ClosingAsksFirstAndYesEndsTheProgram)
+{
+    Enter(1);
+    CFenlowDlg dlg;
+    dlg.show();
+    ASSERT_EQ(InstanceChannel::Endpoints(), QStringList{dlg.EndpointPath()});
+    {
+        MessageBoxAnswerer no(IDNO);
+        dlg.close();
+        EXPECT_EQ(no.texts, QStringList{"窗口即将关闭，是否要退出游戏？"});
+        EXPECT_TRUE(dlg.isVisible());
+    }
+    MessageBoxAnswerer yes(IDYES);
+    QTimer::singleShot(0, &dlg, [&dlg] { dlg.close(); });
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(15000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), IDCANCEL);
+    EXPECT_TRUE(InstanceChannel::Endpoints().isEmpty());
+}
+
+} // namespace
