@@ -1,6 +1,7 @@
 #include "login/CLoginDlg.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -177,4 +178,7 @@ void CLoginDlg::UpdateKeyMask()
         return;
     m_mask = shape;
     setMask(shape);
+    // The window's repaints go through OpenGL, which never flushes the window system
+    // connection the shape request waits in; without this the new shape is not shown.
+    QGuiApplication::sync();
 }
