@@ -169,7 +169,13 @@ void CLoginDlg::UpdateKeyMask()
 {
     if (!isVisible())
         return;
-    QRegion shape = RegionWithoutKey(View()->grab().toImage(), kColorKey);
+    // Most checks find the page as it was; comparing renderings costs far less than
+    // building the region again.
+    QImage rendering = View()->grab().toImage();
+    if (rendering == m_rendering)
+        return;
+    m_rendering = std::move(rendering);
+    QRegion shape = RegionWithoutKey(m_rendering, kColorKey);
     // An empty mask would mean no mask at all; a page of nothing but key colour keeps one
     // corner pixel instead.
     if (shape.isEmpty())

@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 
+#include <QImage>
 #include <QRegion>
 #include <QString>
 #include <QStringList>
@@ -66,5 +67,6 @@ private:
 
     bool m_navigated{false};
     QTimer m_maskTimer;
+    QImage m_rendering;
     QRegion m_mask;
 };
