@@ -68,6 +68,15 @@ TEST(AccountDecodingTest, LongAccountsAreCutBeforeDecoding)
     const QString decoded = DecodeAccount(encoded);
     EXPECT_EQ(decoded, QString(14, QChar(0x5F20)));
 
+    // With two bytes in front the limit falls inside "%A0": the cut moves before that
+    // escape, and the character left incomplete is dropped.
+    EXPECT_EQ(DecodeAccount(QStringLiteral("aa") + encoded), QStringLiteral("aa") + QString(13, QChar(0x5F20)));
+    // The limit right after a "%": the cut moves before it.
+    EXPECT_EQ(DecodeAccount(QStringLiteral("a") + encoded.left(117) + QStringLiteral("xxxxxxx%41")),
+              QStringLiteral("a") + QString(13, QChar(0x5F20)) + QStringLiteral("xxxxxxx"));
+    // A raw character cut in two at the limit is dropped, not turned into U+FFFD.
+    EXPECT_EQ(DecodeAccount(QStringLiteral("%41") + QString(50, QChar(0x5F20))), QStringLiteral("A") + QString(41, QChar(0x5F20)));
+
     const QString longPlain = QString(200, QLatin1Char('a')) + QStringLiteral("%41");
     EXPECT_EQ(DecodeAccount(longPlain), QString(127, QLatin1Char('a')));
 }
