@@ -16,7 +16,7 @@
 #include "game/GameLayout.h"
 #include "game/GamePageList.h"
 #include "game/GameTestSupport.h"
-#include "game/TestHttpServer.h"
+#include "support/TestHttpServer.h"
 #include "skin/CBtnEx.h"
 #include "skin/MessageBoxLayout.h"
 
@@ -44,7 +44,7 @@ protected:
             qputenv(name, home->path().toUtf8());
         server = new TestHttpServer;
         for (int n = 1; n <= 3; ++n)
-            server->Serve("/game/" + QByteArray::number(n), GamePage(n));
+            server->SetPage("/game/" + QString::number(n), GamePage(n));
     }
 
     void SetUp() override { QDesktopServices::setUrlHandler("http", &browser, "open"); }
@@ -57,7 +57,7 @@ protected:
     // Enters game n as the login page does.
     CGameWnd *Enter(int n)
     {
-        auto *page = new CGameWnd(server->Url("/game/" + QByteArray::number(n)));
+        auto *page = new CGameWnd(server->Url("/game/" + QString::number(n)));
         GamePageList::Instance().Append(page, QStringLiteral("acc%1").arg(n), QString::number(n));
         return page;
     }

@@ -7,7 +7,7 @@
 #include "login/CDHtmDlgEx.h"
 #include "login/CMyBrowserControlSite.h"
 #include "login/RealInput.h"
-#include "login/TestHttpServer.h"
+#include "support/TestHttpServer.h"
 
 namespace {
 

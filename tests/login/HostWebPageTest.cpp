@@ -6,7 +6,7 @@
 #include <QWebEngineView>
 
 #include "login/HostWebPage.h"
-#include "login/TestHttpServer.h"
+#include "support/TestHttpServer.h"
 #include "login/WebEngineSetup.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "game/GamePageList.h"
 #include "login/CLoginBkDlg.h"
 #include "login/CMyBrowserControlSite.h"
-#include "login/TestHttpServer.h"
+#include "support/TestHttpServer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "login/TestHttpServer.h"
+#include "support/TestHttpServer.h"
 
 #include <QTcpSocket>
 
@@ -29,6 +29,7 @@ void TestHttpServer::HandleConnection()
             const QList<QByteArray> request = socket->readLine().split(' ');
             const QString path = request.size() > 1 ? QString::fromLatin1(request.at(1)).section(QLatin1Char('?'), 0, 0)
                                                     : QString();
+            ++m_hits[path];
             const auto page = m_pages.constFind(path);
             const QByteArray status = page == m_pages.constEnd() ? "404 Not Found" : "200 OK";
             const QByteArray body = page == m_pages.constEnd() ? QByteArray("<html>not found</html>") : *page;

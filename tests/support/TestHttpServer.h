@@ -14,9 +14,12 @@ public:
     void SetPage(const QString &path, const QByteArray &html);
     // "http://127.0.0.1:<port>" + path.
     QString Url(const QString &path) const;
+    // How many requests asked for `path` (its query aside).
+    int Hits(const QString &path) const { return m_hits.value(path); }
 
 private:
     void HandleConnection();
 
     QHash<QString, QByteArray> m_pages;
+    QHash<QString, int> m_hits;
 };
