@@ -5,11 +5,15 @@
 #include <QPainter>
 
 #include "app/PlatformHosts.h"
+#include "platform/Compositing.h"
 #include "login/PixelRegion.h"
 #include "login/WindowDragger.h"
 #include "skin/SkinImage.h"
 
 namespace {
+
+// Opacity from which a pixel counts as part of the picture when nothing blends it.
+constexpr int kSolidAlpha = 128;
 
 QString PageAddress(const QString &given)
 {
@@ -32,9 +36,9 @@ CLoginBkDlg::CLoginBkDlg(QWidget *parent, const QString &pageUrl)
     setWindowTitle(QString::fromUtf8(kTitle));
     if (!BackImage.isNull()) {
         setFixedSize(ImageWidth, ImageHeight);
-        // Without a compositing window manager the alpha channel is not honoured; the shape
-        // keeps the picture's outline either way.
-        setMask(OpaqueRegion(BackImage));
+        // Without a compositing manager the alpha channel is not honoured and soft edges
+        // would show as a dark halo, so the shape then keeps only the mostly opaque pixels.
+        setMask(OpaqueRegion(BackImage, Compositing::IsActive() ? 1 : kSolidAlpha));
     }
 }
 

@@ -37,7 +37,7 @@ QRegion RegionWithoutKey(const QImage &image, QRgb key)
     return RegionOf(image, [rgb](QRgb pixel) { return (pixel & RGB_MASK) != rgb; });
 }
 
-QRegion OpaqueRegion(const QImage &image)
+QRegion OpaqueRegion(const QImage &image, int minAlpha)
 {
-    return RegionOf(image, [](QRgb pixel) { return qAlpha(pixel) > 0; });
+    return RegionOf(image, [minAlpha](QRgb pixel) { return qAlpha(pixel) >= minAlpha; });
 }

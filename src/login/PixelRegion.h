@@ -8,6 +8,6 @@
 // window keeps; the rest shows the window behind.
 QRegion RegionWithoutKey(const QImage &image, QRgb key);
 
-// The pixels of `image` with any opacity (alpha above 0): the shape of a translucent
-// window drawn from it.
-QRegion OpaqueRegion(const QImage &image);
+// The pixels of `image` whose alpha is at least `minAlpha`: the shape of a translucent
+// window drawn from it (1 keeps every pixel with any opacity).
+QRegion OpaqueRegion(const QImage &image, int minAlpha = 1);
