@@ -11,11 +11,18 @@
 namespace {
 
 constexpr int kHandOverTimeoutMs = 2000;
+constexpr int kProbeTimeoutMs = 500;
 constexpr qint64 kMaxLine = 32;
 
 QByteArray MessageLine(int message)
 {
     return QByteArray::number(message) + '\n';
+}
+
+// Nothing listens on the endpoint any more: its instance ended without removing it.
+bool IsGone(QLocalSocket::LocalSocketError error)
+{
+    return error == QLocalSocket::ConnectionRefusedError || error == QLocalSocket::ServerNotFoundError;
 }
 
 } // namespace
@@ -39,7 +46,15 @@ QStringList Endpoints()
 
 bool AnyInstanceRunning()
 {
-    return !Endpoints().isEmpty();
+    for (const QString &endpoint : Endpoints()) {
+        QLocalSocket socket;
+        socket.connectToServer(endpoint);
+        if (socket.waitForConnected(kProbeTimeoutMs))
+            return true;
+        if (IsGone(socket.error()))
+            QFile::remove(endpoint);
+    }
+    return false;
 }
 
 bool Post(const QString &endpoint, int message, bool waitForAnswer, int timeoutMs)
@@ -47,8 +62,7 @@ bool Post(const QString &endpoint, int message, bool waitForAnswer, int timeoutM
     QLocalSocket socket;
     socket.connectToServer(endpoint);
     if (!socket.waitForConnected(timeoutMs)) {
-        const auto error = socket.error();
-        if (error == QLocalSocket::ConnectionRefusedError || error == QLocalSocket::ServerNotFoundError)
+        if (IsGone(socket.error()))
             QFile::remove(endpoint);
         return false;
     }

@@ -11,9 +11,9 @@ inline constexpr int kHandOverMessage = 1026; // a second start asks for a furth
 inline constexpr int kToggleMessage = 1027;   // hide or restore, not passed on
 
 // Every open main window listens on an endpoint of its own (a local socket named by its
-// process id) in one folder per user. An endpoint that exists means an instance is
-// running; one that refuses connections belongs to an instance that died and is removed
-// when a sender finds it so.
+// process id) in one folder per user. An endpoint that accepts connections means an
+// instance is running; one that refuses them belongs to an instance that ended without
+// removing it, and is removed by whoever finds it so.
 namespace InstanceChannel {
 
 // The folder that holds the endpoints ($TMPDIR/Fenlow_ycj-<uid>).
@@ -22,7 +22,7 @@ QString Directory();
 // The endpoints present, oldest first.
 QStringList Endpoints();
 
-// True when any endpoint exists (live or not yet found stale).
+// True when some endpoint accepts a connection; removes the dead ones it meets.
 bool AnyInstanceRunning();
 
 // Sends `message` to one endpoint. With `waitForAnswer`, succeeds only when the

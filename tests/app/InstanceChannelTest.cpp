@@ -72,7 +72,7 @@ TEST_F(InstanceChannelTest, HandOverReachesTheRunningInstance)
     EXPECT_EQ(NextMessage(listener), "1026");
 }
 
-TEST_F(InstanceChannelTest, CrashedInstanceLeavesAStaleEndpointThatHandOverClears)
+TEST_F(InstanceChannelTest, CrashedInstanceDoesNotCountAndItsEndpointIsCleared)
 {
     QProcess *listener = StartListener();
     ASSERT_NE(listener, nullptr);
@@ -80,9 +80,29 @@ TEST_F(InstanceChannelTest, CrashedInstanceLeavesAStaleEndpointThatHandOverClear
     listener->waitForFinished();
     ASSERT_EQ(InstanceChannel::Endpoints().size(), 1);
 
-    EXPECT_TRUE(InstanceChannel::AnyInstanceRunning());
-    EXPECT_FALSE(InstanceChannel::HandOver());
     EXPECT_FALSE(InstanceChannel::AnyInstanceRunning());
+    EXPECT_TRUE(InstanceChannel::Endpoints().isEmpty());
+}
+
+TEST_F(InstanceChannelTest, HandOverClearsADeadEndpoint)
+{
+    QProcess *listener = StartListener();
+    ASSERT_NE(listener, nullptr);
+    ::kill(static_cast<pid_t>(listener->processId()), SIGKILL);
+    listener->waitForFinished();
+
+    EXPECT_FALSE(InstanceChannel::HandOver());
+    EXPECT_TRUE(InstanceChannel::Endpoints().isEmpty());
+}
+
+TEST_F(InstanceChannelTest, ProbingALiveInstanceLeavesItListening)
+{
+    QProcess *listener = StartListener();
+    ASSERT_NE(listener, nullptr);
+    EXPECT_TRUE(InstanceChannel::AnyInstanceRunning());
+    EXPECT_TRUE(InstanceChannel::AnyInstanceRunning());
+    EXPECT_TRUE(InstanceChannel::HandOver());
+    EXPECT_EQ(NextMessage(listener), "1026");
 }
 
 TEST_F(InstanceChannelTest, HandOverSkipsAStaleEndpointForALiveOne)
