@@ -16,6 +16,7 @@ namespace {
 
 CFenlowApp *g_app = nullptr;
 
+const char *const kTitle = "岚汐翼川记";
 const char *const kAskHandOver = "检测到已经有一个岚汐翼川记在运行，是否在已运行的窗口上登录新账号？";
 const char *const kHandOverFailed = "在当前运行程序中进入游戏失败，将在新窗口中打开游戏";
 
@@ -58,7 +59,8 @@ bool CFenlowApp::InitInstance()
                                PlatformFolders::CommonAppData());
 
     // The web switch only asks whether this program starts at all: it ends before any
-    // window system is touched.
+    // window system is touched. Removal is not available in this build, so the uninstall
+    // start ends the same way, changing nothing and claiming nothing.
     if (m_mode == StartMode::WebSwitch || m_mode == StartMode::Uninstall)
         return false;
 
@@ -95,13 +97,13 @@ void CFenlowApp::StartGui()
 bool CFenlowApp::HandOverToRunningInstance()
 {
     if (m_mode != StartMode::InstalledCopy) {
-        const auto answer = QMessageBox::question(nullptr, QString(), QString::fromUtf8(kAskHandOver),
+        const auto answer = QMessageBox::question(nullptr, QString::fromUtf8(kTitle), QString::fromUtf8(kAskHandOver),
                                                   QMessageBox::Yes | QMessageBox::No);
         if (answer != QMessageBox::Yes)
             return false;
     }
     if (InstanceChannel::HandOver())
         return true;
-    QMessageBox::information(nullptr, QString(), QString::fromUtf8(kHandOverFailed));
+    QMessageBox::information(nullptr, QString::fromUtf8(kTitle), QString::fromUtf8(kHandOverFailed));
     return false;
 }

@@ -2,8 +2,6 @@
 
 #include <memory>
 
-#include <QString>
-
 #include "app/StartMode.h"
 
 class QApplication;
@@ -31,9 +29,6 @@ public:
     int ExitInstance();
 
     StartMode Mode() const { return m_mode; }
-
-    // Download address of a newer executable, left by the update check.
-    QString UpdateAddress;
 
 private:
     // Creates the GUI application object the first time a window or message is needed.

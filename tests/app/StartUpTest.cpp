@@ -8,11 +8,15 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSize>
 #include <QTemporaryDir>
 
 #include "app/InstanceChannel.h"
 
 namespace {
+
+// The login window takes the size of its picture.
+const QSize kLoginWindowSize(1045, 646);
 
 class StartUpTest : public testing::Test
 {
@@ -76,13 +80,22 @@ protected:
         return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
     }
 
-    // Waits for the first visible window of `process` and answers its title.
-    static QString FirstWindowTitleOf(QProcess *process)
+    // Waits for the first visible window of `process` and answers its size.
+    static QSize FirstWindowSizeOf(QProcess *process)
     {
         const QString window = XDoTool({"search", "--sync", "--onlyvisible", "--pid",
                                         QString::number(process->processId())})
                                    .section('\n', 0, 0);
-        return window.isEmpty() ? QString() : XDoTool({"getwindowname", window});
+        if (window.isEmpty())
+            return {};
+        QSize size;
+        for (const QString &line : XDoTool({"getwindowgeometry", "--shell", window}).split('\n')) {
+            if (line.startsWith("WIDTH="))
+                size.setWidth(line.mid(6).toInt());
+            else if (line.startsWith("HEIGHT="))
+                size.setHeight(line.mid(7).toInt());
+        }
+        return size;
     }
 
     // Waits for a window of `process`, gives it the focus and presses `key`.
@@ -146,9 +159,11 @@ TEST_F(StartUpTest, HungInstanceGivesTheFailureNoticeInsteadOfAHang)
     ::kill(static_cast<pid_t>(hung->processId()), SIGSTOP);
 
     // The installed copy hands over without a question, so the one window it shows
-    // before going on as a new instance is the failure notice (titled by the program).
+    // before going on as a new instance is the failure notice, not the login picture.
     QProcess *fenlow = Start(InstalledCopy(), {});
-    EXPECT_EQ(FirstWindowTitleOf(fenlow), "fenlow");
+    const QSize first = FirstWindowSizeOf(fenlow);
+    EXPECT_FALSE(first.isEmpty());
+    EXPECT_NE(first, kLoginWindowSize);
     ::kill(static_cast<pid_t>(hung->processId()), SIGCONT);
 }
 
@@ -163,7 +178,7 @@ TEST_F(StartUpTest, CrashedInstanceIsNotAskedAbout)
 
     // No question: the first window is the login window itself.
     QProcess *fenlow = Start(FENLOW_BIN_DIR "/fenlow", {});
-    EXPECT_EQ(FirstWindowTitleOf(fenlow), "岚汐翼川记");
+    EXPECT_EQ(FirstWindowSizeOf(fenlow), kLoginWindowSize);
     EXPECT_TRUE(InstanceChannel::Endpoints().isEmpty());
 }
 
