@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QPointer>
 
-#include "game/AlignedStore.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
 #include "game/GamePageList.h"
@@ -143,9 +142,9 @@ void CCaptTab::SetPageTitle(CGameWnd *page, const QString &title)
         return;
     // Both land at the page's own index, and the caption is built from the page's own
     // server and account, even while an older page has not reported a title yet.
-    StoreAligned(Pages(), GamePageList::Field::Titles, page, title);
+    Pages().Store(GamePageList::Field::Titles, page, title);
     const QString caption = UpdateTabCaption(index, title);
-    StoreAligned(Pages(), GamePageList::Field::Captions, page, caption);
+    Pages().Store(GamePageList::Field::Captions, page, caption);
     if (PageAt(index) == page)
         SetItemText(index, caption);
     if (index == m_hotIndex)

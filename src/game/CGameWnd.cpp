@@ -14,7 +14,6 @@
 #include "app/PlatformHosts.h"
 #include "app/ProgramPaths.h"
 #include "app/StartMode.h"
-#include "game/AlignedStore.h"
 #include "game/CCaptTab.h"
 #include "game/EnterGameRequest.h"
 #include "game/GamePageList.h"
@@ -89,7 +88,7 @@ void CGameWnd::Refresh()
 
 void CGameWnd::OnNavigateComplete(const QUrl &url)
 {
-    StoreAligned(GamePageList::Instance(), GamePageList::Field::Urls, this, url.toString());
+    GamePageList::Instance().Store(GamePageList::Field::Urls, this, url.toString());
     // Only the selected tab's page comes up: any other would cover the page the tab strip
     // says is shown.
     QWidget *owner = parentWidget();
@@ -99,7 +98,7 @@ void CGameWnd::OnNavigateComplete(const QUrl &url)
 
 void CGameWnd::OnTitleChange(const QString &text)
 {
-    StoreAligned(GamePageList::Instance(), GamePageList::Field::RawTitles, this, text);
+    GamePageList::Instance().Store(GamePageList::Field::RawTitles, this, text);
     const std::optional<QString> title = CleanPageTitle(text, m_page ? m_page->url().toString() : QString());
     if (title && TabStrip())
         TabStrip()->SetPageTitle(this, *title);

@@ -23,13 +23,18 @@ bool GamePageList::Store(Field field, const CGameWnd *page, const QString &value
     const int i = IndexOf(page);
     if (i == kNotFound)
         return false;
+    // Every value lands at its page's own index, even when an older page reports while a
+    // newer one has not yet: the gap is filled with empty texts rather than letting the
+    // value slide onto another page's index.
     QStringList &values = Values(field);
-    if (values.size() < Count()) {
-        values.append(value);
-        return true;
+    if (i < values.size()) {
+        values[i] = value;
+        return false;
     }
-    values[i] = value;
-    return false;
+    while (values.size() < i)
+        values.append(QString());
+    values.append(value);
+    return true;
 }
 
 void GamePageList::RemoveAt(int i)

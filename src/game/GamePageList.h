@@ -7,8 +7,8 @@ class CGameWnd;
 
 // The process-wide record of the entered game pages: seven index-aligned arrays, index i
 // being page i and, once the page has a window, tab i. `Accounts` and `Servers` always
-// have the size of `Pages`; the four later arrays may be one shorter while the newest
-// page has not reported yet. Used on the GUI thread only.
+// have the size of `Pages`; the four later arrays may be shorter while the newest pages
+// have not reported yet. Used on the GUI thread only.
 class GamePageList
 {
 public:
@@ -22,9 +22,10 @@ public:
     void Append(CGameWnd *page, const QString &account, const QString &server);
     int IndexOf(const CGameWnd *page) const;
 
-    // Stores `value` for `page`: appended when the field is shorter than the page count,
-    // else replacing the page's element; nothing for a page not in the list. Answers
-    // whether the value was appended.
+    // Stores `value` at `page`'s index of the field: appended when the field does not
+    // reach that index yet (earlier missing entries become empty texts), else replacing
+    // the page's element; nothing for a page not in the list. Answers whether the value
+    // was appended.
     bool Store(Field field, const CGameWnd *page, const QString &value);
 
     // Removes element i of every array that has one; the caller deletes the page object.

@@ -29,6 +29,28 @@ TEST_F(GamePageListTest, StoreAppendsForTheNewestPageThenReplaces)
     EXPECT_EQ(list.Titles, (QStringList{"again", "other"}));
 }
 
+TEST_F(GamePageListTest, AnOlderPageReportingAgainKeepsItsOwnIndex)
+{
+    list.Append(Page(1), "a", "1");
+    list.Store(GamePageList::Field::Titles, Page(1), "first");
+    list.Append(Page(2), "b", "1");
+    // The older page changes its title before the newest page has reported.
+    EXPECT_FALSE(list.Store(GamePageList::Field::Titles, Page(1), "first again"));
+    EXPECT_EQ(list.Titles, QStringList{"first again"});
+    EXPECT_TRUE(list.Store(GamePageList::Field::Titles, Page(2), "second"));
+    EXPECT_EQ(list.Titles, (QStringList{"first again", "second"}));
+}
+
+TEST_F(GamePageListTest, ALaterPageReportingFirstKeepsItsOwnIndex)
+{
+    for (int n = 1; n <= 3; ++n)
+        list.Append(Page(n), QString::number(n), "1");
+    EXPECT_TRUE(list.Store(GamePageList::Field::Titles, Page(3), "third"));
+    EXPECT_EQ(list.Titles, (QStringList{"", "", "third"}));
+    EXPECT_FALSE(list.Store(GamePageList::Field::Titles, Page(1), "first"));
+    EXPECT_EQ(list.Titles, (QStringList{"first", "", "third"}));
+}
+
 TEST_F(GamePageListTest, StoreForAnUnknownPageChangesNothing)
 {
     list.Append(Page(1), "a", "1");
