@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QProxyStyle>
 
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
@@ -25,6 +26,21 @@ GamePageList &Pages()
     return GamePageList::Instance();
 }
 
+// The tab caption appears after the pointer has rested on a tab for a second.
+constexpr int kTooltipDelayMs = 1000;
+
+class TooltipDelayStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return kTooltipDelayMs;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 } // namespace
 
 CCaptTab *TabStrip()
@@ -37,6 +53,9 @@ CCaptTab::CCaptTab(QWidget *parent)
 {
     if (!g_tabStrip)
         g_tabStrip = this;
+    auto *style = new TooltipDelayStyle;
+    style->setParent(this);
+    setStyle(style);
     connect(this, &CTabCtrlBase::selectionChanged, this, &CCaptTab::handleSelectionChanged);
 }
 
