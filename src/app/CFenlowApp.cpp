@@ -18,6 +18,7 @@ CFenlowApp *g_app = nullptr;
 
 const char *const kTitle = "岚汐翼川记";
 const char *const kAskHandOver = "检测到已经有一个岚汐翼川记在运行，是否在已运行的窗口上登录新账号？";
+const char *const kAskUninstall = "确定要移除 岚汐翼川记极速登录器吗？";
 const char *const kHandOverFailed = "在当前运行程序中进入游戏失败，将在新窗口中打开游戏";
 
 QStringList ArgumentsOf(int argc, char **argv)
@@ -59,12 +60,16 @@ bool CFenlowApp::InitInstance()
                                PlatformFolders::CommonAppData());
 
     // The web switch only asks whether this program starts at all: it ends before any
-    // window system is touched. Removal is not available in this build, so the uninstall
-    // start ends the same way, changing nothing and claiming nothing.
-    if (m_mode == StartMode::WebSwitch || m_mode == StartMode::Uninstall)
+    // window system is touched.
+    if (m_mode == StartMode::WebSwitch)
         return false;
 
     StartGui();
+    if (m_mode == StartMode::Uninstall) {
+        AskToUninstall();
+        return true;
+    }
+
     if (InstanceChannel::AnyInstanceRunning() && HandOverToRunningInstance())
         return false;
 
@@ -106,4 +111,13 @@ bool CFenlowApp::HandOverToRunningInstance()
         return true;
     QMessageBox::information(nullptr, QString::fromUtf8(kTitle), QString::fromUtf8(kHandOverFailed));
     return false;
+}
+
+void CFenlowApp::AskToUninstall()
+{
+    // The removal operations (registry key, shortcuts, self-deleting script) are not part
+    // of this build: whatever the answer, the program ends without changing anything and
+    // without claiming a removal.
+    QMessageBox::question(nullptr, QString::fromUtf8(kTitle), QString::fromUtf8(kAskUninstall),
+                          QMessageBox::Yes | QMessageBox::No);
 }

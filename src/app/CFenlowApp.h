@@ -35,6 +35,8 @@ private:
     void StartGui();
     // Asks or hands over when another instance runs; answers true when this start ends.
     bool HandOverToRunningInstance();
+    // The uninstall start: asks whether to remove the launcher.
+    void AskToUninstall();
 
     int &m_argc;
     char **m_argv{};

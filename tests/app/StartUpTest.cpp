@@ -182,4 +182,19 @@ TEST_F(StartUpTest, CrashedInstanceIsNotAskedAbout)
     EXPECT_TRUE(InstanceChannel::Endpoints().isEmpty());
 }
 
+TEST_F(StartUpTest, UninstallStartAsksAndChangesNothing)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs an X display";
+    const QString copy = InstalledCopy();
+    QProcess *fenlow = Start(copy, {"/UnInst"});
+    const QSize question = FirstWindowSizeOf(fenlow);
+    EXPECT_FALSE(question.isEmpty());
+    EXPECT_NE(question, kLoginWindowSize);
+    ASSERT_TRUE(PressKeyInWindowOf(fenlow, "n"));
+    ASSERT_TRUE(fenlow->waitForFinished(10000));
+    EXPECT_EQ(fenlow->exitCode(), 0);
+    EXPECT_TRUE(QFile::exists(copy));
+}
+
 } // namespace
