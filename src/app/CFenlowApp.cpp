@@ -1,8 +1,11 @@
 #include "app/CFenlowApp.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QStringList>
+#include <QTranslator>
 
 #include "app/InstanceChannel.h"
 #include "game/CFenlowDlg.h"
@@ -96,6 +99,14 @@ void CFenlowApp::StartGui()
         WebEngineSetup::BeforeApplication();
         m_gui = std::make_unique<QApplication>(m_argc, m_argv);
         QApplication::setQuitOnLastWindowClosed(false);
+        // Every text of the launcher is Chinese; the framework's and the web engine's own
+        // texts (是, 否, 确定 in their message boxes) follow, whatever the user's locale.
+        for (const char *catalog : {"qtbase", "qtwebengine"}) {
+            auto *translator = new QTranslator(m_gui.get());
+            if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QLatin1String(catalog),
+                                 QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+                QCoreApplication::installTranslator(translator);
+        }
     }
 }
 
