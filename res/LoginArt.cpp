@@ -115,7 +115,8 @@ void Mountains(QPainter &p)
 
 void CloudCrescent(QPainter &p)
 {
-    // A wisp of cloud leaving the window's outline at the top left, half transparent.
+    // A wisp of cloud leaving the window's outline at the top left, translucent but opaque
+    // enough to keep its shape where no compositing manager blends it.
     QPainterPath cloud;
     cloud.moveTo(40, 70);
     cloud.cubicTo(60, 8, 170, 0, 230, 26);
@@ -123,9 +124,9 @@ void CloudCrescent(QPainter &p)
     cloud.cubicTo(300, 26, 270, 40, 250, 58);
     cloud.cubicTo(190, 30, 110, 36, 40, 70);
     QLinearGradient fill(40, 0, 352, 0);
-    fill.setColorAt(0, QColor(241, 217, 149, 70));
-    fill.setColorAt(0.5, QColor(255, 246, 220, 170));
-    fill.setColorAt(1, QColor(241, 217, 149, 40));
+    fill.setColorAt(0, QColor(241, 217, 149, 150));
+    fill.setColorAt(0.5, QColor(255, 246, 220, 210));
+    fill.setColorAt(1, QColor(241, 217, 149, 140));
     p.setPen(QPen(QColor(201, 162, 74, 180), 1.5));
     p.setBrush(fill);
     p.drawPath(cloud);
