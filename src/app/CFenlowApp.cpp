@@ -8,6 +8,7 @@
 #include <QTranslator>
 
 #include "app/InstanceChannel.h"
+#include "app/ProgramTitle.h"
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
 #include "game/GamePageList.h"
@@ -19,7 +20,6 @@ namespace {
 
 CFenlowApp *g_app = nullptr;
 
-const char *const kTitle = "岚汐翼川记";
 const char *const kAskHandOver = "检测到已经有一个岚汐翼川记在运行，是否在已运行的窗口上登录新账号？";
 const char *const kAskUninstall = "确定要移除 岚汐翼川记极速登录器吗？";
 const char *const kHandOverFailed = "在当前运行程序中进入游戏失败，将在新窗口中打开游戏";
@@ -113,14 +113,14 @@ void CFenlowApp::StartGui()
 bool CFenlowApp::HandOverToRunningInstance()
 {
     if (m_mode != StartMode::InstalledCopy) {
-        const auto answer = QMessageBox::question(nullptr, QString::fromUtf8(kTitle), QString::fromUtf8(kAskHandOver),
+        const auto answer = QMessageBox::question(nullptr, QString::fromUtf8(kProgramTitle), QString::fromUtf8(kAskHandOver),
                                                   QMessageBox::Yes | QMessageBox::No);
         if (answer != QMessageBox::Yes)
             return false;
     }
     if (InstanceChannel::HandOver())
         return true;
-    QMessageBox::information(nullptr, QString::fromUtf8(kTitle), QString::fromUtf8(kHandOverFailed));
+    QMessageBox::information(nullptr, QString::fromUtf8(kProgramTitle), QString::fromUtf8(kHandOverFailed));
     return false;
 }
 
@@ -129,6 +129,6 @@ void CFenlowApp::AskToUninstall()
     // The removal operations (registry key, shortcuts, self-deleting script) are not part
     // of this build: whatever the answer, the program ends without changing anything and
     // without claiming a removal.
-    QMessageBox::question(nullptr, QString::fromUtf8(kTitle), QString::fromUtf8(kAskUninstall),
+    QMessageBox::question(nullptr, QString::fromUtf8(kProgramTitle), QString::fromUtf8(kAskUninstall),
                           QMessageBox::Yes | QMessageBox::No);
 }

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QProxyStyle>
 
+#include "app/ProgramTitle.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
 #include "game/GamePageList.h"
@@ -17,7 +18,6 @@ namespace {
 
 CCaptTab *g_tabStrip = nullptr;
 
-const char *const kMainTitle = "岚汐翼川记";
 const char *const kQuitAccountPrefix = "确定要退出账号：";
 const char *const kQuitAccountSuffix = " ?";
 
@@ -147,7 +147,7 @@ void CCaptTab::ConfirmClosePage(int index)
         return;
     const QString caption = Pages().Captions.value(index);
     const QString question = QString::fromUtf8(kQuitAccountPrefix) + caption + QString::fromUtf8(kQuitAccountSuffix);
-    if (ShowSkinnedMessage(MB_YESNO, QString::fromUtf8(kMainTitle), question) != IDYES)
+    if (ShowSkinnedMessage(MB_YESNO, QString::fromUtf8(kProgramTitle), question) != IDYES)
         return;
     ClosePage(index);
     if (GetItemCount() < 1)

@@ -9,6 +9,7 @@
 
 #include "app/InstanceChannel.h"
 #include "app/PlatformHosts.h"
+#include "app/ProgramTitle.h"
 #include "game/CCaptTab.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
@@ -23,7 +24,6 @@ namespace {
 
 QPointer<QWidget> g_activeLoginWindow;
 
-const char *const kMainTitle = "岚汐翼川记";
 const char *const kCloseQuestion = "窗口即将关闭，是否要退出游戏？";
 const char *const kPageLimit = "当前窗体只支持3个游戏页";
 
@@ -96,7 +96,7 @@ bool CFenlowDlg::OnInitDialog()
 
 void CFenlowDlg::InitWindow()
 {
-    SetTitle(QString::fromUtf8(kMainTitle));
+    SetTitle(QString::fromUtf8(kProgramTitle));
     m_nCaptionHeight = GameLayout::kCaptionHeight;
     m_nBorder = GameLayout::kFrame;
     m_nBtnRightMargin = 0;
@@ -168,7 +168,7 @@ void CFenlowDlg::OpenFurtherLogin()
     GamePageList &pages = GamePageList::Instance();
     const int before = pages.Count();
     if (before >= kMaxPages) {
-        ShowSkinnedMessage(MB_OK, QString::fromUtf8(kMainTitle), QString::fromUtf8(kPageLimit));
+        ShowSkinnedMessage(MB_OK, QString::fromUtf8(kProgramTitle), QString::fromUtf8(kPageLimit));
     } else {
         CLoginBkDlg login(this);
         g_activeLoginWindow = &login;
@@ -192,7 +192,7 @@ void CFenlowDlg::ExitProgram()
 
 void CFenlowDlg::reject()
 {
-    if (ShowSkinnedMessage(MB_YESNO, QString::fromUtf8(kMainTitle), QString::fromUtf8(kCloseQuestion)) != IDYES)
+    if (ShowSkinnedMessage(MB_YESNO, QString::fromUtf8(kProgramTitle), QString::fromUtf8(kCloseQuestion)) != IDYES)
         return;
     CDlgEx::reject();
     ExitProgram();

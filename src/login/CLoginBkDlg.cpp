@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "app/PlatformHosts.h"
+#include "app/ProgramTitle.h"
 #include "platform/Compositing.h"
 #include "login/PixelRegion.h"
 #include "login/WindowDragger.h"
@@ -33,7 +34,7 @@ CLoginBkDlg::CLoginBkDlg(QWidget *parent, const QString &pageUrl)
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowIcon(AppIcon);
-    setWindowTitle(QString::fromUtf8(kTitle));
+    setWindowTitle(QString::fromUtf8(kProgramTitle));
     if (!BackImage.isNull()) {
         setFixedSize(ImageWidth, ImageHeight);
         // Without a compositing manager the alpha channel is not honoured and soft edges

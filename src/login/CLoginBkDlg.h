@@ -19,7 +19,6 @@ public:
     static constexpr int kBackImageId = 141;
     // Where the page lies, relative to the window's top-left corner.
     static constexpr QRect kPageRect{336, 133, 620, 375};
-    static constexpr const char *kTitle = "岚汐翼川记";
 
     // `pageUrl` defaults to the platform's launcher login page.
     explicit CLoginBkDlg(QWidget *parent = nullptr, const QString &pageUrl = {});

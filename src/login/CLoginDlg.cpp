@@ -8,6 +8,7 @@
 #include <QWebEngineView>
 
 #include "app/ProgramPaths.h"
+#include "app/ProgramTitle.h"
 #include "game/GamePageList.h"
 #include "login/AppAddress.h"
 #include "login/LoadGameRequest.h"
@@ -43,7 +44,7 @@ CLoginDlg::CLoginDlg(const QString &pageUrl, QWidget *owner)
                    {QStringLiteral("loadgame"), &CLoginDlg::LoadGame}}
 {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
-    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowTitle(QString::fromUtf8(kProgramTitle));
     m_maskTimer.setInterval(kMaskIntervalMs);
     connect(&m_maskTimer, &QTimer::timeout, this, &CLoginDlg::UpdateKeyMask);
     qApp->installEventFilter(this);
@@ -147,7 +148,7 @@ bool CLoginDlg::LoadGame(int, const QStringList &argv)
     const LoadGameRequest request = LoadGameRequest::FromArguments(argv);
     GamePageList &pages = GamePageList::Instance();
     if (pages.Contains(request.account, request.server)) {
-        QMessageBox::information(this, QString::fromUtf8(kCaption), DuplicateLoginMessage(request.account, request.server));
+        QMessageBox::information(this, QString::fromUtf8(kProgramTitle), DuplicateLoginMessage(request.account, request.server));
         EndLogin(IDCANCEL);
         return true;
     }

@@ -30,7 +30,6 @@ public:
     static constexpr int IDCANCEL = 2;
     // Page pixels of this colour show the window behind.
     static constexpr unsigned kColorKey = 0xFEFEFE;
-    static constexpr const char *kCaption = "岚汐翼川记";
 
     explicit CLoginDlg(const QString &pageUrl, QWidget *owner = nullptr);
     ~CLoginDlg() override;
