@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "login/CDHtmDlgEx.h"
+#include "skin/MessageBoxLayout.h"
 
 class CGameWnd;
 
@@ -26,8 +27,9 @@ public:
     // Creates the game page host for an entered game address.
     using GamePageFactory = std::function<CGameWnd *(const QString &address)>;
 
-    static constexpr int IDOK = 1;
-    static constexpr int IDCANCEL = 2;
+    // The platform's result codes the commands end the login window with.
+    static constexpr int IDOK = ::IDOK;
+    static constexpr int IDCANCEL = ::IDCANCEL;
     // Page pixels of this colour show the window behind.
     static constexpr unsigned kColorKey = 0xFEFEFE;
 
