@@ -9,7 +9,6 @@
 #include "platform/Compositing.h"
 #include "login/PixelRegion.h"
 #include "login/WindowDragger.h"
-#include "skin/SkinImage.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ CLoginBkDlg::CLoginBkDlg(QWidget *parent, const QString &pageUrl)
     : QDialog(parent)
     , LoginPage(PageAddress(pageUrl), this)
     , AppIcon(::AppIcon())
-    , BackImage(SkinResourcePath(kBackImageId).isEmpty() ? QImage() : QImage(SkinResourcePath(kBackImageId)))
+    , BackImage(SkinResourcePath(kBackImageId))
     , ImageWidth(BackImage.width())
     , ImageHeight(BackImage.height())
 {

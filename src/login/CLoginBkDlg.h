@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include "login/CLoginDlg.h"
+#include "skin/SkinImage.h"
 
 // The login window the player sees: a frameless window shaped and shaded by the
 // translucent login picture, with the login page window glued over it at a fixed place.
@@ -16,7 +17,7 @@ class CLoginBkDlg : public QDialog
     Q_OBJECT
 public:
     // Resource number of the login picture.
-    static constexpr int kBackImageId = 141;
+    static constexpr int kBackImageId = SkinId::LoginBack;
     // Where the page lies, relative to the window's top-left corner.
     static constexpr QRect kPageRect{336, 133, 620, 375};
 
