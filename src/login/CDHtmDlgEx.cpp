@@ -1,6 +1,5 @@
 #include "login/CDHtmDlgEx.h"
 
-#include <QFile>
 #include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
@@ -10,18 +9,13 @@
 
 #include "login/AppAddressBridge.h"
 #include "login/CMyBrowserControlSite.h"
+#include "login/WebEngineSetup.h"
 #include "login/WindowDragger.h"
 
 namespace {
 
 // The engine reports a navigation replaced by another one as this error; it is no failure.
 constexpr int kAbortedError = -3;
-
-QString ResourceText(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 
 QWebEngineScript ElementBehaviourScript()
 {
@@ -30,7 +24,7 @@ QWebEngineScript ElementBehaviourScript()
     script.setInjectionPoint(QWebEngineScript::DocumentReady);
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(false);
-    script.setSourceCode(ResourceText(QStringLiteral(":/login/web/element_behaviours.js")));
+    script.setSourceCode(WebEngineSetup::ResourceText(QStringLiteral(":/login/web/element_behaviours.js")));
     return script;
 }
 
@@ -78,7 +72,8 @@ QString CDHtmDlgEx::ErrorPageHtml(const QUrl &failedUrl) const
 {
     const bool retryable = failedUrl.scheme() == QLatin1String("http") || failedUrl.scheme() == QLatin1String("https");
     const QString retry = retryable ? failedUrl.toString(QUrl::FullyEncoded).toHtmlEscaped() : QStringLiteral("#");
-    return ResourceText(QStringLiteral(":/login/web/%1.html").arg(ErrorPageId)).replace(QStringLiteral("{{RETRY}}"), retry);
+    return WebEngineSetup::ResourceText(QStringLiteral(":/login/web/%1.html").arg(ErrorPageId))
+        .replace(QStringLiteral("{{RETRY}}"), retry);
 }
 
 void CDHtmDlgEx::OnBeforeNavigate(const QString &)

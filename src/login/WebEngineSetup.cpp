@@ -15,14 +15,6 @@ namespace {
 
 constexpr long long kBytesPerKb = 1024;
 
-QString ResourceText(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
-}
-
 } // namespace
 
 void WebEngineSetup::BeforeApplication()
@@ -64,6 +56,14 @@ QString WebEngineSetup::AddressScriptSource()
     return QStringLiteral("(function () {\n") + ResourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js"))
         + QStringLiteral("\n") + ResourceText(QStringLiteral(":/login/web/app_address.js"))
         + QStringLiteral("\n})();\n");
+}
+
+QString WebEngineSetup::ResourceText(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
 }
 
 bool SetBrowserCacheLimit()

@@ -30,6 +30,9 @@ public:
     // each navigation to an "app:" address and hands the exact address text to the
     // program through the page's web channel.
     static QString AddressScriptSource();
+
+    // The text of a script or page resource (UTF-8); empty when it cannot be read.
+    static QString ResourceText(const QString &path);
 };
 
 // Sets the profile's HTTP cache size to the browser cache limit. Answers whether the
