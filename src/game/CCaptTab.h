@@ -46,9 +46,6 @@ public:
     // Gives the keyboard focus to the selected tab's page when it has a window.
     void FocusCurrentPage();
 
-    int HotIndex() const { return m_hotIndex; }
-    int CloseButtonState() const { return m_closeState; }
-
 signals:
     // The number of tabs changed.
     void pageCountChanged(int count);

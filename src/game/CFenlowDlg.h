@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include <QPointer>
-
 #include "skin/CDlgEx.h"
 
 class CBtnEx;
