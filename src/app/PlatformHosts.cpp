@@ -62,8 +62,3 @@ QString PlatformHosts::LoginPageUrl() const
 {
     return apps + QStringLiteral("/ycj/");
 }
-
-QString PlatformHosts::UpdateDescriptorUrl() const
-{
-    return resource + QStringLiteral("/wd/qovan/ycjWDUpdate.htm");
-}

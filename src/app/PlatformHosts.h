@@ -23,8 +23,7 @@ struct PlatformHosts {
     // The hosts of this installation ("Platform.ini" beside the executable), read once.
     static const PlatformHosts &Current();
 
-    QString LoginPageUrl() const;        // apps + "/ycj/"
-    QString UpdateDescriptorUrl() const; // resource + "/wd/qovan/ycjWDUpdate.htm"
+    QString LoginPageUrl() const; // apps + "/ycj/"
 };
 
 // Port of the demo platform's defaults.

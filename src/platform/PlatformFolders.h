@@ -12,10 +12,4 @@ QString ExecutablePath();
 // Machine-wide application data (the launchers' install folder lives below it).
 QString CommonAppData();
 
-// The user's desktop folder.
-QString Desktop();
-
-// The folder that holds the programs menu entries.
-QString Programs();
-
 } // namespace PlatformFolders

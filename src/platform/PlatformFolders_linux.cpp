@@ -1,6 +1,5 @@
 #include "platform/PlatformFolders.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -14,16 +13,6 @@ QString ExecutablePath()
 QString CommonAppData()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-}
-
-QString Desktop()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-}
-
-QString Programs()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
 }
 
 } // namespace PlatformFolders
