@@ -23,8 +23,9 @@ public:
     // InitInstance followed by ExitInstance; answers the process exit code.
     int Run();
 
-    // Runs the start-up sequence; answers whether a framework event loop should follow
-    // (it never should: every window runs modally inside).
+    // Runs the start-up sequence and answers the framework's continue flag (true only for
+    // the uninstall start). The process ends after it either way: every window runs
+    // modally inside.
     bool InitInstance();
     int ExitInstance();
 
