@@ -4,11 +4,11 @@
 #include <QPainter>
 
 #include "skin/SkinBackground.h"
+#include "skin/SkinGeometry.h"
 #include "skin/SkinImage.h"
 
 namespace {
 
-constexpr int kFrameCount = 4;
 constexpr int kHoverDelayMs = 10;
 // The platform's grey text colour for disabled controls.
 constexpr QRgb kGrayText = 0xff6d6d6d;
@@ -44,10 +44,10 @@ CBtnEx::CBtnEx(int id, QWidget *parent)
 bool CBtnEx::SetImage(const QImage &bitmap, bool resize)
 {
     m_imgList.clear();
-    const int frameWidth = bitmap.width() / kFrameCount;
+    const int frameWidth = bitmap.width() / kButtonFrameCount;
     if (!bitmap.isNull() && frameWidth > 0) {
         const QImage transparent = KeyedToTransparent(bitmap);
-        for (int i = 0; i < kFrameCount; ++i)
+        for (int i = 0; i < kButtonFrameCount; ++i)
             m_imgList << transparent.copy(i * frameWidth, 0, frameWidth, bitmap.height());
         if (resize)
             this->resize(frameWidth, bitmap.height());

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int kIconSize = 16;
 constexpr int kTitleGap = 5;
 
 Qt::Edges EdgesFor(HitCode hit)
@@ -196,7 +195,7 @@ QRect CDlgEx::TitleRect() const
 
 int CDlgEx::iconOffset() const
 {
-    return testAttribute(Qt::WA_SetWindowIcon) && !windowIcon().isNull() ? kIconSize : 0;
+    return testAttribute(Qt::WA_SetWindowIcon) && !windowIcon().isNull() ? kSmallIconSize : 0;
 }
 
 QPoint CDlgEx::titleOrigin() const
@@ -227,7 +226,7 @@ bool CDlgEx::EraseBackground(QPainter &painter)
             p.drawImage(piece.target, m_bmpBack, piece.source);
         }
         if (iconOffset())
-            windowIcon().paint(&p, QRect(m_nBorder, IconTop(m_nCaptionHeight), kIconSize, kIconSize));
+            windowIcon().paint(&p, QRect(m_nBorder, IconTop(m_nCaptionHeight), kSmallIconSize, kSmallIconSize));
         if (m_bDrawTitle) {
             p.setFont(font());
             p.setPen(m_crTitle);

@@ -10,7 +10,6 @@ namespace {
 
 constexpr int kCaptionHeight = 30;
 constexpr int kBorder = 4;
-constexpr int kFrameCount = 4;
 
 } // namespace
 
@@ -52,7 +51,7 @@ bool CMessageBox::OnInitDialog()
     m_pFont = font();
     m_nLines = MessageLineCount(m_strText);
 
-    const QSize frame(m_bmpFirst.width() / kFrameCount, m_bmpFirst.height());
+    const QSize frame(m_bmpFirst.width() / kButtonFrameCount, m_bmpFirst.height());
     const MessageBoxGeometry g = LayoutMessageBox(m_nType, MeasureText(), m_nLines, frame);
     resize(g.window);
     SetSkin(m_bmpBackground, m_bmpCloseImage, {}, {}, {});

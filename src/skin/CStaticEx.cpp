@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "skin/SkinBackground.h"
+#include "skin/SkinGeometry.h"
 #include "skin/SkinImage.h"
 #include "skin/SkinText.h"
 
@@ -13,7 +14,6 @@ namespace {
 constexpr int kHoverDelayMs = 10;
 constexpr int kImageMargin = 3;
 constexpr int kTextAfterImage = 6;
-constexpr int kIconSize = 16;
 
 } // namespace
 
@@ -128,7 +128,7 @@ void CStaticEx::paintEvent(QPaintEvent *)
             if (m_nImageIndex >= 0 && m_nImageIndex < m_imgList.size())
                 p.drawImage(x, y, m_imgList.at(m_nImageIndex));
         } else if (!m_hIcon.isNull()) {
-            m_hIcon.paint(&p, QRect(x, y, kIconSize, kIconSize));
+            m_hIcon.paint(&p, QRect(x, y, kSmallIconSize, kSmallIconSize));
         }
         DrawText(p);
     }

@@ -8,7 +8,6 @@ namespace {
 
 constexpr int kCornerSize = 9;      // only this square in each corner is examined for key pixels
 constexpr int kTopResizeBand = 3;   // top resize band of a resizable dialog, independent of the border
-constexpr int kIconSize = 16;
 constexpr int kIconTopWithoutCaption = 6;
 constexpr int kTitleTopFallback = 6;
 
@@ -121,7 +120,7 @@ QRect InitialRestoreRect(const QRect &workArea)
 
 QRect CaptionButtonRect(int rightEdge, int top, QSize strip)
 {
-    const int width = strip.width() / 4;
+    const int width = strip.width() / kButtonFrameCount;
     return QRect(rightEdge - width, top, width, strip.height());
 }
 
@@ -136,5 +135,5 @@ int TitleTop(int captionHeight, int fontHeight)
 
 int IconTop(int captionHeight)
 {
-    return captionHeight == -1 ? kIconTopWithoutCaption : (captionHeight - (kIconSize - 1)) / 2;
+    return captionHeight == -1 ? kIconTopWithoutCaption : (captionHeight - (kSmallIconSize - 1)) / 2;
 }

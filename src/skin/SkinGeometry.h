@@ -7,6 +7,12 @@
 
 #include <array>
 
+// Frames in the image strip of every skinned button (normal, hover, pressed, disabled).
+inline constexpr int kButtonFrameCount = 4;
+
+// Side of the small icons drawn in captions and static controls.
+inline constexpr int kSmallIconSize = 16;
+
 // One piece of a nine-grid: where it goes in the window and where it comes from in the image.
 struct NineGridPiece
 {
@@ -53,7 +59,7 @@ QRect MaximizedRect(const QRect &workArea, int maxWidth, int maxHeight);
 // and right and an eighth of its height at the top and bottom.
 QRect InitialRestoreRect(const QRect &workArea);
 
-// The rectangle of a caption button whose frame strip is `strip` (four frames), with its
+// The rectangle of a caption button whose frame strip is `strip`, with its
 // right edge at `rightEdge` and its top at `top`.
 QRect CaptionButtonRect(int rightEdge, int top, QSize strip);
 
