@@ -18,8 +18,6 @@
 
 namespace {
 
-CFenlowApp *g_app = nullptr;
-
 const char *const kAskHandOver = "检测到已经有一个岚汐翼川记在运行，是否在已运行的窗口上登录新账号？";
 const char *const kAskUninstall = "确定要移除 岚汐翼川记极速登录器吗？";
 const char *const kHandOverFailed = "在当前运行程序中进入游戏失败，将在新窗口中打开游戏";
@@ -38,18 +36,9 @@ CFenlowApp::CFenlowApp(int &argc, char **argv)
     : m_argc(argc)
     , m_argv(argv)
 {
-    g_app = this;
 }
 
-CFenlowApp::~CFenlowApp()
-{
-    g_app = nullptr;
-}
-
-CFenlowApp *CFenlowApp::Instance()
-{
-    return g_app;
-}
+CFenlowApp::~CFenlowApp() = default;
 
 int CFenlowApp::Run()
 {

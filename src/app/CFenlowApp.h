@@ -17,9 +17,6 @@ public:
     CFenlowApp(const CFenlowApp &) = delete;
     CFenlowApp &operator=(const CFenlowApp &) = delete;
 
-    // The one application object while it exists.
-    static CFenlowApp *Instance();
-
     // InitInstance followed by ExitInstance; answers the process exit code.
     int Run();
 
@@ -28,8 +25,6 @@ public:
     // modally inside.
     bool InitInstance();
     int ExitInstance();
-
-    StartMode Mode() const { return m_mode; }
 
 private:
     // Creates the GUI application object the first time a window or message is needed.
