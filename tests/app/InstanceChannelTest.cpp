@@ -38,6 +38,17 @@ protected:
         return m_listeners.back().get();
     }
 
+    // Starts a listener and kills it outright, leaving its endpoint behind as a crashed
+    // instance would.
+    bool LeaveDeadEndpoint()
+    {
+        QProcess *listener = StartListener();
+        if (!listener)
+            return false;
+        ::kill(static_cast<pid_t>(listener->processId()), SIGKILL);
+        return listener->waitForFinished();
+    }
+
     static QByteArray NextMessage(QProcess *listener)
     {
         if (!listener->canReadLine() && !listener->waitForReadyRead(5000))
@@ -74,10 +85,7 @@ TEST_F(InstanceChannelTest, HandOverReachesTheRunningInstance)
 
 TEST_F(InstanceChannelTest, CrashedInstanceDoesNotCountAndItsEndpointIsCleared)
 {
-    QProcess *listener = StartListener();
-    ASSERT_NE(listener, nullptr);
-    ::kill(static_cast<pid_t>(listener->processId()), SIGKILL);
-    listener->waitForFinished();
+    ASSERT_TRUE(LeaveDeadEndpoint());
     ASSERT_EQ(InstanceChannel::Endpoints().size(), 1);
 
     EXPECT_FALSE(InstanceChannel::AnyInstanceRunning());
@@ -86,10 +94,7 @@ TEST_F(InstanceChannelTest, CrashedInstanceDoesNotCountAndItsEndpointIsCleared)
 
 TEST_F(InstanceChannelTest, HandOverClearsADeadEndpoint)
 {
-    QProcess *listener = StartListener();
-    ASSERT_NE(listener, nullptr);
-    ::kill(static_cast<pid_t>(listener->processId()), SIGKILL);
-    listener->waitForFinished();
+    ASSERT_TRUE(LeaveDeadEndpoint());
 
     EXPECT_FALSE(InstanceChannel::HandOver());
     EXPECT_TRUE(InstanceChannel::Endpoints().isEmpty());
@@ -107,10 +112,7 @@ TEST_F(InstanceChannelTest, ProbingALiveInstanceLeavesItListening)
 
 TEST_F(InstanceChannelTest, HandOverSkipsAStaleEndpointForALiveOne)
 {
-    QProcess *dead = StartListener();
-    ASSERT_NE(dead, nullptr);
-    ::kill(static_cast<pid_t>(dead->processId()), SIGKILL);
-    dead->waitForFinished();
+    ASSERT_TRUE(LeaveDeadEndpoint());
     QProcess *live = StartListener();
     ASSERT_NE(live, nullptr);
 
