@@ -21,7 +21,7 @@ int main(int argc, char **argv)
                                         QStringLiteral("ADDR"), QStringLiteral("127.0.0.1"));
     const QCommandLineOption updateOption(
         QStringLiteral("update-file"), QStringLiteral("File offered as the launcher's new executable."),
-        QStringLiteral("PATH"), QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("fenlow")));
+        QStringLiteral("PATH"), QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("fenlow-next")));
     parser.addOptions({portOption, bindOption, updateOption});
     parser.process(app);
 

@@ -15,6 +15,9 @@
 #include "login/CLoginBkDlg.h"
 #include "login/WebEngineSetup.h"
 #include "platform/PlatformFolders.h"
+#include "update/PendingDeletions.h"
+#include "update/SelfUpdate.h"
+#include "update/UpdateCheck.h"
 
 namespace {
 
@@ -55,12 +58,15 @@ bool CFenlowApp::InitInstance()
     // window system is touched.
     if (m_mode == StartMode::WebSwitch)
         return false;
+    PendingDeletions::WorkOff();
 
     StartGui();
     if (m_mode == StartMode::Uninstall) {
         AskToUninstall();
         return true;
     }
+    if (UpdateAtStart())
+        return true;
 
     if (InstanceChannel::AnyInstanceRunning() && HandOverToRunningInstance())
         return false;
@@ -87,6 +93,7 @@ void CFenlowApp::StartGui()
     if (!m_gui) {
         WebEngineSetup::BeforeApplication();
         m_gui = std::make_unique<QApplication>(m_argc, m_argv);
+        QCoreApplication::setApplicationVersion(QStringLiteral(FENLOW_VERSION_TEXT));
         QApplication::setQuitOnLastWindowClosed(false);
         // Every text of the launcher is Chinese; the framework's and the web engine's own
         // texts (是, 否, 确定 in their message boxes) follow, whatever the user's locale.
@@ -97,6 +104,15 @@ void CFenlowApp::StartGui()
                 QCoreApplication::installTranslator(translator);
         }
     }
+}
+
+bool CFenlowApp::UpdateAtStart()
+{
+    UpdateDescriptor offer;
+    if (!CheckForUpdate(false, &offer) || !ApplyUpdate(offer))
+        return false;
+    RecordUpdateTime();
+    return true;
 }
 
 bool CFenlowApp::HandOverToRunningInstance()

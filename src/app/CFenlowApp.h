@@ -29,6 +29,9 @@ public:
 private:
     // Creates the GUI application object the first time a window or message is needed.
     void StartGui();
+    // The daily update of the "/ycjD" start and the installed copy: true when a new
+    // build was swapped in and started, which then carries on instead of this process.
+    bool UpdateAtStart();
     // Asks or hands over when another instance runs; answers true when this start ends.
     bool HandOverToRunningInstance();
     // The uninstall start: asks whether to remove the launcher.

@@ -1,0 +1,69 @@
+#include "update/SelfUpdate.h"
+
+#include <QFile>
+
+#include "app/PlatformHosts.h"
+#include "app/ProgramPaths.h"
+#include "app/ProgramTitle.h"
+#include "platform/PlatformFolders.h"
+#include "platform/ProcessLaunch.h"
+#include "skin/CMessageBox.h"
+#include "update/CPrgsDlg.h"
+#include "update/ExecutableSwap.h"
+#include "update/PendingDeletions.h"
+#include "update/UpdateCheck.h"
+
+namespace {
+
+const char *const kUpToDate = "已经是最新版本，无需进行更新";
+const char *const kUpdateFailed = "更新版本失败，请稍后重试";
+
+// The start the update launches keeps the previous executable; the one after deletes it.
+constexpr int kOldExecutableStarts = 1;
+
+void Discard(const QString &path)
+{
+    if (QFile::exists(path) && !QFile::remove(path))
+        PendingDeletions::Schedule(path);
+}
+
+} // namespace
+
+bool ApplyUpdate(const UpdateDescriptor &offer, const std::function<void()> &beforeLaunch, QWidget *parent)
+{
+    // The running file's name is taken now: after the swap the process's own path names
+    // the previous executable.
+    const QString current = PlatformFolders::ExecutablePath();
+    const QString downloaded = ExeDirPath(QLatin1String(kNewExecutableName));
+    const QString old = ExeDirPath(QLatin1String(kOldExecutableName));
+    if (current.isEmpty() || downloaded.isEmpty())
+        return false;
+
+    CPrgsDlg dialog(parent);
+    dialog.SetDownload(offer.address, downloaded, PlatformHosts::Current().resource);
+    if (dialog.DoModal() != IDOK || !SwapInExecutable(current, downloaded, old, offer.version)) {
+        Discard(downloaded);
+        return false;
+    }
+    PendingDeletions::Schedule(old, kOldExecutableStarts);
+    if (beforeLaunch)
+        beforeLaunch();
+    return ProcessLaunch::StartIdleDetached(current);
+}
+
+UpdateOutcome RunForcedUpdate(QWidget *parent, const std::function<void()> &beforeLaunch)
+{
+    const QString title = QString::fromUtf8(kProgramTitle);
+    UpdateDescriptor offer;
+    bool reached = false;
+    if (!CheckForUpdate(true, &offer, &reached)) {
+        ShowSkinnedMessage(MB_OK, title, QString::fromUtf8(reached ? kUpToDate : kUpdateFailed));
+        return reached ? UpdateOutcome::UpToDate : UpdateOutcome::Failed;
+    }
+    if (!ApplyUpdate(offer, beforeLaunch, parent)) {
+        ShowSkinnedMessage(MB_OK, title, QString::fromUtf8(kUpdateFailed));
+        return UpdateOutcome::Failed;
+    }
+    RecordUpdateTime();
+    return UpdateOutcome::Applied;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <functional>
+
+#include "update/UpdateDescriptor.h"
+
+class QWidget;
+
+// File names beside the executable during an update.
+inline constexpr char kNewExecutableName[] = "Newycj.exe";
+inline constexpr char kOldExecutableName[] = "Oldycj.exe";
+
+// Downloads the release `offer` names (on the resource host only) beside the running
+// executable with the progress dialog, swaps it in (SwapInExecutable), calls
+// `beforeLaunch` (where the caller releases what the new process must not find taken,
+// such as its instance endpoint) and starts the new file under the running name with no
+// arguments. True when it runs; on false the running executable is unchanged and no new
+// file remains. The previous executable is deleted at a later start.
+bool ApplyUpdate(const UpdateDescriptor &offer, const std::function<void()> &beforeLaunch = {},
+                 QWidget *parent = nullptr);
+
+enum class UpdateOutcome {
+    UpToDate, // "已经是最新版本，无需进行更新" was shown
+    Failed,   // "更新版本失败，请稍后重试" was shown
+    Applied,  // the new build runs; the caller ends this program
+};
+
+// The menus' update item: a forced check, then ApplyUpdate, the message that fits and,
+// when applied, RecordUpdateTime. A descriptor that cannot be fetched counts as a failure.
+UpdateOutcome RunForcedUpdate(QWidget *parent, const std::function<void()> &beforeLaunch);

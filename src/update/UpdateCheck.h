@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include "app/StartMode.h"
+#include "update/UpdateDescriptor.h"
+
+// Where the platform publishes this launcher's descriptor, below `resourceOrigin`.
+QString UpdateDescriptorAddress(const QString &resourceOrigin);
+
+// MD5 of the file at `path` as 32 lower-case hexadecimal digits; empty when it cannot be read.
+QString FileMd5(const QString &path);
+
+// True when the two versions differ, letter case aside.
+bool IsDifferentVersion(const QString &remote, const QString &local);
+
+// Fetches the descriptor at `address` into `savePath`, reads it and deletes the file
+// (also what a failed transfer left). The version is empty on any failure.
+UpdateDescriptor FetchUpdateDescriptor(const QString &address, const QString &savePath);
+
+// What an update check needs to know about this program.
+struct UpdateSubject {
+    StartMode mode = StartMode::Plain;
+    QString descriptorAddress;
+    QString descriptorFile; // where the descriptor is saved while it is read
+    QString executable;     // the running executable
+    QString timeFile;       // the store of the last update time
+};
+
+// This process: its start mode, the configured resource host, the files beside it.
+UpdateSubject CurrentUpdateSubject();
+
+// True when the descriptor names another version than the running executable; then
+// `offer` holds it. Without `force` only the "/ycjD" start and the installed copy check,
+// and only while an update is due. `reached` tells whether a descriptor was read.
+bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor *offer, bool *reached = nullptr);
+bool CheckForUpdate(bool force, UpdateDescriptor *offer, bool *reached = nullptr);
+
+// The folder that stands in for the machine's registry key of this launcher
+// ($XDG_CONFIG_HOME/岚汐/ViziDuved/ycj); its files are the key's values.
+QString UpdateKeyFolder();
+
+// The store of the last applied update's time: 16 bytes, eight little-endian 16-bit
+// fields (year, month, day of week, day, hour, minute, second, milliseconds) in UTC.
+QString UpdateTimeFile();
+QByteArray EncodeUpdateTime(const QDateTime &utc);
+
+// True unless the stored time falls on the UTC date of `utcNow`. False when the store's
+// folder cannot be made: then no automatic check happens.
+bool IsUpdateDue(const QString &timeFile, const QDateTime &utcNow);
+bool IsUpdateDue();
+
+// Stores `utcNow`; false when the store cannot be written.
+bool RecordUpdateTime(const QString &timeFile, const QDateTime &utcNow);
+bool RecordUpdateTime();
