@@ -49,6 +49,7 @@ struct Fetch {
     FILE *file = nullptr;
     bool answered = false;   // the final answer's head passed its tests
     bool failed = false;
+    QByteArray location;     // the Location header of the current head
     QString redirect;        // a redirect's target, when the last head was one
     qint64 expected = 0;
     qint64 total = 0;
@@ -72,10 +73,8 @@ struct Fetch {
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
         if (status < 200)
             return true;
-        char *location = nullptr;
-        curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &location);
-        if (status / 100 == 3 && location) {
-            redirect = QString::fromUtf8(location);
+        if (status / 100 == 3 && !location.isEmpty()) {
+            redirect = Resolve(location);
             return IsOnHost(redirect, origin);
         }
         curl_off_t length = -1;
@@ -89,6 +88,23 @@ struct Fetch {
         answered = true;
         Report();
         return true;
+    }
+
+    // `target` read against the address this head answered.
+    QString Resolve(const QByteArray &relative) const
+    {
+        char *base = nullptr;
+        curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &base);
+        CURLU *url = curl_url();
+        char *resolved = nullptr;
+        QString result;
+        if (base && curl_url_set(url, CURLUPART_URL, base, 0) == CURLUE_OK
+            && curl_url_set(url, CURLUPART_URL, relative.constData(), 0) == CURLUE_OK
+            && curl_url_get(url, CURLUPART_URL, &resolved, 0) == CURLUE_OK)
+            result = QString::fromUtf8(resolved);
+        curl_free(resolved);
+        curl_url_cleanup(url);
+        return result;
     }
 
     bool Body(const char *data, size_t size)
@@ -110,6 +126,9 @@ size_t OnHeader(char *data, size_t size, size_t count, void *user)
     const QByteArray line(data, qsizetype(bytes));
     if (line.startsWith("HTTP/")) {
         fetch->redirect.clear();
+        fetch->location.clear();
+    } else if (line.toLower().startsWith("location:")) {
+        fetch->location = line.mid(qstrlen("location:")).trimmed();
     } else if (line == "\r\n" || line == "\n") {
         if (!fetch->HeadEnded()) {
             fetch->failed = true;

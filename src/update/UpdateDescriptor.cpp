@@ -14,7 +14,7 @@ constexpr char kAddressKey[] = "UpdAddr";
 constexpr qsizetype kMaxVersion = 63;
 constexpr qsizetype kMaxAddress = 511;
 
-QString Value(const CSimpleIniCaseA &ini, const char *key, qsizetype limit)
+QString Value(const CSimpleIniA &ini, const char *key, qsizetype limit)
 {
     return QString::fromUtf8(ini.GetValue(kSection, key, "")).trimmed().left(limit);
 }
@@ -23,7 +23,7 @@ QString Value(const CSimpleIniCaseA &ini, const char *key, qsizetype limit)
 
 UpdateDescriptor UpdateDescriptor::Read(const QString &path, const QString &versionKey)
 {
-    CSimpleIniCaseA ini;
+    CSimpleIniA ini;
     if (ini.LoadFile(QFile::encodeName(path).constData()) < 0)
         return {};
     return {Value(ini, versionKey.toUtf8().constData(), kMaxVersion), Value(ini, kAddressKey, kMaxAddress)};

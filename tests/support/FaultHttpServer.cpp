@@ -1,0 +1,200 @@
+#include "support/FaultHttpServer.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kPollMs = 20;
+constexpr size_t kMaxHead = 16 * 1024;
+constexpr long long kSendBlock = 256 * 1024;
+
+std::string ReasonOf(int status)
+{
+    switch (status) {
+    case 200: return "OK";
+    case 301: return "Moved Permanently";
+    case 302: return "Found";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    default: return "Status";
+    }
+}
+
+} // namespace
+
+FaultHttpServer::FaultHttpServer()
+{
+    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(m_listener, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 && ::listen(m_listener, 64) == 0
+        && ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+        m_port = ntohs(address.sin_port);
+    m_acceptor = std::thread(&FaultHttpServer::AcceptLoop, this);
+}
+
+FaultHttpServer::~FaultHttpServer()
+{
+    m_stopping = true;
+    m_acceptor.join();
+    {
+        const std::lock_guard lock(m_mutex);
+        for (int client : m_clients)
+            ::shutdown(client, SHUT_RDWR);
+    }
+    for (std::thread &thread : m_threads)
+        thread.join();
+    ::close(m_listener);
+}
+
+void FaultHttpServer::Set(const std::string &path, const Reply &reply)
+{
+    const std::lock_guard lock(m_mutex);
+    m_replies[path] = reply;
+}
+
+std::string FaultHttpServer::Url(const std::string &path) const
+{
+    return "http://127.0.0.1:" + std::to_string(m_port) + path;
+}
+
+int FaultHttpServer::Hits(const std::string &path)
+{
+    const std::lock_guard lock(m_mutex);
+    return m_hits[path];
+}
+
+std::string FaultHttpServer::LastHead(const std::string &path)
+{
+    const std::lock_guard lock(m_mutex);
+    return m_heads[path];
+}
+
+char FaultHttpServer::PatternByte(long long offset)
+{
+    return char('a' + (offset * 7 + offset / 4093) % 26);
+}
+
+void FaultHttpServer::AcceptLoop()
+{
+    while (!m_stopping) {
+        pollfd waiting{m_listener, POLLIN, 0};
+        if (::poll(&waiting, 1, kPollMs) <= 0)
+            continue;
+        const int client = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0)
+            continue;
+        const std::lock_guard lock(m_mutex);
+        m_clients.push_back(client);
+        m_threads.emplace_back(&FaultHttpServer::Serve, this, client);
+    }
+}
+
+bool FaultHttpServer::Pause(int ms)
+{
+    for (int waited = 0; waited < ms && !m_stopping; waited += kPollMs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(kPollMs, ms - waited)));
+    return !m_stopping;
+}
+
+bool FaultHttpServer::SendAll(int client, const char *data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t sent = ::send(client, data, size, MSG_NOSIGNAL);
+        if (sent <= 0)
+            return false;
+        data += sent;
+        size -= size_t(sent);
+    }
+    return true;
+}
+
+bool FaultHttpServer::SendBody(int client, const Reply &reply, long long from, long long to)
+{
+    if (reply.generated == 0)
+        return SendAll(client, reply.body.data() + from, size_t(to - from));
+    std::string block;
+    for (long long offset = from; offset < to; offset += kSendBlock) {
+        const long long end = std::min(to, offset + kSendBlock);
+        block.resize(size_t(end - offset));
+        for (long long i = offset; i < end; ++i)
+            block[size_t(i - offset)] = PatternByte(i);
+        if (!SendAll(client, block.data(), block.size()))
+            return false;
+    }
+    return true;
+}
+
+void FaultHttpServer::Serve(int client)
+{
+    std::string head;
+    char buffer[4096];
+    while (head.find("\r\n\r\n") == std::string::npos && head.size() < kMaxHead && !m_stopping) {
+        pollfd waiting{client, POLLIN, 0};
+        if (::poll(&waiting, 1, kPollMs) <= 0)
+            continue;
+        const ssize_t got = ::recv(client, buffer, sizeof buffer, 0);
+        if (got <= 0)
+            break;
+        head.append(buffer, size_t(got));
+    }
+    const size_t start = head.find(' ') + 1;
+    const std::string path = head.substr(start, head.find(' ', start) - start);
+
+    Reply reply;
+    {
+        const std::lock_guard lock(m_mutex);
+        ++m_hits[path];
+        m_heads[path] = head;
+        const auto found = m_replies.find(path);
+        if (found != m_replies.end())
+            reply = found->second;
+        else
+            reply = Reply::With(404, "<html>not found</html>");
+    }
+    const long long size = reply.generated > 0 ? reply.generated : (long long)reply.body.size();
+    std::string answer = "HTTP/1.1 " + std::to_string(reply.status) + " " + ReasonOf(reply.status) + "\r\n";
+    if (reply.announced != -2)
+        answer += "Content-Length: " + std::to_string(reply.announced == -1 ? size : reply.announced) + "\r\n";
+    if (!reply.location.empty())
+        answer += "Location: " + reply.location + "\r\n";
+    answer += "Connection: close\r\n\r\n";
+
+    switch (reply.mode) {
+    case Mode::Answer:
+        if (SendAll(client, answer.data(), answer.size()))
+            SendBody(client, reply, 0, size);
+        break;
+    case Mode::Silent:
+        Pause(INT32_MAX);
+        break;
+    case Mode::Trickle:
+        if (SendAll(client, answer.data(), answer.size())) {
+            for (long long i = 0; i < size && Pause(reply.intervalMs); ++i) {
+                if (!SendBody(client, reply, i, i + 1))
+                    break;
+            }
+        }
+        break;
+    case Mode::Reset:
+        if (SendAll(client, answer.data(), answer.size()) && SendBody(client, reply, 0, size / 2)) {
+            linger hard{1, 0};
+            ::setsockopt(client, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+        }
+        break;
+    case Mode::Stall:
+        if (SendAll(client, answer.data(), answer.size()) && SendBody(client, reply, 0, std::min(size, reply.stallAfter)))
+            Pause(INT32_MAX);
+        break;
+    }
+    const std::lock_guard lock(m_mutex);
+    m_clients.erase(std::find(m_clients.begin(), m_clients.end(), client));
+    ::close(client);
+}

@@ -1,0 +1,319 @@
+// The fetch routine against a loopback server of the tests' own that answers, lies,
+// stalls and resets as asked.
+#include "update/HttpGetToFile.h"
+
+#include <chrono>
+#include <csignal>
+#include <future>
+#include <sys/resource.h>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "support/FaultHttpServer.h"
+#include "update/HttpTransfer.h"
+#include "update/HttpUrl.h"
+
+namespace {
+
+using Mode = FaultHttpServer::Mode;
+using Reply = FaultHttpServer::Reply;
+
+// Longest a transfer may take against a server that stalls: the stall abort and slack.
+constexpr auto kNoHang = std::chrono::seconds(kStallSeconds + 5);
+
+TEST(SplitHttpUrlTest, TakesHostPortAndObjectApart)
+{
+    auto parts = SplitHttpUrl("http://res.example:8080/wd/qovan/ycjWDUpdate.htm?x=1");
+    ASSERT_TRUE(parts);
+    EXPECT_EQ(parts->host, "res.example");
+    EXPECT_EQ(parts->port, 8080);
+    EXPECT_EQ(parts->object, "wd/qovan/ycjWDUpdate.htm?x=1");
+
+    parts = SplitHttpUrl("HTTP://res.example");
+    ASSERT_TRUE(parts);
+    EXPECT_EQ(parts->port, 80);
+    EXPECT_TRUE(parts->object.isEmpty());
+
+    parts = SplitHttpUrl("https://res.example/a");
+    ASSERT_TRUE(parts);
+    EXPECT_TRUE(parts->secure);
+    EXPECT_EQ(parts->port, 443);
+    EXPECT_EQ(JoinHttpUrl(*parts), "https://res.example/a");
+}
+
+TEST(SplitHttpUrlTest, RefusesWhatIsNoPlainWebAddress)
+{
+    for (const QString &address : {QString("ftp://res.example/a"), QString("file:///etc/passwd"),
+                                   QString("http:///a"), QString("http://res.example:/a"),
+                                   QString("http://res.example:99999/a"), QString("http://res.example:8x/a"),
+                                   QString("http://user@evil.example/a"), QString("http://a b/"),
+                                   QString("app://entergame|xyz")})
+        EXPECT_FALSE(SplitHttpUrl(address)) << address.toStdString();
+}
+
+TEST(SplitHttpUrlTest, LimitsHostAndObjectLength)
+{
+    EXPECT_TRUE(SplitHttpUrl("http://" + QString(259, 'h') + "/" + QString(511, 'o')));
+    EXPECT_FALSE(SplitHttpUrl("http://" + QString(260, 'h') + "/a"));
+    EXPECT_FALSE(SplitHttpUrl("http://h/" + QString(512, 'o')));
+}
+
+TEST(IsOnHostTest, ComparesHostAndPortNotText)
+{
+    const QString resource = "http://ycj.res.qovan.localhost:18321";
+    EXPECT_TRUE(IsOnHost("http://ycj.res.qovan.localhost:18321/wd/qovan/ycj/fenlow", resource));
+    EXPECT_TRUE(IsOnHost("http://YCJ.res.qovan.localhost:18321/x", resource));
+    EXPECT_FALSE(IsOnHost("http://evil.example/?x=ycj.res.qovan.localhost:18321", resource));
+    EXPECT_FALSE(IsOnHost("http://evil.example/ycj.res.qovan.localhost:18321/x", resource));
+    EXPECT_FALSE(IsOnHost("http://ycj.res.qovan.localhost.evil.example:18321/x", resource));
+    EXPECT_FALSE(IsOnHost("http://ycj.res.qovan.localhost:18322/x", resource));
+    EXPECT_FALSE(IsOnHost("http://ycj.res.qovan.localhost/x", resource));
+    EXPECT_FALSE(IsOnHost("", resource));
+}
+
+class HttpGetToFileTest : public testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    QString Target() const { return m_dir.filePath("target.bin"); }
+    QString Url(const std::string &path) const { return QString::fromStdString(m_server.Url(path)); }
+    QByteArray Written() const
+    {
+        QFile file(Target());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // Runs the fetch on another thread; fails the case when it does not end in time.
+    bool FetchWithin(std::chrono::milliseconds limit, const QString &address, const HttpGetOptions &options = {})
+    {
+        auto result = std::async(std::launch::async, [=, this] { return HttpGetToFile(address, Target(), options); });
+        if (result.wait_for(limit) != std::future_status::ready)
+            ADD_FAILURE() << "the transfer of " << address.toStdString() << " did not end in time";
+        return result.get();
+    }
+
+    QTemporaryDir m_dir;
+    FaultHttpServer m_server;
+};
+
+TEST_F(HttpGetToFileTest, WritesTheWholeBodyAndSendsTheRequestsHeaders)
+{
+    m_server.Set("/file", Reply::With(200, "hello, launcher"));
+    EXPECT_TRUE(FetchWithin(kNoHang, Url("/file")));
+    EXPECT_EQ(Written(), "hello, launcher");
+    const std::string head = m_server.LastHead("/file");
+    EXPECT_NE(head.find("GET /file HTTP/1.1\r\n"), std::string::npos);
+    EXPECT_NE(head.find("User-Agent: VEZ\r\n"), std::string::npos);
+    EXPECT_NE(head.find("Accept-Language: zh-cn \r\n"), std::string::npos);
+    EXPECT_NE(head.find("Content-Type: application/x-www-form-urlencoded\r\n"), std::string::npos);
+    EXPECT_NE(head.find("Cache-Control: no-cache\r\n"), std::string::npos);
+}
+
+TEST_F(HttpGetToFileTest, OnlyNotFoundIsRefusedBeforeTheBody)
+{
+    m_server.Set("/missing", Reply::With(404, "gone"));
+    EXPECT_FALSE(FetchWithin(kNoHang, Url("/missing")));
+    EXPECT_FALSE(QFile::exists(Target()));
+
+    m_server.Set("/error", Reply::With(500, "<html>server error</html>"));
+    EXPECT_TRUE(FetchWithin(kNoHang, Url("/error")));
+    EXPECT_EQ(Written(), "<html>server error</html>");
+}
+
+TEST_F(HttpGetToFileTest, ALengthIsRequiredAndMustFitTheCap)
+{
+    Reply noLength = Reply::With(200, "body");
+    noLength.announced = -2;
+    m_server.Set("/nolength", noLength);
+    EXPECT_FALSE(FetchWithin(kNoHang, Url("/nolength")));
+    EXPECT_FALSE(QFile::exists(Target()));
+
+    Reply huge = Reply::With(200, "x");
+    huge.announced = 5'000'000'000LL;
+    m_server.Set("/huge", huge);
+    EXPECT_FALSE(FetchWithin(kNoHang, Url("/huge")));
+    EXPECT_FALSE(QFile::exists(Target()));
+
+    m_server.Set("/big", Reply::With(200, std::string(2000, 'b')));
+    HttpGetOptions small;
+    small.maxBytes = 1000;
+    EXPECT_FALSE(FetchWithin(kNoHang, Url("/big"), small));
+    EXPECT_FALSE(QFile::exists(Target()));
+}
+
+TEST_F(HttpGetToFileTest, ASmallerLengthIsAchievedByAtLeastTheAnnouncedBytes)
+{
+    Reply longer = Reply::With(200, std::string(1000, 'l'));
+    longer.announced = 500;
+    m_server.Set("/longer", longer);
+    EXPECT_TRUE(FetchWithin(kNoHang, Url("/longer")));
+    EXPECT_EQ(Written().size(), 500);
+
+    Reply empty = Reply::With(200, "");
+    m_server.Set("/empty", empty);
+    EXPECT_TRUE(FetchWithin(kNoHang, Url("/empty")));
+    EXPECT_TRUE(QFile::exists(Target()));
+}
+
+TEST_F(HttpGetToFileTest, ABodyThatEndsEarlyFailsAndLeavesWhatArrived)
+{
+    Reply shorter = Reply::With(200, std::string(500, 's'));
+    shorter.announced = 1000;
+    m_server.Set("/short", shorter);
+    EXPECT_FALSE(FetchWithin(kNoHang, Url("/short")));
+    EXPECT_EQ(Written().size(), 500);
+
+    Reply reset = Reply::With(200, std::string(200000, 'r'));
+    reset.mode = Mode::Reset;
+    m_server.Set("/reset", reset);
+    EXPECT_FALSE(FetchWithin(kNoHang, Url("/reset")));
+    EXPECT_LT(Written().size(), 200000);
+}
+
+TEST_F(HttpGetToFileTest, AStalledOrTricklingServerIsGivenUp)
+{
+    Reply silent;
+    silent.mode = Mode::Silent;
+    m_server.Set("/silent", silent);
+    EXPECT_FALSE(FetchWithin(kNoHang, Url("/silent")));
+    EXPECT_FALSE(QFile::exists(Target()));
+
+    Reply trickle = Reply::With(200, std::string(100, 't'));
+    trickle.mode = Mode::Trickle;
+    m_server.Set("/trickle", trickle);
+    EXPECT_FALSE(FetchWithin(kNoHang, Url("/trickle")));
+}
+
+TEST_F(HttpGetToFileTest, ARefusedConnectionFailsAtOnce)
+{
+    QString address;
+    {
+        const FaultHttpServer gone;
+        address = QString::fromStdString(gone.Url("/file"));
+    }
+    EXPECT_FALSE(FetchWithin(std::chrono::seconds(2), address));
+    EXPECT_FALSE(QFile::exists(Target()));
+}
+
+TEST_F(HttpGetToFileTest, RedirectsStayOnTheSameHost)
+{
+    m_server.Set("/file", Reply::With(200, "moved here"));
+    Reply same = Reply::With(302, "moved");
+    same.location = "/file";
+    m_server.Set("/same", same);
+    EXPECT_TRUE(FetchWithin(kNoHang, Url("/same")));
+    EXPECT_EQ(Written(), "moved here");
+
+    Reply away = Reply::With(302, "moved");
+    away.location = "http://localhost:" + std::to_string(m_server.Port()) + "/elsewhere";
+    m_server.Set("/away", away);
+    m_server.Set("/elsewhere", Reply::With(200, "elsewhere"));
+    EXPECT_FALSE(FetchWithin(kNoHang, Url("/away")));
+    EXPECT_EQ(m_server.Hits("/elsewhere"), 0);
+}
+
+TEST_F(HttpGetToFileTest, AnAddressOffTheRequiredHostFailsWithoutARequest)
+{
+    m_server.Set("/file", Reply::With(200, "file"));
+    HttpGetOptions options;
+    options.requiredOrigin = "http://127.0.0.1:" + QString::number(m_server.Port());
+    EXPECT_TRUE(FetchWithin(kNoHang, Url("/file"), options));
+
+    const QString port = QString::number(m_server.Port());
+    EXPECT_FALSE(FetchWithin(kNoHang, "http://localhost:" + port + "/file", options));
+    EXPECT_FALSE(FetchWithin(kNoHang, "http://localhost:" + port + "/file?h=127.0.0.1:" + port, options));
+    EXPECT_EQ(m_server.Hits("/file"), 1);
+    EXPECT_EQ(m_server.Hits("/file?h=127.0.0.1:" + port.toStdString()), 0);
+}
+
+TEST_F(HttpGetToFileTest, ProgressRisesToAHundredWithoutWrappingOrRepeating)
+{
+    // Large enough that bytes x 100 overflows 32 bits many times over.
+    Reply large;
+    large.generated = 64LL << 20;
+    m_server.Set("/large", large);
+    std::vector<int> seen;
+    HttpGetOptions options;
+    options.progress = [&seen](int percent) { seen.push_back(percent); };
+    EXPECT_TRUE(FetchWithin(std::chrono::seconds(60), Url("/large"), options));
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back(), 100);
+    for (size_t i = 1; i < seen.size(); ++i)
+        EXPECT_GT(seen[i], seen[i - 1]) << "at report " << i;
+    EXPECT_GE(seen.front(), 0);
+    EXPECT_EQ(QFileInfo(Target()).size(), large.generated);
+    QFile file(Target());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(file.seek(large.generated - 1));
+    EXPECT_EQ(file.read(1).at(0), FaultHttpServer::PatternByte(large.generated - 1));
+}
+
+TEST_F(HttpGetToFileTest, CancelEndsATransferWhileTheServerSendsNothing)
+{
+    Reply stall = Reply::With(200, std::string(100000, 'c'));
+    stall.mode = Mode::Stall;
+    stall.stallAfter = 1;
+    m_server.Set("/stall", stall);
+    HttpTransfer transfer;
+    std::promise<void> headArrived;
+    HttpGetOptions options;
+    options.transfer = &transfer;
+    options.progress = [&headArrived](int percent) {
+        if (percent == 0)
+            headArrived.set_value();
+    };
+    auto result = std::async(std::launch::async, [&] { return HttpGetToFile(Url("/stall"), Target(), options); });
+    ASSERT_EQ(headArrived.get_future().wait_for(kNoHang), std::future_status::ready);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_EQ(result.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
+    transfer.Cancel();
+    // Well under the library's own once-a-second progress call: the socket was shut down.
+    ASSERT_EQ(result.wait_for(std::chrono::milliseconds(500)), std::future_status::ready);
+    EXPECT_FALSE(result.get());
+    EXPECT_EQ(QFileInfo(Target()).size(), 1);
+}
+
+TEST_F(HttpGetToFileTest, ACancelledTransferNeverStarts)
+{
+    m_server.Set("/file", Reply::With(200, "file"));
+    HttpTransfer transfer;
+    transfer.Cancel();
+    HttpGetOptions options;
+    options.transfer = &transfer;
+    EXPECT_FALSE(FetchWithin(kNoHang, Url("/file"), options));
+    EXPECT_EQ(m_server.Hits("/file"), 0);
+}
+
+TEST_F(HttpGetToFileTest, AFullDiskFailsTheTransfer)
+{
+    // A file-size limit stands in for a full disk: writes beyond it fail as ENOSPC would.
+    Reply large;
+    large.generated = 4 << 20;
+    m_server.Set("/large", large);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = 1 << 20;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const bool fetched = HttpGetToFile(Url("/large"), Target());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(fetched);
+    EXPECT_LE(QFileInfo(Target()).size(), 1 << 20);
+}
+
+TEST_F(HttpGetToFileTest, AnUnwritableTargetFailsAfterTheHead)
+{
+    m_server.Set("/file", Reply::With(200, "file"));
+    EXPECT_FALSE(HttpGetToFile(Url("/file"), m_dir.filePath("no/such/folder/target.bin")));
+    EXPECT_EQ(m_server.Hits("/file"), 1);
+}
+
+} // namespace
