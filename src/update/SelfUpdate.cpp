@@ -29,26 +29,34 @@ void Discard(const QString &path)
 
 } // namespace
 
-bool ApplyUpdate(const UpdateDescriptor &offer, const std::function<void()> &beforeLaunch, QWidget *parent)
+UpdatePlaces CurrentUpdatePlaces()
 {
-    // The running file's name is taken now: after the swap the process's own path names
-    // the previous executable.
-    const QString current = PlatformFolders::ExecutablePath();
-    const QString downloaded = ExeDirPath(QLatin1String(kNewExecutableName));
-    const QString old = ExeDirPath(QLatin1String(kOldExecutableName));
-    if (current.isEmpty() || downloaded.isEmpty())
-        return false;
+    // The running file's name is taken before any swap: afterwards the process's own
+    // path names the previous executable.
+    return {PlatformFolders::ExecutablePath(), ExeDirPath(QLatin1String(kNewExecutableName)),
+            ExeDirPath(QLatin1String(kOldExecutableName)), PlatformHosts::Current().resource};
+}
 
+bool ApplyUpdateAt(const UpdatePlaces &places, const UpdateDescriptor &offer,
+                   const std::function<void()> &beforeLaunch, QWidget *parent)
+{
+    if (places.current.isEmpty() || places.downloaded.isEmpty() || places.old.isEmpty())
+        return false;
     CPrgsDlg dialog(parent);
-    dialog.SetDownload(offer.address, downloaded, PlatformHosts::Current().resource);
-    if (dialog.DoModal() != IDOK || !SwapInExecutable(current, downloaded, old, offer.version)) {
-        Discard(downloaded);
+    dialog.SetDownload(offer.address, places.downloaded, places.resourceOrigin);
+    if (dialog.DoModal() != IDOK || !SwapInExecutable(places.current, places.downloaded, places.old, offer.version)) {
+        Discard(places.downloaded);
         return false;
     }
-    PendingDeletions::Schedule(old, kOldExecutableStarts);
+    PendingDeletions::Schedule(places.old, kOldExecutableStarts);
     if (beforeLaunch)
         beforeLaunch();
-    return ProcessLaunch::StartIdleDetached(current);
+    return ProcessLaunch::StartIdleDetached(places.current);
+}
+
+bool ApplyUpdate(const UpdateDescriptor &offer, const std::function<void()> &beforeLaunch, QWidget *parent)
+{
+    return ApplyUpdateAt(CurrentUpdatePlaces(), offer, beforeLaunch, parent);
 }
 
 UpdateOutcome RunForcedUpdate(QWidget *parent, const std::function<void()> &beforeLaunch)

@@ -10,12 +10,27 @@ class QWidget;
 inline constexpr char kNewExecutableName[] = "Newycj.exe";
 inline constexpr char kOldExecutableName[] = "Oldycj.exe";
 
+// The files of an update: the running executable, the download and the previous
+// executable beside it, and the origin the download must come from.
+struct UpdatePlaces {
+    QString current;
+    QString downloaded;
+    QString old;
+    QString resourceOrigin;
+};
+
+// This process's executable, "Newycj.exe" and "Oldycj.exe" beside it, the configured
+// resource host.
+UpdatePlaces CurrentUpdatePlaces();
+
 // Downloads the release `offer` names (on the resource host only) beside the running
 // executable with the progress dialog, swaps it in (SwapInExecutable), calls
 // `beforeLaunch` (where the caller releases what the new process must not find taken,
 // such as its instance endpoint) and starts the new file under the running name with no
 // arguments. True when it runs; on false the running executable is unchanged and no new
 // file remains. The previous executable is deleted at a later start.
+bool ApplyUpdateAt(const UpdatePlaces &places, const UpdateDescriptor &offer,
+                   const std::function<void()> &beforeLaunch, QWidget *parent);
 bool ApplyUpdate(const UpdateDescriptor &offer, const std::function<void()> &beforeLaunch = {},
                  QWidget *parent = nullptr);
 
