@@ -25,7 +25,7 @@ constexpr const char *kHeaders[] = {
     "Pragma: no-cache",
     "Accept:",
 };
-constexpr long kReceiveBufferBytes = 64 * 1024;
+constexpr long kReceiveBufferBytes = 100 * 1024;
 constexpr int kMaxRedirects = 5;
 constexpr long kNotFound = 404;
 
@@ -109,6 +109,8 @@ struct Fetch {
 
     bool Body(const char *data, size_t size)
     {
+        if (options.transfer && options.transfer->IsCancelled())
+            return false;
         if (!answered)
             return true; // the body of a redirect
         if (total + qint64(size) > options.maxBytes || std::fwrite(data, 1, size, file) != size)
@@ -148,12 +150,6 @@ size_t OnBody(char *data, size_t size, size_t count, void *user)
     return size * count;
 }
 
-int OnProgress(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
-{
-    const HttpTransfer *transfer = static_cast<Fetch *>(user)->options.transfer;
-    return transfer && transfer->IsCancelled() ? 1 : 0;
-}
-
 curl_socket_t OnOpenSocket(void *user, curlsocktype, curl_sockaddr *address)
 {
     const int socket = ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
@@ -189,9 +185,6 @@ void SetRequest(CURL *curl, Fetch &fetch, curl_slist *headers)
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &fetch);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &fetch);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &fetch);
     curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, OnOpenSocket);
     curl_easy_setopt(curl, CURLOPT_OPENSOCKETDATA, &fetch);
     curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, OnCloseSocket);

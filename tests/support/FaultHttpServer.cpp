@@ -11,7 +11,20 @@ namespace {
 
 constexpr int kPollMs = 20;
 constexpr size_t kMaxHead = 16 * 1024;
-constexpr long long kSendBlock = 256 * 1024;
+// A generated body repeats a block of this many bytes (a prime, so it never lines up with
+// the client's buffers).
+constexpr long long kPatternPeriod = 65521;
+
+const std::string &PatternBlock()
+{
+    static const std::string block = [] {
+        std::string bytes(size_t(kPatternPeriod), '\0');
+        for (long long i = 0; i < kPatternPeriod; ++i)
+            bytes[size_t(i)] = char('a' + (i * 7 + i / 61) % 26);
+        return bytes;
+    }();
+    return block;
+}
 
 std::string ReasonOf(int status)
 {
@@ -79,7 +92,7 @@ std::string FaultHttpServer::LastHead(const std::string &path)
 
 char FaultHttpServer::PatternByte(long long offset)
 {
-    return char('a' + (offset * 7 + offset / 4093) % 26);
+    return PatternBlock()[size_t(offset % kPatternPeriod)];
 }
 
 void FaultHttpServer::AcceptLoop()
@@ -120,14 +133,13 @@ bool FaultHttpServer::SendBody(int client, const Reply &reply, long long from, l
 {
     if (reply.generated == 0)
         return SendAll(client, reply.body.data() + from, size_t(to - from));
-    std::string block;
-    for (long long offset = from; offset < to; offset += kSendBlock) {
-        const long long end = std::min(to, offset + kSendBlock);
-        block.resize(size_t(end - offset));
-        for (long long i = offset; i < end; ++i)
-            block[size_t(i - offset)] = PatternByte(i);
-        if (!SendAll(client, block.data(), block.size()))
+    const std::string &block = PatternBlock();
+    for (long long offset = from; offset < to;) {
+        const long long start = offset % kPatternPeriod;
+        const long long length = std::min(to - offset, kPatternPeriod - start);
+        if (!SendAll(client, block.data() + start, size_t(length)))
             return false;
+        offset += length;
     }
     return true;
 }
