@@ -21,6 +21,7 @@
 #include "game/WebPages.h"
 #include "login/HostWebPage.h"
 #include "skin/CMessageBox.h"
+#include "update/CDownGameDlg.h"
 
 namespace {
 
@@ -115,8 +116,12 @@ void CGameWnd::LaunchGameLauncher(const QString &address)
         LaunchProgram(launcher);
         return;
     }
-    // Until the installers can be fetched here, both answers lead to the game's page.
-    ShowSkinnedMessage(MB_OKCANCEL, QString::fromUtf8(kDownloadCaption), QString::fromUtf8(kDownloadQuestion));
+    if (ShowSkinnedMessage(MB_OKCANCEL, QString::fromUtf8(kDownloadCaption), QString::fromUtf8(kDownloadQuestion))
+        == IDOK) {
+        CDownGameDlg download(request->name, window());
+        download.DoModal();
+        return;
+    }
     QDesktopServices::openUrl(QUrl(request->browserPage));
 }
 

@@ -181,11 +181,20 @@ TEST_F(DemoServerTest, OtherGameIsReachedByReplacingTheNameAndItsInstallerRuns)
     QProcess run;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
     run.setProcessEnvironment(environment);
     run.start(path, {});
     ASSERT_TRUE(run.waitForFinished(5000));
     EXPECT_EQ(run.exitCode(), 0);
     EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral(".qovan-xyz-installed"))));
+
+    // The installed launcher runs and records its start.
+    QProcess launcher;
+    launcher.setProcessEnvironment(environment);
+    launcher.start(home.filePath(QStringLiteral("data/岚汐/ViziDuved/Xyz.exe")), {});
+    ASSERT_TRUE(launcher.waitForFinished(5000));
+    EXPECT_EQ(launcher.exitCode(), 0);
+    EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral(".qovan-xyz-started"))));
 }
 
 TEST_F(DemoServerTest, WebButtonPagesAnswerOnTheirHosts)

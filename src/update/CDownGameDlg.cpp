@@ -1,0 +1,147 @@
+#include "update/CDownGameDlg.h"
+
+#include <QCloseEvent>
+#include <QThread>
+
+#include "skin/CBtnEx.h"
+#include "skin/CImgProgress.h"
+#include "skin/CStaticEx.h"
+#include "skin/DialogUnits.h"
+#include "skin/MessageBoxLayout.h"
+#include "skin/SkinImage.h"
+#include "update/CDownGameWorker.h"
+
+namespace {
+
+const char *const kDownloadingTitle = "游戏下载中...";
+const char *const kStatusPlaceholder = "已加载 %100";
+const char *const kOkText = "确定";
+const char *const kCancelText = "取消";
+
+const QRect kDialogUnits(0, 0, 278, 85);
+const QRect kStatusUnits(110, 28, 58, 10);
+const QRect kProgressUnits(10, 41, 258, 12);
+const QRect kOkUnits(172, 62, 50, 14);
+const QRect kCancelUnits(222, 62, 50, 14);
+
+constexpr int kCaptionHeight = 30;
+constexpr int kBorder = 4;
+const QColor kStatusColor(72, 81, 86);
+constexpr int kStatusFontSize = 16;
+
+} // namespace
+
+CDownGameDlg::CDownGameDlg(const QString &gameName, QWidget *parent)
+    : CDownGameDlg(gameName, CurrentGameDownloadPlaces(), parent)
+{
+}
+
+CDownGameDlg::CDownGameDlg(const QString &gameName, const GameDownloadPlaces &places, QWidget *parent)
+    : CDlgEx(kTemplateId, parent)
+    , m_gameName(gameName)
+    , m_places(places)
+{
+    resize(DialogUnitsToPixels(kDialogUnits).size());
+    createControls();
+}
+
+CDownGameDlg::~CDownGameDlg()
+{
+    stopWorker();
+}
+
+QString CDownGameDlg::InstallerPath() const
+{
+    return GameInstallerPath(m_places.tempFolder, m_gameName);
+}
+
+bool CDownGameDlg::WorkerDone() const
+{
+    return !m_thread || m_thread->isFinished();
+}
+
+void CDownGameDlg::createControls()
+{
+    m_status = new CStaticEx(QString::fromUtf8(kStatusPlaceholder), this);
+    m_status->setGeometry(DialogUnitsToPixels(kStatusUnits));
+    m_progress = new CImgProgress(this);
+    m_progress->setGeometry(DialogUnitsToPixels(kProgressUnits));
+    m_btnOk = new CBtnEx(IDOK, this);
+    m_btnOk->setGeometry(DialogUnitsToPixels(kOkUnits));
+    m_btnOk->m_strText = QString::fromUtf8(kOkText);
+    m_btnCancel = new CBtnEx(IDCANCEL, this);
+    m_btnCancel->setGeometry(DialogUnitsToPixels(kCancelUnits));
+    m_btnCancel->m_strText = QString::fromUtf8(kCancelText);
+    connect(m_btnOk, &CBtnEx::clicked, this, &CDownGameDlg::accept);
+    connect(m_btnCancel, &CBtnEx::clicked, this, &CDownGameDlg::reject);
+}
+
+bool CDownGameDlg::OnInitDialog()
+{
+    CDlgEx::OnInitDialog();
+    m_nCaptionHeight = kCaptionHeight;
+    m_nBorder = kBorder;
+    m_nBtnRightMargin = 0;
+    m_nBtnTop = 0;
+    m_nBtnGap = 0;
+    SetTitle(QString::fromUtf8(kDownloadingTitle));
+    SetSkin(LoadSkinImage(SkinId::SmallDialogBack), LoadSkinImage(SkinId::CloseButton), {}, {}, {});
+    // The controls get their skin also when nothing is downloaded: a button without its
+    // image would not show at all.
+    const QImage buttons = LoadSkinImage(SkinId::DialogButton);
+    m_btnOk->SetImage(buttons, true);
+    m_btnCancel->SetImage(buttons, true);
+    m_status->m_crNormal = kStatusColor;
+    m_status->m_nFontHeight = kStatusFontSize;
+    m_progress->SetImages(LoadSkinImage(SkinId::ProgressBack), LoadSkinImage(SkinId::ProgressFill));
+    if (m_gameName.isEmpty())
+        return true;
+
+    m_worker = std::make_unique<CDownGameWorker>(m_gameName, m_places);
+    connect(m_worker.get(), &CDownGameWorker::titleChanged, this, &CDlgEx::SetTitle, Qt::QueuedConnection);
+    connect(m_worker.get(), &CDownGameWorker::progressChanged, this, &CDownGameDlg::handleProgress,
+            Qt::QueuedConnection);
+    connect(m_worker.get(), &CDownGameWorker::finished, this, &CDownGameDlg::handleFinished, Qt::QueuedConnection);
+    m_thread.reset(QThread::create([worker = m_worker.get()] { worker->Run(); }));
+    m_thread->start();
+
+    m_btnOk->setEnabled(false);
+    m_status->SetText(QString());
+    return true;
+}
+
+void CDownGameDlg::reject()
+{
+    stopWorker();
+    CDlgEx::reject();
+}
+
+void CDownGameDlg::closeEvent(QCloseEvent *event)
+{
+    // While the download runs (OK disabled) only Cancel leaves the dialog.
+    if (!m_btnOk->isEnabled()) {
+        event->ignore();
+        return;
+    }
+    CDlgEx::closeEvent(event);
+}
+
+void CDownGameDlg::handleProgress(int percent)
+{
+    m_progress->SetPos(percent);
+    m_status->SetText(DownloadStatusText(percent));
+}
+
+void CDownGameDlg::handleFinished()
+{
+    m_btnOk->setEnabled(true);
+    m_btnCancel->setEnabled(false);
+}
+
+void CDownGameDlg::stopWorker()
+{
+    if (!m_thread)
+        return;
+    m_worker->Cancel();
+    m_thread->wait();
+}

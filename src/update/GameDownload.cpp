@@ -1,0 +1,31 @@
+#include "update/GameDownload.h"
+
+#include <QDir>
+
+#include "app/PlatformHosts.h"
+#include "app/ProgramPaths.h"
+#include "update/UpdateCheck.h"
+
+GameDownloadPlaces CurrentGameDownloadPlaces()
+{
+    const PlatformHosts &hosts = PlatformHosts::Current();
+    QString folder = ExeDirPath(QString());
+    if (folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return {UpdateDescriptorAddress(hosts.resource), hosts.download, folder, QDir::tempPath()};
+}
+
+QString GameDescriptorAddress(const QString &updateDescriptorAddress, const QString &gameName)
+{
+    return QString(updateDescriptorAddress).replace(QLatin1String("ycj"), gameName, Qt::CaseSensitive);
+}
+
+QString GameInstallerPath(const QString &tempFolder, const QString &gameName)
+{
+    return tempFolder + QLatin1Char('/') + gameName + QStringLiteral(".exe");
+}
+
+QString DownloadStatusText(int percent)
+{
+    return QStringLiteral("已加载  %1%").arg(percent);
+}
