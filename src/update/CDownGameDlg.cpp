@@ -19,7 +19,9 @@ const char *const kOkText = "确定";
 const char *const kCancelText = "取消";
 
 const QRect kDialogUnits(0, 0, 278, 85);
-const QRect kStatusUnits(110, 28, 58, 10);
+// The template's 58 units cut "已加载  100%" at the skin's font size; the status line
+// reaches to the progress bar's right end instead.
+const QRect kStatusUnits(110, 28, 158, 10);
 const QRect kProgressUnits(10, 41, 258, 12);
 const QRect kOkUnits(172, 62, 50, 14);
 const QRect kCancelUnits(222, 62, 50, 14);
