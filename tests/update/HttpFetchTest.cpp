@@ -176,31 +176,6 @@ TEST_F(HttpGetToFileTest, ABodyThatEndsEarlyFailsAndLeavesWhatArrived)
     EXPECT_LT(Written().size(), 200000);
 }
 
-TEST_F(HttpGetToFileTest, AStalledOrTricklingServerIsGivenUp)
-{
-    Reply silent;
-    silent.mode = Mode::Silent;
-    m_server.Set("/silent", silent);
-    EXPECT_FALSE(FetchWithin(kNoHang, Url("/silent")));
-    EXPECT_FALSE(QFile::exists(Target()));
-
-    Reply trickle = Reply::With(200, std::string(100, 't'));
-    trickle.mode = Mode::Trickle;
-    m_server.Set("/trickle", trickle);
-    EXPECT_FALSE(FetchWithin(kNoHang, Url("/trickle")));
-}
-
-TEST_F(HttpGetToFileTest, ARefusedConnectionFailsAtOnce)
-{
-    QString address;
-    {
-        const FaultHttpServer gone;
-        address = QString::fromStdString(gone.Url("/file"));
-    }
-    EXPECT_FALSE(FetchWithin(std::chrono::seconds(2), address));
-    EXPECT_FALSE(QFile::exists(Target()));
-}
-
 TEST_F(HttpGetToFileTest, RedirectsStayOnTheSameHost)
 {
     m_server.Set("/file", Reply::With(200, "moved here"));
