@@ -11,10 +11,10 @@
 #include "app/ProgramTitle.h"
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
-#include "game/GamePageList.h"
 #include "login/CLoginBkDlg.h"
-#include "login/WebEngineSetup.h"
 #include "platform/PlatformFolders.h"
+#include "web/GamePageList.h"
+#include "web/WebEngineSetup.h"
 
 namespace {
 

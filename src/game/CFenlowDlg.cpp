@@ -14,12 +14,12 @@
 #include "game/CCaptTab.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
-#include "game/GamePageList.h"
 #include "game/WebPages.h"
 #include "login/CLoginBkDlg.h"
 #include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"
 #include "skin/SkinImage.h"
+#include "web/GamePageList.h"
 
 namespace {
 

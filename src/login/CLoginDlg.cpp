@@ -9,10 +9,10 @@
 
 #include "app/ProgramPaths.h"
 #include "app/ProgramTitle.h"
-#include "game/GamePageList.h"
 #include "login/AppAddress.h"
 #include "login/LoadGameRequest.h"
 #include "login/PixelRegion.h"
+#include "web/GamePageList.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
-#include "game/GamePageList.h"
 #include "game/GameTestSupport.h"
 #include "login/CLoginBkDlg.h"
-#include "login/WebEngineSetup.h"
+#include "web/GamePageList.h"
+#include "web/WebEngineSetup.h"
 
 namespace {
 

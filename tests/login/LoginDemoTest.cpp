@@ -7,10 +7,10 @@
 #include <QWebEngineView>
 
 #include "app/PlatformHosts.h"
-#include "game/GamePageList.h"
 #include "login/CLoginBkDlg.h"
 #include "login/CMyBrowserControlSite.h"
 #include "login/RealInput.h"
+#include "web/GamePageList.h"
 
 namespace {
 

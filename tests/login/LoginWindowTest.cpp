@@ -7,10 +7,10 @@
 #include <QTimer>
 #include <QWebEngineView>
 
-#include "game/GamePageList.h"
 #include "login/CLoginBkDlg.h"
 #include "login/CMyBrowserControlSite.h"
 #include "support/TestHttpServer.h"
+#include "web/GamePageList.h"
 
 namespace {
 
