@@ -66,12 +66,12 @@ bool CFenlowApp::InitInstance()
         return false;
 
     SetBrowserCacheLimit();
-    CLoginDlg::SetGamePageFactory([](const QString &address) { return new CGameWnd(address); });
-    CLoginBkDlg login;
+    const GamePageFactory pageFactory = [](const QString &address) { return new CGameWnd(address); };
+    CLoginBkDlg login(nullptr, pageFactory);
     login.DoModal();
     // The main window opens only when the login entered at least one game page.
     if (GamePageList::Instance().Count() > 0) {
-        CFenlowDlg main;
+        CFenlowDlg main([pageFactory](QWidget *owner) { return std::make_unique<CLoginBkDlg>(owner, pageFactory); });
         main.DoModal();
     }
     return false;

@@ -7,6 +7,7 @@
 #include <QWebEngineView>
 
 #include "app/PlatformHosts.h"
+#include "game/CGameWnd.h"
 #include "login/CLoginBkDlg.h"
 #include "login/CMyBrowserControlSite.h"
 #include "login/RealInput.h"
@@ -33,12 +34,17 @@ class LoginDemoTest : public testing::Test
 {
 protected:
     void SetUp() override { GamePageList::Instance().Clear(); }
-    void TearDown() override { GamePageList::Instance().Clear(); }
+    void TearDown() override
+    {
+        qDeleteAll(QList<CGameWnd *>(GamePageList::Instance().Pages));
+        GamePageList::Instance().Clear();
+    }
 
     // Runs the login window modally; once its page has loaded and settled, `act` runs.
     int Run(const std::function<void(CLoginBkDlg &)> &act)
     {
-        CLoginBkDlg dialog(nullptr, AppsOrigin() + QStringLiteral("/ycj/"));
+        CLoginBkDlg dialog(nullptr, [](const QString &address) { return new CGameWnd(address); },
+                           AppsOrigin() + QStringLiteral("/ycj/"));
         dialog.move(20, 20);
         QObject::connect(&dialog.LoginPage, &CDHtmDlgEx::navigateComplete, &dialog, [&] {
             QTimer::singleShot(kShapeSettleMs, &dialog, [&] { act(dialog); });
