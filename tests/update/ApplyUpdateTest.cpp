@@ -197,6 +197,7 @@ TEST_F(ApplyUpdateTest, AddressesOffTheResourceHostAreNeverRequested)
 
 TEST_F(ApplyUpdateTest, AFullDiskLeavesTheProgramAsItWas)
 {
+    // A file-size limit stands in for a full disk: writes beyond it fail as ENOSPC would.
     Reply large;
     large.generated = 8 << 20;
     Serve(large);
