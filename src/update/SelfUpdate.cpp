@@ -11,7 +11,6 @@
 #include "update/CPrgsDlg.h"
 #include "update/ExecutableSwap.h"
 #include "update/PendingDeletions.h"
-#include "update/UpdateCheck.h"
 
 namespace {
 
@@ -59,19 +58,25 @@ bool ApplyUpdate(const UpdateDescriptor &offer, const std::function<void()> &bef
     return ApplyUpdateAt(CurrentUpdatePlaces(), offer, beforeLaunch, parent);
 }
 
-UpdateOutcome RunForcedUpdate(QWidget *parent, const std::function<void()> &beforeLaunch)
+UpdateOutcome RunForcedUpdateOf(const UpdateSubject &subject, const UpdatePlaces &places, QWidget *parent,
+                                const std::function<void()> &beforeLaunch)
 {
     const QString title = QString::fromUtf8(kProgramTitle);
     UpdateDescriptor offer;
     bool reached = false;
-    if (!CheckForUpdate(true, &offer, &reached)) {
+    if (!CheckForUpdateOf(subject, true, &offer, &reached)) {
         ShowSkinnedMessage(MB_OK, title, QString::fromUtf8(reached ? kUpToDate : kUpdateFailed));
         return reached ? UpdateOutcome::UpToDate : UpdateOutcome::Failed;
     }
-    if (!ApplyUpdate(offer, beforeLaunch, parent)) {
+    if (!ApplyUpdateAt(places, offer, beforeLaunch, parent)) {
         ShowSkinnedMessage(MB_OK, title, QString::fromUtf8(kUpdateFailed));
         return UpdateOutcome::Failed;
     }
-    RecordUpdateTime();
+    RecordUpdateTime(subject.timeFile, QDateTime::currentDateTimeUtc());
     return UpdateOutcome::Applied;
+}
+
+UpdateOutcome RunForcedUpdate(QWidget *parent, const std::function<void()> &beforeLaunch)
+{
+    return RunForcedUpdateOf(CurrentUpdateSubject(), CurrentUpdatePlaces(), parent, beforeLaunch);
 }

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "update/UpdateCheck.h"
 #include "update/UpdateDescriptor.h"
 
 class QWidget;
@@ -40,6 +41,10 @@ enum class UpdateOutcome {
     Applied,  // the new build runs; the caller ends this program
 };
 
-// The menus' update item: a forced check, then ApplyUpdate, the message that fits and,
-// when applied, RecordUpdateTime. A descriptor that cannot be fetched counts as a failure.
+// The menus' update item: a forced check, then ApplyUpdate, the message that fits (a
+// skinned message titled "岚汐翼川记") and, when applied, RecordUpdateTime; the caller
+// then ends the program. `beforeLaunch` releases the instance endpoint. A descriptor
+// that cannot be fetched counts as a failure. The Of form takes its files explicitly.
 UpdateOutcome RunForcedUpdate(QWidget *parent, const std::function<void()> &beforeLaunch);
+UpdateOutcome RunForcedUpdateOf(const UpdateSubject &subject, const UpdatePlaces &places, QWidget *parent,
+                                const std::function<void()> &beforeLaunch);

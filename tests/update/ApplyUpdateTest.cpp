@@ -20,7 +20,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "game/GameTestSupport.h"
 #include "skin/CImgProgress.h"
+#include "skin/MessageBoxLayout.h"
 #include "support/FaultHttpServer.h"
 #include "support/Wait.h"
 #include "update/CPrgsDlg.h"
@@ -253,6 +255,41 @@ TEST_F(ApplyUpdateTest, TheDialogShowsProgressAndCannotBeClosedWhileItDownloads)
     EXPECT_EQ(dialog.DoModal(), 1);
     EXPECT_GT(percentSeen, 20);
     EXPECT_EQ(dialog.Progress()->value(), 100);
+}
+
+TEST_F(ApplyUpdateTest, TheMenusUpdateSaysWhatHappened)
+{
+    constexpr char kDescriptorPath[] = "/wd/qovan/ycjWDUpdate.htm";
+    UpdateSubject subject;
+    subject.descriptorAddress = QString::fromStdString(m_server.Url(kDescriptorPath));
+    subject.descriptorFile = Folder() + "/ycjWDUpdate.htm";
+    subject.executable = Places().current;
+    subject.timeFile = m_home.filePath("config/UpdTime");
+    const auto describe = [&](const QString &version) {
+        m_server.Set(kDescriptorPath, Reply::With(200, "[VerKey]\nycj=" + version.toStdString() + "\nUpdAddr="
+                                                           + m_server.Url(kUpdatePath) + "\n"));
+    };
+    GameTestSupport::MessageBoxAnswerer answerer(IDOK);
+
+    describe(Md5(m_running).toUpper());
+    EXPECT_EQ(RunForcedUpdateOf(subject, Places(), nullptr, {}), UpdateOutcome::UpToDate);
+    m_server.Set(kDescriptorPath, Reply::With(404, "gone"));
+    EXPECT_EQ(RunForcedUpdateOf(subject, Places(), nullptr, {}), UpdateOutcome::Failed);
+    describe(Md5(m_newBuild));
+    Serve(Reply::With(500, "<html>internal error</html>"));
+    EXPECT_EQ(RunForcedUpdateOf(subject, Places(), nullptr, {}), UpdateOutcome::Failed);
+    EXPECT_EQ(answerer.texts,
+              QStringList({"已经是最新版本，无需进行更新", "更新版本失败，请稍后重试", "更新版本失败，请稍后重试"}));
+    EXPECT_EQ(answerer.titles, QStringList({"岚汐翼川记", "岚汐翼川记", "岚汐翼川记"}));
+    ExpectUnchanged("the menu's failed update");
+    EXPECT_FALSE(QFile::exists(subject.timeFile));
+
+    Serve(Reply::With(200, m_newBuild.toStdString()));
+    EXPECT_EQ(RunForcedUpdateOf(subject, Places(), nullptr, {}), UpdateOutcome::Applied);
+    EXPECT_EQ(answerer.texts.size(), 3);
+    EXPECT_EQ(ReadFile(Places().current), m_newBuild);
+    EXPECT_TRUE(QFile::exists(subject.timeFile));
+    EXPECT_FALSE(IsUpdateDue(subject.timeFile, QDateTime::currentDateTimeUtc()));
 }
 
 } // namespace
