@@ -99,6 +99,7 @@ int main(int argc, char **argv)
     silent.mode = FaultHttpServer::Mode::Silent;
     server.Set("/silent", silent);
     for (const auto &[what, address] : {std::pair{"refused connection", refused},
+                                        std::pair{"name not found", QStringLiteral("http://no-such-host.invalid/wd/qovan/ycjWDUpdate.htm")},
                                         std::pair{"server that never answers", QString::fromStdString(server.Url("/silent"))}}) {
         QElapsedTimer timer;
         timer.start();
