@@ -90,7 +90,7 @@ struct Fetch {
         return true;
     }
 
-    // `target` read against the address this head answered.
+    // `relative` (a Location value) read against the address this head answered.
     QString Resolve(const QByteArray &relative) const
     {
         char *base = nullptr;
