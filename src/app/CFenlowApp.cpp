@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTranslator>
 
+#include "app/CrashFilter.h"
 #include "app/InstanceChannel.h"
 #include "app/ProgramTitle.h"
 #include "game/CFenlowDlg.h"
@@ -48,6 +49,7 @@ int CFenlowApp::Run()
 
 bool CFenlowApp::InitInstance()
 {
+    InstallCrashFilter();
     m_mode = ClassifyStartMode(ArgumentsOf(m_argc, m_argv), PlatformFolders::ExecutablePath(),
                                PlatformFolders::CommonAppData());
 
