@@ -40,6 +40,8 @@ public:
     // The HTML the program shows instead of the engine's error page after `failedUrl`
     // could not be loaded: the page resource numbered ErrorPageId; empty without one.
     QString ErrorPageHtml(const QUrl &failedUrl) const;
+    // The same for the page resource numbered `pageId`.
+    static QString ErrorPageHtml(int pageId, const QUrl &failedUrl);
 
     // Resource number of the error page shown on failed loads.
     int ErrorPageId{kErrorPage};
@@ -58,6 +60,7 @@ protected:
 
 private:
     void handleLoadingChanged(const QWebEngineLoadingInfo &info);
+    void handleRenderProcessTerminated(int status);
 
     QWebEngineView *m_view{};
     CMyBrowserControlSite *m_page{};
