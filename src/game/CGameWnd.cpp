@@ -16,12 +16,12 @@
 #include "app/StartMode.h"
 #include "game/CCaptTab.h"
 #include "game/EnterGameRequest.h"
-#include "game/GamePageList.h"
 #include "game/PageTitle.h"
 #include "game/WebPages.h"
-#include "login/CDHtmDlgEx.h"
-#include "login/HostWebPage.h"
 #include "skin/CMessageBox.h"
+#include "web/GamePageList.h"
+#include "web/HostWebPage.h"
+#include "web/WebEngineSetup.h"
 
 namespace {
 
@@ -170,7 +170,7 @@ void CGameWnd::handleRenderProcessTerminated(int status)
     // the new renderer is started from the event loop, not inside the engine's signal.
     const QUrl url = m_page->url();
     QTimer::singleShot(0, this, [this, url] {
-        m_page->setHtml(CDHtmDlgEx::ErrorPageHtml(CDHtmDlgEx::kErrorPage, url), url);
+        m_page->setHtml(WebEngineSetup::ErrorPageHtml(WebEngineSetup::kErrorPage, url), url);
     });
 }
 

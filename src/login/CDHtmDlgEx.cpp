@@ -8,10 +8,10 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
-#include "login/AppAddressBridge.h"
 #include "login/CMyBrowserControlSite.h"
-#include "login/WebEngineSetup.h"
 #include "login/WindowDragger.h"
+#include "web/AppAddressBridge.h"
+#include "web/WebEngineSetup.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ QWebEngineScript ElementBehaviourScript()
     script.setInjectionPoint(QWebEngineScript::DocumentReady);
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(false);
-    script.setSourceCode(WebEngineSetup::ResourceText(QStringLiteral(":/login/web/element_behaviours.js")));
+    script.setSourceCode(WebEngineSetup::ResourceText(QStringLiteral(":/web/scripts/element_behaviours.js")));
     return script;
 }
 
@@ -72,15 +72,7 @@ bool CDHtmDlgEx::ShowMessage(const QString &, bool, bool *)
 
 QString CDHtmDlgEx::ErrorPageHtml(const QUrl &failedUrl) const
 {
-    return ErrorPageHtml(ErrorPageId, failedUrl);
-}
-
-QString CDHtmDlgEx::ErrorPageHtml(int pageId, const QUrl &failedUrl)
-{
-    const bool retryable = failedUrl.scheme() == QLatin1String("http") || failedUrl.scheme() == QLatin1String("https");
-    const QString retry = retryable ? failedUrl.toString(QUrl::FullyEncoded).toHtmlEscaped() : QStringLiteral("#");
-    return WebEngineSetup::ResourceText(QStringLiteral(":/login/web/%1.html").arg(pageId))
-        .replace(QStringLiteral("{{RETRY}}"), retry);
+    return WebEngineSetup::ErrorPageHtml(ErrorPageId, failedUrl);
 }
 
 void CDHtmDlgEx::OnBeforeNavigate(const QString &)

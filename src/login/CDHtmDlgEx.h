@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QUrl>
 
+#include "web/WebEngineSetup.h"
+
 class CMyBrowserControlSite;
 class QWebEngineLoadingInfo;
 class QWebEngineView;
@@ -21,7 +23,7 @@ public:
     enum class ElementEvents { Standard, None };
 
     // Resource number of the program's error page.
-    static constexpr int kErrorPage = 150;
+    static constexpr int kErrorPage = WebEngineSetup::kErrorPage;
 
     explicit CDHtmDlgEx(QWidget *parent = nullptr, ElementEvents events = ElementEvents::Standard);
     ~CDHtmDlgEx() override;
@@ -40,8 +42,6 @@ public:
     // The HTML the program shows instead of the engine's error page after `failedUrl`
     // could not be loaded: the page resource numbered ErrorPageId; empty without one.
     QString ErrorPageHtml(const QUrl &failedUrl) const;
-    // The same for the page resource numbered `pageId`.
-    static QString ErrorPageHtml(int pageId, const QUrl &failedUrl);
 
     // Resource number of the error page shown on failed loads.
     int ErrorPageId{kErrorPage};
