@@ -209,8 +209,14 @@ void WriteReport(int fd, int sig, const siginfo_t *info, ucontext_t *context)
     clock_gettime(CLOCK_REALTIME, &now);
     out.Text("crash report\n");
     out.Text("signal: ").Dec(sig).Text(" (").Text(SignalName(sig)).Text(")\n");
-    out.Text("code: ").Dec(info->si_code).Text(info->si_code <= 0 ? " (sent by a process)\n" : "\n");
-    out.Text("address: ").Hex(reinterpret_cast<std::uintptr_t>(info->si_addr)).Text("\n");
+    // A signal sent by a process (kill, raise, abort) carries its sender, not an address.
+    if (info->si_code <= 0) {
+        out.Text("code: ").Dec(info->si_code).Text(" (sent by a process)\n");
+        out.Text("sender: ").Dec(info->si_pid).Text("\n");
+    } else {
+        out.Text("code: ").Dec(info->si_code).Text("\n");
+        out.Text("address: ").Hex(reinterpret_cast<std::uintptr_t>(info->si_addr)).Text("\n");
+    }
     out.Text("pid: ").Dec(getpid()).Text("\n");
     out.Text("time: ").Dec(static_cast<long long>(now.tv_sec)).Text(" (seconds since 1970, UTC)\n");
     WriteRegisters(out, context);

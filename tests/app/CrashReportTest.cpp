@@ -99,6 +99,8 @@ TEST_F(CrashingProcessTest, AbortLeavesAReportAndDiesBySigabrt)
     const QByteArray report = Read(ReportPath());
     EXPECT_TRUE(report.contains("signal: 6 (SIGABRT)")) << report.left(400).constData();
     EXPECT_TRUE(report.contains("sent by a process"));
+    EXPECT_TRUE(report.contains("sender: "));
+    EXPECT_FALSE(report.contains("address: "));
     EXPECT_TRUE(report.contains("AbortOnPurpose"));
 }
 
