@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "support/Wait.h"
+
 namespace {
 
 constexpr int kToolTimeoutMs = 300000;
@@ -28,6 +30,16 @@ ToolRun RunTool(const QString &program, const QStringList &arguments, const QStr
     if (!process.waitForFinished(kToolTimeoutMs) || process.exitStatus() != QProcess::NormalExit)
         return {-1, QString::fromUtf8(process.readAll())};
     return {process.exitCode(), QString::fromUtf8(process.readAll())};
+}
+
+// Waits for a visible window of `process`, focuses it and presses `key`.
+bool PressKeyInWindowOf(const QProcess &process, const QString &key)
+{
+    const QString window = RunTool("xdotool", {"search", "--sync", "--onlyvisible", "--pid",
+                                               QString::number(process.processId())})
+                               .output.section('\n', 0, 0).trimmed();
+    return !window.isEmpty() && RunTool("xdotool", {"windowfocus", "--sync", window}).exitCode == 0
+        && RunTool("xdotool", {"key", "--clearmodifiers", key}).exitCode == 0;
 }
 
 bool Installed()
@@ -134,6 +146,30 @@ TEST_F(PackageTest, InstallsRunsAndRemovesCleanly)
     ASSERT_TRUE(launcher.waitForFinished(30000));
     EXPECT_EQ(launcher.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(launcher.exitCode(), 0);
+
+    // The uninstall start of the packaged launcher removes the user's traces but leaves
+    // the package's files to the package manager: no self-delete script is started.
+    if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
+        QTemporaryDir home;
+        env.insert("DISPLAY", qgetenv("DISPLAY"));
+        env.insert("HOME", home.path());
+        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        env.insert("XDG_DATA_HOME", home.filePath("data"));
+        env.insert("TMPDIR", home.path());
+        const QString store = home.filePath("config/岚汐/ViziDuved/ycj");
+        ASSERT_TRUE(QDir().mkpath(store));
+        QProcess uninstall;
+        uninstall.setProcessEnvironment(env);
+        uninstall.start("/usr/games/fenlow", {"/uninst"});
+        ASSERT_TRUE(PressKeyInWindowOf(uninstall, "y"));
+        // The store goes before the closing message comes up.
+        ASSERT_EVENTUALLY(!QFile::exists(store));
+        ASSERT_TRUE(PressKeyInWindowOf(uninstall, "Return"));
+        ASSERT_TRUE(uninstall.waitForFinished(30000));
+        EXPECT_EQ(uninstall.exitCode(), 0);
+        EXPECT_TRUE(QDir(home.path()).entryList({"DelSelf*"}).isEmpty());
+        EXPECT_TRUE(QFile::exists("/usr/lib/fenlow/fenlow"));
+    }
 
     const ToolRun purge = RunTool("apt-get", QStringList{"purge", "-y"} << lock << "fenlow");
     EXPECT_EQ(purge.exitCode, 0) << purge.output.toStdString();
