@@ -6,7 +6,7 @@
 #include <QList>
 #include <QSaveFile>
 
-#include "update/UpdateCheck.h"
+#include "app/Uninstall.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ namespace PendingDeletions {
 
 QString ListFile()
 {
-    const QString folder = UpdateKeyFolder();
+    const QString folder = UpdateTimeStoreFolder();
     return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + QLatin1String(kListName);
 }
 

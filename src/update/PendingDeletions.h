@@ -9,7 +9,7 @@
 // "<starts to sit out>\t<full path>".
 namespace PendingDeletions {
 
-// The list file in this launcher's key folder.
+// The list file in the update time store's folder.
 QString ListFile();
 
 // Adds `path` (replacing an entry for the same path); false when the list cannot be written.

@@ -6,11 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QtEndian>
 
 #include "app/PlatformHosts.h"
 #include "app/ProgramPaths.h"
+#include "app/Uninstall.h"
 #include "platform/PlatformFolders.h"
 #include "update/HttpGetToFile.h"
 
@@ -90,15 +90,9 @@ bool CheckForUpdate(bool force, UpdateDescriptor *offer, bool *reached)
     return CheckForUpdateOf(CurrentUpdateSubject(), force, offer, reached);
 }
 
-QString UpdateKeyFolder()
-{
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return config.isEmpty() ? QString() : config + QStringLiteral("/岚汐/ViziDuved/ycj");
-}
-
 QString UpdateTimeFile()
 {
-    const QString folder = UpdateKeyFolder();
+    const QString folder = UpdateTimeStoreFolder();
     return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + QLatin1String(kTimeValue);
 }
 

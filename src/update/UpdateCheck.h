@@ -37,10 +37,6 @@ UpdateSubject CurrentUpdateSubject();
 bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor *offer, bool *reached = nullptr);
 bool CheckForUpdate(bool force, UpdateDescriptor *offer, bool *reached = nullptr);
 
-// The folder that stands in for the machine's registry key of this launcher
-// ($XDG_CONFIG_HOME/岚汐/ViziDuved/ycj); its files are the key's values.
-QString UpdateKeyFolder();
-
 // The store of the last applied update's time: 16 bytes, eight little-endian 16-bit
 // fields (year, month, day of week, day, hour, minute, second, milliseconds) in UTC.
 QString UpdateTimeFile();
