@@ -17,6 +17,10 @@
 #include "game/GamePageList.h"
 #include "game/WebPages.h"
 #include "login/CLoginBkDlg.h"
+#include "platform/GlobalHotkeys.h"
+#include "platform/HotkeyEvent.h"
+#include "settings/CSettingDlg.h"
+#include "settings/HotkeySettings.h"
 #include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"
 #include "skin/SkinImage.h"
@@ -86,6 +90,7 @@ bool CFenlowDlg::OnInitDialog()
 {
     CDlgEx::OnInitDialog();
     setWindowIcon(AppIcon());
+    RegisterHotkeys();
     InitWindow();
     m_endpoint = new InstanceEndpoint(this);
     m_endpoint->Listen();
@@ -121,6 +126,42 @@ void CFenlowDlg::InitWindow()
     m_tabs->ShowNewestPage();
     updateMinimumSize();
     layoutButtons(width());
+}
+
+// Registers the three hotkeys from the settings; one that cannot be registered is left
+// out without a word.
+void CFenlowDlg::RegisterHotkeys()
+{
+    for (int id : {BossKeyId, SwitchKeyId, SoundKeyId}) {
+        const HotkeyPair pair = ReadHotkeySetting(id);
+        if (RegisterHotKey(this, id, pair.modifiers, pair.key))
+            RegisteredHotkey(id) = pair;
+    }
+}
+
+bool CFenlowDlg::event(QEvent *event)
+{
+    if (event->type() == HotkeyEvent::EventType()) {
+        OnHotKey(static_cast<HotkeyEvent *>(event)->Id());
+        return true;
+    }
+    return CDlgEx::event(event);
+}
+
+void CFenlowDlg::OnHotKey(int id)
+{
+    if (id == BossKeyId)
+        ToggleMainWindow(true);
+    else if (id == SwitchKeyId && !ActiveLoginWindow() && isVisible())
+        m_tabs->SwitchToNextPage();
+    else if (id == SoundKeyId)
+        MuteRequested = !MuteRequested;
+}
+
+void CFenlowDlg::ShowSettings()
+{
+    CSettingDlg settings(this);
+    settings.DoModal();
 }
 
 CBtnEx *CFenlowDlg::Button(int id) const
