@@ -12,6 +12,7 @@
 
 #define XK_MISCELLANY
 #define XK_LATIN1
+#define XK_XKB_KEYS
 #include <X11/keysymdef.h>
 
 namespace VirtualKeys {
@@ -19,7 +20,7 @@ namespace VirtualKeys {
 namespace {
 
 // Keys whose code is not a letter, digit or one of the numbered ranges.
-constexpr std::array<std::pair<int, unsigned>, 44> kKeys{{
+constexpr std::array<std::pair<int, unsigned>, 45> kKeys{{
     {8, XK_BackSpace},   {9, XK_Tab},          {13, XK_Return},     {16, XK_Shift_L},     {17, XK_Control_L},
     {18, XK_Alt_L},      {19, XK_Pause},       {20, XK_Caps_Lock},  {27, XK_Escape},      {32, XK_space},
     {33, XK_Prior},      {34, XK_Next},        {35, XK_End},        {36, XK_Home},        {37, XK_Left},
@@ -29,7 +30,7 @@ constexpr std::array<std::pair<int, unsigned>, 44> kKeys{{
     {187, XK_equal},     {188, XK_comma},      {189, XK_minus},     {190, XK_period},     {191, XK_slash},
     {192, XK_grave},     {219, XK_bracketleft}, {220, XK_backslash}, {221, XK_bracketright}, {222, XK_apostrophe},
     // Coming in only: the other halves of paired keys and the keypad without Num Lock.
-    {16, XK_Shift_R},    {17, XK_Control_R},   {18, XK_Alt_R},      {13, XK_KP_Enter},
+    {16, XK_Shift_R},    {17, XK_Control_R},   {18, XK_Alt_R},      {13, XK_KP_Enter},   {9, XK_ISO_Left_Tab},
 }};
 
 // The keypad with Num Lock off reports its navigation symbols.

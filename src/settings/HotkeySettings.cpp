@@ -8,6 +8,7 @@
 
 // Bytes in, bytes out: the file keeps whatever encoding it has.
 #define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
 #include "app/ProgramPaths.h"
@@ -31,7 +32,7 @@ constexpr std::array<HotkeyEntry, 3> kEntries{{
 }};
 
 // Kept as bytes: a file in any 8-bit encoding survives a rewrite unchanged.
-using Ini = CSimpleIniCaseA;
+using Ini = CSimpleIniA;
 
 enum class Load { Missing, Loaded, Unreadable };
 
@@ -39,6 +40,7 @@ Load LoadIni(const QString &path, Ini &ini)
 {
     ini.SetUnicode(false);
     ini.SetMultiKey(true);
+    ini.SetSpaces(false);
     QFile file(path);
     if (!file.exists())
         return Load::Missing;
@@ -79,7 +81,7 @@ bool WriteValue(const QString &path, const char *section, const char *key, const
     if (ini.Save(text) < 0)
         return false;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (file.write(text.data(), qint64(text.size())) != qint64(text.size())) {
         file.cancelWriting();
