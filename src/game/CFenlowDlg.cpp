@@ -82,6 +82,7 @@ CFenlowDlg::CFenlowDlg(QWidget *parent)
     connect(Button(GameLayout::kSoundButton), &CBtnEx::clicked, this, [this] { MuteRequested = !MuteRequested; });
     m_tabs->setObjectName(QStringLiteral("TabStrip%1").arg(kTabStripId));
     connect(m_tabs, &CCaptTab::pageCountChanged, this, &CFenlowDlg::updateMinimumSize);
+    connect(m_tabs, &CCaptTab::pageCountChanged, this, &CFenlowDlg::syncPageMute);
 }
 
 CFenlowDlg::~CFenlowDlg() = default;
@@ -336,7 +337,12 @@ void CFenlowDlg::applyMute()
             sound->update();
         }
     }
-    // Pages opened since the last change follow the state too.
+    syncPageMute();
+}
+
+// Every page follows the applied state, also those opened since the last change.
+void CFenlowDlg::syncPageMute()
+{
     for (CGameWnd *page : std::as_const(GamePageList::Instance().Pages)) {
         if (page->View() && page->View()->page()->isAudioMuted() != bool(MuteApplied))
             page->View()->page()->setAudioMuted(MuteApplied);

@@ -67,6 +67,7 @@ private:
     void openWebPage(int buttonId);
     void handleInstanceMessage(int message);
     void applyMute();
+    void syncPageMute();
 
     std::array<CBtnEx *, 7> m_buttons{};
     CCaptTab *m_tabs{};

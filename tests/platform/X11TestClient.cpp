@@ -72,7 +72,7 @@ bool X11TestClient::SetLock(const QString &keyName, uint16_t mask, bool on)
 
 bool PressKeys(const QString &keys)
 {
-    const bool ok = QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), keys}) == 0;
+    const bool ok = QProcess::execute(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + keys.split(' ')) == 0;
     TestWait::ProcessFor(kSettleMs);
     return ok;
 }

@@ -32,5 +32,6 @@ private:
     uint32_t m_root = 0;
 };
 
-// Presses `keys` (an xdotool key sequence such as "ctrl+F9") and lets the events arrive.
+// Presses `keys` (xdotool key sequences such as "ctrl+F9", separated by spaces) and lets
+// the events arrive.
 bool PressKeys(const QString &keys);
