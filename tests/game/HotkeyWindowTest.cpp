@@ -11,7 +11,7 @@
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
-#include "game/GamePageList.h"
+#include "web/GamePageList.h"
 #include "game/GameTestSupport.h"
 #include "game/PulseAudioServer.h"
 #include "platform/HotkeyEvent.h"
@@ -104,7 +104,8 @@ protected:
     void Open(int pages, const QString &path = QStringLiteral("/game"))
     {
         Enter(path, 1);
-        dlg = std::make_unique<CFenlowDlg>();
+        // A plain dialog stands for the further login: only its being open matters here.
+        dlg = std::make_unique<CFenlowDlg>([](QWidget *owner) { return std::make_unique<QDialog>(owner); });
         dlg->show();
         for (int n = 2; n <= pages; ++n) {
             Enter(path, n);
