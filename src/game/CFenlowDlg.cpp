@@ -85,7 +85,12 @@ CFenlowDlg::CFenlowDlg(LoginFactory loginFactory, QWidget *parent)
     connect(m_tabs, &CCaptTab::pageCountChanged, this, &CFenlowDlg::syncPageMute);
 }
 
-CFenlowDlg::~CFenlowDlg() = default;
+// The hotkeys end with the window; their registered pairs say so.
+CFenlowDlg::~CFenlowDlg()
+{
+    for (int id : {BossKeyId, SwitchKeyId, SoundKeyId})
+        RegisteredHotkey(id) = kNotRegistered;
+}
 
 bool CFenlowDlg::OnInitDialog()
 {
