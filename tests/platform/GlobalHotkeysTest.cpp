@@ -181,4 +181,21 @@ TEST_F(GlobalHotkeysTest, AKeyThatMovesToAnotherKeycodeIsGrabbedThere)
     EXPECT_EQ(receiver.ids, (std::vector<int>{1, 1}));
 }
 
+TEST_F(GlobalHotkeysTest, ScrollLockIsCoveredOnWhicheverModifierTheMappingPutsIt)
+{
+    constexpr uint16_t kMod3 = 32;
+    ASSERT_TRUE(RegisterHotKey(&receiver, 1, kCtrl, VK_F9));
+    ASSERT_TRUE(Xmodmap({QStringLiteral("add mod3 = Scroll_Lock")}));
+    TestWait::ProcessFor(300);
+    X11TestClient other;
+    const bool plainTaken = !other.Grab(QStringLiteral("F9"), X11TestClient::kControl | kMod3);
+    const bool allLocksTaken = !other.Grab(
+        QStringLiteral("F9"), X11TestClient::kControl | kMod3 | X11TestClient::kNumLock | X11TestClient::kLock);
+    EXPECT_TRUE(Xmodmap({QStringLiteral("remove mod3 = Scroll_Lock")}));
+    EXPECT_TRUE(plainTaken) << "Ctrl+F9 with Scroll Lock on is not grabbed";
+    EXPECT_TRUE(allLocksTaken) << "Ctrl+F9 with every lock on is not grabbed";
+    TestWait::ProcessFor(300);
+    PressAndExpect(QStringLiteral("ctrl+F9"), 1);
+}
+
 } // namespace
