@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 #include "app/ProgramTitle.h"
 #include "platform/GlobalHotkeys.h"
@@ -91,7 +92,9 @@ CSettingDlg::CSettingDlg(QWidget *parent)
         m_statics[2 * i + 1]->setGeometry(SettingLayout::ExampleRect(row));
         m_edits[i] = new QLineEdit(this);
         m_edits[i]->setGeometry(SettingLayout::EditRect(row));
+        // The edits show what was pressed, never text pasted or dropped into them.
         m_edits[i]->setContextMenuPolicy(Qt::NoContextMenu);
+        m_edits[i]->setAcceptDrops(false);
         m_edits[i]->installEventFilter(this);
         m_groups[i]->setObjectName(QString::number(spec.groupId));
         m_statics[2 * i]->setObjectName(QString::number(spec.promptId));
@@ -143,6 +146,10 @@ bool CSettingDlg::OnInitDialog()
 
 bool CSettingDlg::eventFilter(QObject *watched, QEvent *event)
 {
+    const bool middleClick = (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)
+        && static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton;
+    if (middleClick)
+        return true;
     if (event->type() == QEvent::KeyPress) {
         for (int id = BossKeyId; id <= SoundKeyId; ++id) {
             if (watched == m_edits[Index(id)])

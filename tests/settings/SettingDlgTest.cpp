@@ -1,4 +1,7 @@
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
+#include <QMouseEvent>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QProcess>
@@ -165,6 +168,37 @@ TEST_F(SettingDlgTest, TabBelongsToTheSwitchEditOnly)
     Confirm();
     EXPECT_EQ(Stored("AltWndKey"), "6,9");
     EXPECT_EQ(Stored("ShortKey"), "0,0");
+}
+
+// Notes the middle-button releases a widget receives.
+class MiddleClickWatch : public QObject
+{
+public:
+    int releases = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        releases += event->type() == QEvent::MouseButtonRelease
+            && static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton;
+        return false;
+    }
+};
+
+TEST_F(SettingDlgTest, TextPastedWithTheMiddleButtonNeverReachesAnEdit)
+{
+    Open(SoundKeyId);
+    QGuiApplication::clipboard()->setText(QStringLiteral("F9"), QClipboard::Selection);
+    ASSERT_EVENTUALLY(QGuiApplication::clipboard()->text(QClipboard::Selection) == "F9");
+    MiddleClickWatch watch;
+    dlg->Edit(SoundKeyId)->installEventFilter(&watch);
+    const QPoint centre = dlg->Edit(SoundKeyId)->mapToGlobal(dlg->Edit(SoundKeyId)->rect().center());
+    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(centre.x()),
+                                                  QString::number(centre.y()), QStringLiteral("click"),
+                                                  QStringLiteral("2")});
+    ASSERT_EVENTUALLY(watch.releases == 1);
+    TestWait::ProcessFor(200);
+    EXPECT_EQ(Text(SoundKeyId), "Ctrl  +  S");
 }
 
 TEST_F(SettingDlgTest, EscAndEnterNeverCloseIt)
