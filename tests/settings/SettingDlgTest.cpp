@@ -1,3 +1,7 @@
+#include <sys/resource.h>
+
+#include <csignal>
+
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
@@ -123,6 +127,28 @@ TEST_F(SettingDlgTest, CtrlF9IsShownAndStoredAndRegistered)
     // Untouched edits are stored as they show, the rest of the file stays.
     EXPECT_EQ(Stored("AltWndKey"), "2,9");
     EXPECT_EQ(SettingsFile::ReadValue(HotkeySettingsPath(), "Later", "Kept", {}), "1");
+}
+
+TEST_F(SettingDlgTest, AFileThatCannotBeWrittenStillRegistersAndKeepsTheOldFile)
+{
+    GameTestSupport::MessageBoxAnswerer answer(IDOK);
+    Open(BossKeyId);
+    PressKeys(QStringLiteral("ctrl+F9"));
+    // No file can grow past a few bytes, as on a full disk.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    Confirm();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(RegisteredHotkey(BossKeyId), (HotkeyPair{MOD_CONTROL, 120}));
+    EXPECT_EQ(Stored("ShortKey"), "4,65");
+    EXPECT_EQ(SettingsFile::ReadValue(HotkeySettingsPath(), "Later", "Kept", {}), "1");
+    TestWait::ProcessFor(300);
+    EXPECT_TRUE(answer.texts.isEmpty());
 }
 
 TEST_F(SettingDlgTest, ModifiersAloneLeaveTheHotkeyAsItWas)
