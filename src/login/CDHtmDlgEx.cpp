@@ -22,7 +22,7 @@ QWebEngineScript ElementBehaviourScript()
     QWebEngineScript script;
     script.setName(QStringLiteral("fenlow-element-behaviours"));
     script.setInjectionPoint(QWebEngineScript::DocumentReady);
-    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setWorldId(WebEngineSetup::kProgramWorld);
     script.setRunsOnSubFrames(false);
     script.setSourceCode(WebEngineSetup::ResourceText(QStringLiteral(":/web/scripts/element_behaviours.js")));
     return script;
