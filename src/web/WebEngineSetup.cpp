@@ -39,13 +39,21 @@ QWebEngineProfile *WebEngineSetup::Profile()
         QWebEngineProfile *configured = QWebEngineProfile::defaultProfile();
         configured->installUrlSchemeHandler(kAppScheme, new AppSchemeHandler(configured));
 
-        QWebEngineScript script;
-        script.setName(QStringLiteral("fenlow-app-address"));
-        script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-        script.setWorldId(QWebEngineScript::MainWorld);
-        script.setRunsOnSubFrames(true);
-        script.setSourceCode(AddressScriptSource());
-        configured->scripts()->insert(script);
+        QWebEngineScript address;
+        address.setName(QStringLiteral("fenlow-app-address"));
+        address.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        address.setWorldId(kProgramWorld);
+        address.setRunsOnSubFrames(true);
+        address.setSourceCode(AddressScriptSource());
+        configured->scripts()->insert(address);
+
+        QWebEngineScript hooks;
+        hooks.setName(QStringLiteral("fenlow-page-hooks"));
+        hooks.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        hooks.setWorldId(QWebEngineScript::MainWorld);
+        hooks.setRunsOnSubFrames(true);
+        hooks.setSourceCode(ResourceText(QStringLiteral(":/web/scripts/page_hooks.js")));
+        configured->scripts()->insert(hooks);
         return configured;
     }();
     return profile;

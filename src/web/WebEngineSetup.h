@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QWebEngineScript>
+
 class QWebEngineProfile;
 class QString;
 class QUrl;
@@ -11,6 +13,9 @@ class WebEngineSetup
 public:
     // Name of the program's command protocol ("app://...").
     static const char *const kAppScheme;
+    // The script world of the program's own page scripts and of the web channel: the
+    // page's scripts share the document with them but cannot reach them.
+    static constexpr QWebEngineScript::ScriptWorldId kProgramWorld = QWebEngineScript::ApplicationWorld;
     // Browser cache limit in kilobytes, applied to the profile's HTTP cache.
     static constexpr long long kCacheLimitKb = 1048576;
 
@@ -23,13 +28,14 @@ public:
     static void RegisterAppScheme();
 
     // The profile every page of the program uses, configured on first use: a handler
-    // that fails every "app" request, and the address script in every frame of every
-    // document. Needs the QApplication.
+    // that fails every "app" request, and the address script (program world) and the page
+    // hooks (page world) in every frame of every document. Needs the QApplication.
     static QWebEngineProfile *Profile();
 
-    // Text of the script injected at document creation into every frame: it cancels
-    // each navigation to an "app:" address and hands the exact address text to the
-    // program through the page's web channel.
+    // Text of the script injected at document creation into every frame: the top frame
+    // cancels its navigations to "app:" addresses and reports their exact text through the
+    // page's web channel; every frame offers the texts it sees on their way to other
+    // navigations, for the program to pair with the ones it refused.
     static QString AddressScriptSource();
 
     // The text of a script or page resource (UTF-8); empty when it cannot be read.
