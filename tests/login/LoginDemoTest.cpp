@@ -7,10 +7,11 @@
 #include <QWebEngineView>
 
 #include "app/PlatformHosts.h"
-#include "game/GamePageList.h"
+#include "game/CGameWnd.h"
 #include "login/CLoginBkDlg.h"
 #include "login/CMyBrowserControlSite.h"
 #include "login/RealInput.h"
+#include "web/GamePageList.h"
 
 namespace {
 
@@ -20,11 +21,10 @@ constexpr int kTimeoutMs = 30000;
 // Time for the page window's first colour-key check after the page has loaded.
 constexpr int kShapeSettleMs = 1200;
 
-// The demo platform's applications host; FENLOW_DEMO_APPS points elsewhere.
+// The demo platform's applications host, as this build's Platform.ini names it.
 QString AppsOrigin()
 {
-    const QString given = qEnvironmentVariable("FENLOW_DEMO_APPS");
-    return given.isEmpty() ? PlatformHosts::Defaults().apps : given;
+    return PlatformHosts::Current().apps;
 }
 
 // The login window over the demo platform's real login page, with real pointer and key
@@ -32,13 +32,24 @@ QString AppsOrigin()
 class LoginDemoTest : public testing::Test
 {
 protected:
-    void SetUp() override { GamePageList::Instance().Clear(); }
-    void TearDown() override { GamePageList::Instance().Clear(); }
+    void SetUp() override
+    {
+        // Only the demo platform scripts/test started for this run is spoken to.
+        ASSERT_FALSE(qEnvironmentVariableIsEmpty("FENLOW_DEMO_PORT"))
+            << "start the tests with scripts/test, which starts the demo platform";
+        GamePageList::Instance().Clear();
+    }
+    void TearDown() override
+    {
+        qDeleteAll(QList<CGameWnd *>(GamePageList::Instance().Pages));
+        GamePageList::Instance().Clear();
+    }
 
     // Runs the login window modally; once its page has loaded and settled, `act` runs.
     int Run(const std::function<void(CLoginBkDlg &)> &act)
     {
-        CLoginBkDlg dialog(nullptr, AppsOrigin() + QStringLiteral("/ycj/"));
+        CLoginBkDlg dialog(nullptr, [](const QString &address) { return new CGameWnd(address); },
+                           AppsOrigin() + QStringLiteral("/ycj/"));
         dialog.move(20, 20);
         QObject::connect(&dialog.LoginPage, &CDHtmDlgEx::navigateComplete, &dialog, [&] {
             QTimer::singleShot(kShapeSettleMs, &dialog, [&] { act(dialog); });
