@@ -6,6 +6,8 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QQuickWidget>
+#include <QQuickWindow>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -169,6 +171,10 @@ void CGameWnd::watchFocusProxy()
         m_watchedProxy->removeEventFilter(this);
     proxy->installEventFilter(this);
     m_watchedProxy = proxy;
+    // The engine draws the page through a Quick scene whose textures and frame copies
+    // (several full-page images) would otherwise stay while the page's tab is not shown.
+    if (auto *quick = qobject_cast<QQuickWidget *>(proxy))
+        quick->quickWindow()->setPersistentSceneGraph(false);
 }
 
 bool CGameWnd::IsSelectedPage() const
