@@ -60,6 +60,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void InitWindow();
@@ -68,6 +70,7 @@ private:
     void openWebPage(int buttonId);
     void handleInstanceMessage(int message);
     void applyMute();
+    void followVisibility(bool shown);
 
     const LoginFactory m_loginFactory;
     std::array<CBtnEx *, 7> m_buttons{};
@@ -75,5 +78,6 @@ private:
     InstanceEndpoint *m_endpoint{};
     int m_lastWidth = 0;
     int m_muteTimer = 0;
+    QMetaObject::Connection m_idleMute;
     bool m_openingLogin = false;
 };
