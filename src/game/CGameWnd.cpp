@@ -20,6 +20,7 @@
 #include "game/EnterGameRequest.h"
 #include "game/PageTitle.h"
 #include "game/WebPages.h"
+#include "platform/FreedMemory.h"
 #include "skin/CMessageBox.h"
 #include "web/GamePageList.h"
 #include "web/HostWebPage.h"
@@ -50,6 +51,7 @@ CGameWnd::~CGameWnd()
     list.RemoveAt(list.IndexOf(this));
     // The page must go before the view it renders into.
     delete m_page;
+    FreedMemory::ReleaseSoon();
 }
 
 void CGameWnd::Create(QWidget *owner)
@@ -144,6 +146,13 @@ void CGameWnd::keyPressEvent(QKeyEvent *event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void CGameWnd::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // The page's drawing scene has just gone (see watchFocusProxy).
+    FreedMemory::ReleaseSoon();
 }
 
 bool CGameWnd::eventFilter(QObject *watched, QEvent *event)
