@@ -16,6 +16,10 @@
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
 #include "game/WebPages.h"
+#include "platform/GlobalHotkeys.h"
+#include "platform/HotkeyEvent.h"
+#include "settings/CSettingDlg.h"
+#include "settings/HotkeySettings.h"
 #include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"
 #include "skin/SkinImage.h"
@@ -79,14 +83,21 @@ CFenlowDlg::CFenlowDlg(LoginFactory loginFactory, QWidget *parent)
     connect(Button(GameLayout::kSoundButton), &CBtnEx::clicked, this, [this] { MuteRequested = !MuteRequested; });
     m_tabs->setObjectName(QStringLiteral("TabStrip%1").arg(kTabStripId));
     connect(m_tabs, &CCaptTab::pageCountChanged, this, &CFenlowDlg::updateMinimumSize);
+    connect(m_tabs, &CCaptTab::pageCountChanged, this, &CFenlowDlg::syncPageMute);
 }
 
-CFenlowDlg::~CFenlowDlg() = default;
+// The hotkeys end with the window; their registered pairs say so.
+CFenlowDlg::~CFenlowDlg()
+{
+    for (int id : {BossKeyId, SwitchKeyId, SoundKeyId})
+        RegisteredHotkey(id) = kNotRegistered;
+}
 
 bool CFenlowDlg::OnInitDialog()
 {
     CDlgEx::OnInitDialog();
     setWindowIcon(AppIcon());
+    RegisterHotkeys();
     InitWindow();
     m_endpoint = new InstanceEndpoint(this);
     m_endpoint->Listen();
@@ -121,6 +132,42 @@ void CFenlowDlg::InitWindow()
     m_tabs->ShowNewestPage();
     updateMinimumSize();
     layoutButtons(width());
+}
+
+// Registers the three hotkeys from the settings; one that cannot be registered is left
+// out without a word.
+void CFenlowDlg::RegisterHotkeys()
+{
+    for (int id : {BossKeyId, SwitchKeyId, SoundKeyId}) {
+        const HotkeyPair pair = ReadHotkeySetting(id);
+        if (RegisterHotKey(this, id, pair.modifiers, pair.key))
+            RegisteredHotkey(id) = pair;
+    }
+}
+
+bool CFenlowDlg::event(QEvent *event)
+{
+    if (event->type() == HotkeyEvent::EventType()) {
+        OnHotKey(static_cast<HotkeyEvent *>(event)->Id());
+        return true;
+    }
+    return CDlgEx::event(event);
+}
+
+void CFenlowDlg::OnHotKey(int id)
+{
+    if (id == BossKeyId)
+        ToggleMainWindow(true);
+    else if (id == SwitchKeyId && !ActiveLoginWindow() && isVisible())
+        m_tabs->SwitchToNextPage();
+    else if (id == SoundKeyId)
+        MuteRequested = !MuteRequested;
+}
+
+void CFenlowDlg::ShowSettings()
+{
+    CSettingDlg settings(this);
+    settings.DoModal();
 }
 
 CBtnEx *CFenlowDlg::Button(int id) const
@@ -327,7 +374,12 @@ void CFenlowDlg::applyMute()
             sound->update();
         }
     }
-    // Pages opened since the last change follow the state too.
+    syncPageMute();
+}
+
+// Every page follows the applied state, also those opened since the last change.
+void CFenlowDlg::syncPageMute()
+{
     for (CGameWnd *page : std::as_const(GamePageList::Instance().Pages)) {
         if (page->View() && page->View()->page()->isAudioMuted() != bool(MuteApplied))
             page->View()->page()->setAudioMuted(MuteApplied);

@@ -38,6 +38,8 @@ public:
     void OpenFurtherLogin();
     // Removes the instance endpoint and ends the program's event loops.
     void ExitProgram();
+    // Runs the hotkey settings dialog modally over this window.
+    void ShowSettings();
 
     // Closing asks whether to quit the game; Yes ends the dialog and the program.
     void reject() override;
@@ -52,6 +54,7 @@ public:
 
 protected:
     bool OnInitDialog() override;
+    bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -65,12 +68,15 @@ protected:
 
 private:
     void InitWindow();
+    void RegisterHotkeys();
+    void OnHotKey(int id);
     void layoutButtons(int clientWidth);
     void updateMinimumSize();
     void openWebPage(int buttonId);
     void handleInstanceMessage(int message);
     void applyMute();
     void followVisibility(bool shown);
+    void syncPageMute();
 
     const LoginFactory m_loginFactory;
     std::array<CBtnEx *, 7> m_buttons{};

@@ -51,6 +51,7 @@ protected:
 
 private:
     void handleLoadFinished();
+    void handleRenderProcessTerminated(int status);
     void watchFocusProxy();
     bool IsSelectedPage() const;
 

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -6,6 +7,7 @@
 
 #include "app/InstanceChannel.h"
 #include "game/GameTestSupport.h"
+#include "platform/X11TestClient.h"
 
 using namespace GameTestSupport;
 
@@ -90,6 +92,29 @@ TEST_F(GameInstanceTest, BossKeyHidesAndRestoresEveryInstanceOnce)
     b.Send("boss");
     for (Instance *instance : {&a, &b, &c})
         EXPECT_TRUE(WaitUntil([&] { return instance->State().contains("visible=1"); }, 10000));
+}
+
+TEST_F(GameInstanceTest, TheBossKeyOnTheKeyboardHidesAndRestoresEveryInstance)
+{
+    // All three read the default keys; the first to register holds Ctrl+F9.
+    QFile::remove(QStringLiteral(FENLOW_BIN_DIR "/Statistic.ini"));
+    X11TestClient x11;
+    ASSERT_TRUE(x11.SetLock(QStringLiteral("Num_Lock"), X11TestClient::kNumLock, true));
+    Instance a(1), b(1), c(1);
+    for (Instance *instance : {&a, &b, &c})
+        ASSERT_FALSE(instance->Await("ready ").isEmpty());
+
+    ASSERT_TRUE(PressKeys(QStringLiteral("ctrl+F9")));
+    for (Instance *instance : {&a, &b, &c})
+        EXPECT_TRUE(WaitUntil([&] { return instance->State().contains("visible=0"); }, 10000));
+    WaitUntil([] { return false; }, 300);
+    for (Instance *instance : {&a, &b, &c})
+        EXPECT_TRUE(instance->State().contains("visible=0"));
+
+    ASSERT_TRUE(PressKeys(QStringLiteral("ctrl+F9")));
+    for (Instance *instance : {&a, &b, &c})
+        EXPECT_TRUE(WaitUntil([&] { return instance->State().contains("visible=1"); }, 10000));
+    x11.SetLock(QStringLiteral("Num_Lock"), X11TestClient::kNumLock, false);
 }
 
 TEST_F(GameInstanceTest, HandOverOpensOneFurtherLoginOverTheRunningWindow)
