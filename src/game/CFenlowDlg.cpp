@@ -1,5 +1,6 @@
 #include "game/CFenlowDlg.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -102,7 +103,6 @@ bool CFenlowDlg::OnInitDialog()
     m_endpoint->Listen();
     connect(m_endpoint, &InstanceEndpoint::messageReceived, this, &CFenlowDlg::handleInstanceMessage,
             Qt::QueuedConnection);
-    m_muteTimer = startTimer(kMuteTimerMs);
     return true;
 }
 
@@ -193,9 +193,11 @@ void CFenlowDlg::ToggleMainWindow(bool tellOthers)
     } else {
         setWindowState(windowState() & ~Qt::WindowMinimized);
         SetShownKeepingModalLoop(this, true);
-        m_tabs->ShowCurrentPage(true);
         raise();
         activateWindow();
+        // The page comes up after its owner, so it lies over the window, also where no
+        // window manager keeps owned windows above their owner.
+        m_tabs->ShowCurrentPage(true);
         loginShown = true;
     }
     if (QWidget *login = ActiveLoginWindow()) {
@@ -307,6 +309,36 @@ void CFenlowDlg::timerEvent(QTimerEvent *event)
     if (event->timerId() == m_muteTimer)
         applyMute();
     CDlgEx::timerEvent(event);
+}
+
+void CFenlowDlg::showEvent(QShowEvent *event)
+{
+    CDlgEx::showEvent(event);
+    followVisibility(true);
+}
+
+void CFenlowDlg::hideEvent(QHideEvent *event)
+{
+    CDlgEx::hideEvent(event);
+    followVisibility(false);
+}
+
+// Timer 3 runs only while the window is shown. A hidden window still follows the sound
+// key: its request is applied whenever the event loop falls idle, which wakes nothing up.
+void CFenlowDlg::followVisibility(bool shown)
+{
+    disconnect(m_idleMute);
+    if (shown) {
+        if (!m_muteTimer)
+            m_muteTimer = startTimer(kMuteTimerMs);
+        return;
+    }
+    if (m_muteTimer) {
+        killTimer(m_muteTimer);
+        m_muteTimer = 0;
+    }
+    m_idleMute = connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+                         &CFenlowDlg::applyMute);
 }
 
 void CFenlowDlg::layoutButtons(int clientWidth)

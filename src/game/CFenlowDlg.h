@@ -63,6 +63,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void InitWindow();
@@ -73,6 +75,7 @@ private:
     void openWebPage(int buttonId);
     void handleInstanceMessage(int message);
     void applyMute();
+    void followVisibility(bool shown);
     void syncPageMute();
 
     const LoginFactory m_loginFactory;
@@ -81,5 +84,6 @@ private:
     InstanceEndpoint *m_endpoint{};
     int m_lastWidth = 0;
     int m_muteTimer = 0;
+    QMetaObject::Connection m_idleMute;
     bool m_openingLogin = false;
 };

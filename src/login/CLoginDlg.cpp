@@ -65,6 +65,8 @@ void CLoginDlg::FollowOwner(bool ownerShown)
     } else {
         hide();
         m_maskTimer.stop();
+        // The last rendering only spares work while the page is shown.
+        m_rendering = QImage();
     }
 }
 

@@ -67,7 +67,7 @@ private:
 
     const GamePageFactory m_pageFactory;
     bool m_navigated{false};
-    QTimer m_maskTimer;
+    QTimer m_maskTimer{this};
     QImage m_rendering;
     QRegion m_mask;
 };

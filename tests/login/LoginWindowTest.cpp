@@ -141,6 +141,34 @@ TEST_F(LoginWindowTest, MinimizeHidesPageAndUnknownCommandsDoNothing)
     EXPECT_TRUE(stillOpen);
 }
 
+// The running timers of the login page's own QTimers, by interval.
+QList<int> RunningPageTimers(CLoginDlg &page)
+{
+    QList<int> intervals;
+    for (const QTimer *timer : page.findChildren<QTimer *>(Qt::FindDirectChildrenOnly)) {
+        if (timer->isActive())
+            intervals << timer->interval();
+    }
+    return intervals;
+}
+
+TEST_F(LoginWindowTest, ColourKeyCheckRunsOnlyWhileTheWindowIsShown)
+{
+    QList<int> shown, hidden, shownAgain;
+    Run([&](CLoginBkDlg &d) {
+        shown = RunningPageTimers(d.LoginPage);
+        // Hidden as the main window hides an open login, without ending it.
+        d.QWidget::setVisible(false);
+        hidden = RunningPageTimers(d.LoginPage);
+        d.QWidget::setVisible(true);
+        shownAgain = RunningPageTimers(d.LoginPage);
+        d.done(0);
+    });
+    EXPECT_EQ(shown, QList<int>{250});
+    EXPECT_EQ(hidden, QList<int>{});
+    EXPECT_EQ(shownAgain, QList<int>{250});
+}
+
 TEST_F(LoginWindowTest, PageKeepsItsPlaceWhenTheWindowMoves)
 {
     QRect page;
