@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include <QSystemTrayIcon>
+
 #include "skin/CDlgEx.h"
 
 class CBtnEx;
@@ -30,14 +32,21 @@ public:
     void ToggleMainWindow(bool tellOthers);
     // Opens a further login over this window, unless three pages are open already.
     void OpenFurtherLogin();
-    // Removes the instance endpoint and ends the program's event loops.
+    // Removes the tray icon and the instance endpoint and ends the program's event loops.
     void ExitProgram();
+    // Opens the command menu below the "系统" button, or at the cursor for the tray, and
+    // runs the chosen command.
+    void ShowButtonMenu();
+    void ShowTrayMenu();
+    // Runs the command of a menu item (SystemMenu ids); the version item and 0 do nothing.
+    void RunMenuCommand(int id);
 
     // Closing asks whether to quit the game; Yes ends the dialog and the program.
     void reject() override;
 
     CCaptTab *Tabs() const { return m_tabs; }
     CBtnEx *Button(int id) const;
+    QSystemTrayIcon *TrayIcon() const { return m_trayIcon; }
     // This instance's endpoint for the other instances' messages.
     QString EndpointPath() const;
 
@@ -62,10 +71,17 @@ private:
     void openWebPage(int buttonId);
     void handleInstanceMessage(int message);
     void applyMute();
+    void AddTrayIcon();
+    void handleTrayActivated(QSystemTrayIcon::ActivationReason reason);
+    void startCacheClearing();
+    QString bossKeyText() const;
+    void runUpdate();
+    void runSettings();
 
     std::array<CBtnEx *, 7> m_buttons{};
     CCaptTab *m_tabs{};
     InstanceEndpoint *m_endpoint{};
+    QSystemTrayIcon *m_trayIcon{};
     int m_lastWidth = 0;
     int m_muteTimer = 0;
     bool m_openingLogin = false;
