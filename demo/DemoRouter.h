@@ -15,6 +15,9 @@ public:
     // router writes when a request's Host header names no port.
     DemoRouter(QString updateFilePath, int port);
 
+    // The port the server really listens on, once it is known.
+    void SetPort(int port) { m_port = port; }
+
     HttpResponse Route(const HttpRequest &request) const;
 
     // The bytes served as the new executable: the update file, or a small placeholder

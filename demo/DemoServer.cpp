@@ -26,7 +26,10 @@ DemoServer::DemoServer(DemoRouter router, QObject *parent)
 
 bool DemoServer::Listen(const QHostAddress &address, quint16 port)
 {
-    return m_server.listen(address, port);
+    if (!m_server.listen(address, port))
+        return false;
+    m_router.SetPort(m_server.serverPort());
+    return true;
 }
 
 QString DemoServer::ErrorString() const

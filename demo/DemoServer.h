@@ -16,7 +16,10 @@ class DemoServer : public QObject {
 public:
     explicit DemoServer(DemoRouter router, QObject *parent = nullptr);
 
+    // Listens on `port`, or on a free port when it is 0; the router's addresses then
+    // carry the port really in use.
     bool Listen(const QHostAddress &address, quint16 port);
+    quint16 Port() const { return m_server.serverPort(); }
     QString ErrorString() const;
 
 private:

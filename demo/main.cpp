@@ -15,7 +15,7 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The demo game platform on loopback."));
     parser.addHelpOption();
-    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Port to listen on."),
+    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Port to listen on (0: a free one)."),
                                         QStringLiteral("N"), QString::number(kDemoPlatformPort));
     const QCommandLineOption bindOption(QStringLiteral("bind"), QStringLiteral("Address to listen on."),
                                         QStringLiteral("ADDR"), QStringLiteral("127.0.0.1"));
@@ -27,7 +27,7 @@ int main(int argc, char **argv)
 
     bool portOk = false;
     const int port = parser.value(portOption).toInt(&portOk);
-    if (!portOk || port < 1 || port > 65535) {
+    if (!portOk || port < 0 || port > 65535) {
         qCritical("fenlow-demo: invalid port %s", qPrintable(parser.value(portOption)));
         return 2;
     }
@@ -43,6 +43,6 @@ int main(int argc, char **argv)
                   qPrintable(server.ErrorString()));
         return 1;
     }
-    qInfo("fenlow-demo: listening on http://%s:%d", qPrintable(address.toString()), port);
+    qInfo("fenlow-demo: listening on http://%s:%d", qPrintable(address.toString()), server.Port());
     return app.exec();
 }

@@ -49,6 +49,8 @@ protected:
         QDir().mkpath(folder);
         const QString copy = folder + "/fenlow";
         QFile::copy(FENLOW_BIN_DIR "/fenlow", copy);
+        // The copy talks to the same demo platform as the build does.
+        QFile::copy(FENLOW_BIN_DIR "/Platform.ini", folder + "/Platform.ini");
         return copy;
     }
 

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "skin/CMessageBox.h"
+#include "support/Wait.h"
 
 namespace GameTestSupport {
 
@@ -21,15 +22,7 @@ struct MessageBoxPeek : CMessageBox {
 
 bool WaitUntil(const std::function<bool()> &done, int timeoutMs)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
+    return TestWait::Until(done, timeoutMs);
 }
 
 struct MessageBoxAnswerer::Impl {

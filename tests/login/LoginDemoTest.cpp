@@ -20,11 +20,10 @@ constexpr int kTimeoutMs = 30000;
 // Time for the page window's first colour-key check after the page has loaded.
 constexpr int kShapeSettleMs = 1200;
 
-// The demo platform's applications host; FENLOW_DEMO_APPS points elsewhere.
+// The demo platform's applications host, as this build's Platform.ini names it.
 QString AppsOrigin()
 {
-    const QString given = qEnvironmentVariable("FENLOW_DEMO_APPS");
-    return given.isEmpty() ? PlatformHosts::Defaults().apps : given;
+    return PlatformHosts::Current().apps;
 }
 
 // The login window over the demo platform's real login page, with real pointer and key
@@ -32,7 +31,13 @@ QString AppsOrigin()
 class LoginDemoTest : public testing::Test
 {
 protected:
-    void SetUp() override { GamePageList::Instance().Clear(); }
+    void SetUp() override
+    {
+        // Only the demo platform scripts/test started for this run is spoken to.
+        ASSERT_FALSE(qEnvironmentVariableIsEmpty("FENLOW_DEMO_PORT"))
+            << "start the tests with scripts/test, which starts the demo platform";
+        GamePageList::Instance().Clear();
+    }
     void TearDown() override { GamePageList::Instance().Clear(); }
 
     // Runs the login window modally; once its page has loaded and settled, `act` runs.

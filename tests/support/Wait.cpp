@@ -1,0 +1,41 @@
+#include "support/Wait.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEvent>
+#include <QThread>
+
+namespace TestWait {
+
+namespace {
+
+void ProcessOnce()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+bool Until(const std::function<bool()> &done, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return done();
+        ProcessOnce();
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+void ProcessFor(int ms)
+{
+    const QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired()) {
+        ProcessOnce();
+        QThread::msleep(5);
+    }
+}
+
+} // namespace TestWait
