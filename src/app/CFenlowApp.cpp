@@ -11,10 +11,10 @@
 #include "app/ProgramTitle.h"
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
-#include "game/GamePageList.h"
 #include "login/CLoginBkDlg.h"
-#include "login/WebEngineSetup.h"
 #include "platform/PlatformFolders.h"
+#include "web/GamePageList.h"
+#include "web/WebEngineSetup.h"
 
 namespace {
 
@@ -66,12 +66,12 @@ bool CFenlowApp::InitInstance()
         return false;
 
     SetBrowserCacheLimit();
-    CLoginDlg::SetGamePageFactory([](const QString &address) { return new CGameWnd(address); });
-    CLoginBkDlg login;
+    const GamePageFactory pageFactory = [](const QString &address) { return new CGameWnd(address); };
+    CLoginBkDlg login(nullptr, pageFactory);
     login.DoModal();
     // The main window opens only when the login entered at least one game page.
     if (GamePageList::Instance().Count() > 0) {
-        CFenlowDlg main;
+        CFenlowDlg main([pageFactory](QWidget *owner) { return std::make_unique<CLoginBkDlg>(owner, pageFactory); });
         main.DoModal();
     }
     return false;

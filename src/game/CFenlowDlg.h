@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <memory>
 
 #include <QSystemTrayIcon>
 
@@ -24,7 +26,11 @@ public:
     static constexpr int kTemplateId = 102;
     static constexpr int kMaxPages = 3;
 
-    explicit CFenlowDlg(QWidget *parent = nullptr);
+    // Creates the login window a further login runs modally over `owner`.
+    using LoginFactory = std::function<std::unique_ptr<QDialog>(QWidget *owner)>;
+
+    // Without `loginFactory`, no further login opens.
+    explicit CFenlowDlg(LoginFactory loginFactory = {}, QWidget *parent = nullptr);
     ~CFenlowDlg() override;
 
     // Hides or restores this window with its pages and an open login window; with
@@ -78,6 +84,7 @@ private:
     void runUpdate();
     void runSettings();
 
+    const LoginFactory m_loginFactory;
     std::array<CBtnEx *, 7> m_buttons{};
     CCaptTab *m_tabs{};
     InstanceEndpoint *m_endpoint{};

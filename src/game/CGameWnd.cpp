@@ -16,11 +16,11 @@
 #include "app/StartMode.h"
 #include "game/CCaptTab.h"
 #include "game/EnterGameRequest.h"
-#include "game/GamePageList.h"
 #include "game/PageTitle.h"
 #include "game/WebPages.h"
-#include "login/HostWebPage.h"
 #include "skin/CMessageBox.h"
+#include "web/GamePageList.h"
+#include "web/HostWebPage.h"
 
 namespace {
 

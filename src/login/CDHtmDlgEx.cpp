@@ -7,10 +7,10 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
-#include "login/AppAddressBridge.h"
 #include "login/CMyBrowserControlSite.h"
-#include "login/WebEngineSetup.h"
 #include "login/WindowDragger.h"
+#include "web/AppAddressBridge.h"
+#include "web/WebEngineSetup.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ QWebEngineScript ElementBehaviourScript()
     script.setInjectionPoint(QWebEngineScript::DocumentReady);
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(false);
-    script.setSourceCode(WebEngineSetup::ResourceText(QStringLiteral(":/login/web/element_behaviours.js")));
+    script.setSourceCode(WebEngineSetup::ResourceText(QStringLiteral(":/web/scripts/element_behaviours.js")));
     return script;
 }
 
@@ -72,7 +72,7 @@ QString CDHtmDlgEx::ErrorPageHtml(const QUrl &failedUrl) const
 {
     const bool retryable = failedUrl.scheme() == QLatin1String("http") || failedUrl.scheme() == QLatin1String("https");
     const QString retry = retryable ? failedUrl.toString(QUrl::FullyEncoded).toHtmlEscaped() : QStringLiteral("#");
-    return WebEngineSetup::ResourceText(QStringLiteral(":/login/web/%1.html").arg(ErrorPageId))
+    return WebEngineSetup::ResourceText(QStringLiteral(":/web/pages/%1.html").arg(ErrorPageId))
         .replace(QStringLiteral("{{RETRY}}"), retry);
 }
 

@@ -14,11 +14,11 @@
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
-#include "game/GamePageList.h"
 #include "game/GameTestSupport.h"
-#include "support/TestHttpServer.h"
 #include "skin/CBtnEx.h"
 #include "skin/MessageBoxLayout.h"
+#include "support/TestHttpServer.h"
+#include "web/GamePageList.h"
 
 using namespace GameTestSupport;
 

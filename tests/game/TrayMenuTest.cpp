@@ -12,10 +12,11 @@
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
-#include "game/GamePageList.h"
 #include "game/GameTestSupport.h"
 #include "game/SystemMenu.h"
+#include "web/GamePageList.h"
 #include "skin/CBtnEx.h"
+#include "support/Wait.h"
 
 using namespace GameTestSupport;
 
@@ -157,7 +158,7 @@ protected:
         // Shown modally as DoModal shows it, without its event loop.
         dlg->setAttribute(Qt::WA_ShowModal, true);
         dlg->show();
-        ASSERT_TRUE(WaitUntil([&] { return dlg->isVisible() && dlg->Button(GameLayout::kSystemButton)->isVisible(); }));
+        ASSERT_EVENTUALLY(dlg->isVisible() && dlg->Button(GameLayout::kSystemButton)->isVisible());
     }
 
     void TearDown() override
@@ -172,7 +173,7 @@ protected:
     {
         QRect icon;
         QElapsedTimer settled;
-        WaitUntil(
+        TestWait::Until(
             [&] {
                 const QRect now = dlg->TrayIcon()->geometry();
                 if (now != icon || now.isEmpty() || !Tray::Panel().contains(now)) {
@@ -199,20 +200,20 @@ TEST_F(TrayMenuTest, TrayIconTogglesTheWindowAndFollowsTheTrayThroughARestart)
     EXPECT_EQ(dlg->TrayIcon()->toolTip(), "岚汐翼川记");
 
     ASSERT_TRUE(ClickTray(icon.center(), 1));
-    EXPECT_TRUE(WaitUntil([&] { return !dlg->isVisible(); }));
+    EXPECT_EVENTUALLY(!dlg->isVisible());
     EXPECT_FALSE(GamePageList::Instance().Pages.at(0)->isVisible());
     ASSERT_TRUE(ClickTray(icon.center(), 1));
-    EXPECT_TRUE(WaitUntil([&] { return dlg->isVisible(); }));
+    EXPECT_EVENTUALLY(dlg->isVisible());
 
     // The tray program ends and starts again: the icon comes back into the new tray.
     tray->Stop();
-    ASSERT_TRUE(WaitUntil([] { return Tray::Panel().isEmpty(); }));
+    ASSERT_EVENTUALLY(Tray::Panel().isEmpty());
     tray = std::make_unique<Tray>();
     ASSERT_TRUE(tray->Started());
     const QRect again = IconInTray();
     ASSERT_TRUE(Tray::Panel().contains(again)) << again.x() << "," << again.y();
     ASSERT_TRUE(ClickTray(again.center(), 1));
-    EXPECT_TRUE(WaitUntil([&] { return !dlg->isVisible(); }));
+    EXPECT_EVENTUALLY(!dlg->isVisible());
 }
 
 TEST_F(TrayMenuTest, TrayMenuOpensAtTheCursorAndItsItemsAct)
@@ -225,7 +226,7 @@ TEST_F(TrayMenuTest, TrayMenuOpensAtTheCursorAndItsItemsAct)
     MenuSeen seen;
     MenuWatcher toggle(seen, [](QMenu *menu) { ClickItem(menu, "隐藏/恢复"); });
     ASSERT_TRUE(ClickTray(icon.center(), 3));
-    ASSERT_TRUE(WaitUntil([&] { return !dlg->isVisible(); }));
+    ASSERT_EVENTUALLY(!dlg->isVisible());
     EXPECT_EQ(seen.items, (QStringList{"刷新 (F5)", "隐藏/恢复()", "清除缓存", "-", "更新", "设置...", "退出"}));
     EXPECT_EQ(seen.ids, (QList<int>{1, 2, 3, 0, 4, 5, 6}));
     EXPECT_EQ(seen.geometry, QRect(seen.cursor - QPoint(seen.geometry.width(), seen.geometry.height()),
@@ -256,12 +257,12 @@ TEST_F(TrayMenuTest, ButtonMenuOpensBelowTheButtonAndTheVersionDoesNothing)
         ClickItem(menu, "版本号");
     });
     ASSERT_TRUE(ClickAt(onScreen.center(), 1));
-    ASSERT_TRUE(WaitUntil([&] { return closed; }));
+    ASSERT_EVENTUALLY(closed);
     EXPECT_EQ(seen.items, (QStringList{"刷新 (F5)", "隐藏/恢复()", "清除缓存", "-", "更新", "设置...", "版本号: 1.0.0.1"}));
     EXPECT_EQ(seen.ids, (QList<int>{1, 2, 3, 0, 4, 5, -1}));
     EXPECT_EQ(seen.geometry.topLeft(), QPoint(onScreen.left(), onScreen.top() + onScreen.height() + 3));
     // Nothing follows the version item: no message, the window stays as it was.
-    WaitUntil([] { return false; }, 300);
+    TestWait::ProcessFor(300);
     EXPECT_EQ(QApplication::activeModalWidget(), dlg.get());
     EXPECT_TRUE(dlg->isVisible());
 
@@ -269,7 +270,7 @@ TEST_F(TrayMenuTest, ButtonMenuOpensBelowTheButtonAndTheVersionDoesNothing)
     MenuSeen hideSeen;
     MenuWatcher hide(hideSeen, [](QMenu *menu) { ClickItem(menu, "隐藏/恢复"); });
     ASSERT_TRUE(ClickAt(onScreen.center(), 1));
-    EXPECT_TRUE(WaitUntil([&] { return !dlg->isVisible(); }));
+    EXPECT_EVENTUALLY(!dlg->isVisible());
     EXPECT_EQ(hideSeen.items.size(), 7);
 }
 

@@ -7,10 +7,11 @@
 #include <QTimer>
 #include <QWebEngineView>
 
-#include "game/GamePageList.h"
+#include "game/CGameWnd.h"
 #include "login/CLoginBkDlg.h"
 #include "login/CMyBrowserControlSite.h"
 #include "support/TestHttpServer.h"
+#include "web/GamePageList.h"
 
 namespace {
 
@@ -29,12 +30,17 @@ protected:
         GamePageList::Instance().Clear();
         m_server.SetPage(QStringLiteral("/ycj/"), kLoginPage);
     }
-    void TearDown() override { GamePageList::Instance().Clear(); }
+    void TearDown() override
+    {
+        qDeleteAll(QList<CGameWnd *>(GamePageList::Instance().Pages));
+        GamePageList::Instance().Clear();
+    }
 
     // Runs the login window; once its page has loaded, `act` runs. Answers the modal result.
-    int Run(const std::function<void(CLoginBkDlg &)> &act, const QString &url = {})
+    int Run(const std::function<void(CLoginBkDlg &)> &act, const QString &url = {},
+            const GamePageFactory &factory = [](const QString &address) { return new CGameWnd(address); })
     {
-        CLoginBkDlg dialog(nullptr, url.isEmpty() ? m_server.Url(QStringLiteral("/ycj/")) : url);
+        CLoginBkDlg dialog(nullptr, factory, url.isEmpty() ? m_server.Url(QStringLiteral("/ycj/")) : url);
         QObject::connect(&dialog.LoginPage, &CDHtmDlgEx::navigateComplete, &dialog, [&] {
             QTimer::singleShot(200, &dialog, [&] { act(dialog); });
         }, Qt::SingleShotConnection);
@@ -59,6 +65,8 @@ TEST_F(LoginWindowTest, CommandsEndTheWindowWithTheirResults)
               CLoginDlg::IDOK);
     GamePageList &pages = GamePageList::Instance();
     ASSERT_EQ(pages.Count(), 1);
+    ASSERT_NE(pages.Pages.first(), nullptr);
+    EXPECT_EQ(pages.Pages.first()->Address(), QStringLiteral("http://game.localhost/play?account=abc&server_id=12&t=1"));
     EXPECT_EQ(pages.Accounts.first(), QStringLiteral("abc"));
     EXPECT_EQ(pages.Servers.first(), QStringLiteral("12"));
 
@@ -89,6 +97,25 @@ TEST_F(LoginWindowTest, SameAccountOnSameServerIsRefused)
               }),
               CLoginDlg::IDOK);
     EXPECT_EQ(GamePageList::Instance().Count(), 2);
+}
+
+TEST_F(LoginWindowTest, WithoutPageFactoryLoadGameEntersNothing)
+{
+    bool reached = false;
+    bool stillOpen = false;
+    Run([&](CLoginBkDlg &d) {
+        QObject::connect(d.LoginPage.Page(), &HostWebPage::appAddressRequested, &d, [&] {
+            reached = true;
+            QTimer::singleShot(300, &d, [&] {
+                stillOpen = d.isVisible();
+                d.done(0);
+            });
+        });
+        RunScript(d, QStringLiteral("document.getElementById('enter').click()"));
+    }, {}, {});
+    EXPECT_TRUE(reached);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(GamePageList::Instance().Count(), 0);
 }
 
 TEST_F(LoginWindowTest, MinimizeHidesPageAndUnknownCommandsDoNothing)

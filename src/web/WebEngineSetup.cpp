@@ -1,4 +1,4 @@
-#include "login/WebEngineSetup.h"
+#include "web/WebEngineSetup.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -7,7 +7,7 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineUrlScheme>
 
-#include "login/AppSchemeHandler.h"
+#include "web/AppSchemeHandler.h"
 
 const char *const WebEngineSetup::kAppScheme = "app";
 
@@ -54,7 +54,7 @@ QString WebEngineSetup::AddressScriptSource()
 {
     // qwebchannel.js shares the function scope, so the page never sees QWebChannel.
     return QStringLiteral("(function () {\n") + ResourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js"))
-        + QStringLiteral("\n") + ResourceText(QStringLiteral(":/login/web/app_address.js"))
+        + QStringLiteral("\n") + ResourceText(QStringLiteral(":/web/scripts/app_address.js"))
         + QStringLiteral("\n})();\n");
 }
 
