@@ -109,6 +109,19 @@ TEST_F(GameInstanceTest, HandOverOpensOneFurtherLoginOverTheRunningWindow)
     EXPECT_TRUE(WaitUntil([&] { return running.State().contains("logins=0 pages=1"); }, 10000));
 }
 
+TEST_F(GameInstanceTest, HandOverRestoresAHiddenWindowBeforeTheFurtherLogin)
+{
+    // No tray runs here: once hidden, only the boss key or a second start brings it back.
+    Instance running(1);
+    ASSERT_FALSE(running.Await("ready ").isEmpty());
+    running.Send("hide");
+    ASSERT_TRUE(WaitUntil([&] { return running.State().contains("visible=0"); }, 10000));
+    ASSERT_TRUE(InstanceChannel::HandOver());
+    EXPECT_TRUE(WaitUntil([&] { return running.State().contains("visible=1 logins=1"); }, 10000));
+    running.Send("close-modal");
+    EXPECT_TRUE(WaitUntil([&] { return running.State().contains("visible=1 logins=0 pages=1"); }, 10000));
+}
+
 TEST_F(GameInstanceTest, HandOverAtThreePagesShowsTheLimitInstead)
 {
     Instance running(3);

@@ -1,5 +1,6 @@
 // A real main window in a process of its own, driven over stdin by the instance tests:
-// "boss" hides or restores it and tells the other instances, "state" prints what it
+// "boss" hides or restores it and tells the other instances, "hide" hides or restores it
+// as its hide button does, "state" prints what it
 // shows, "close-modal" cancels the window that runs modally over it.
 #include <unistd.h>
 
@@ -58,6 +59,8 @@ int main(int argc, char **argv)
     const auto run = [&](const QByteArray &command) {
         if (command == "boss") {
             dlg.ToggleMainWindow(true);
+        } else if (command == "hide") {
+            dlg.ToggleMainWindow(false);
         } else if (command == "state") {
             PrintState(dlg);
         } else if (command == "close-modal") {
