@@ -21,6 +21,7 @@
 #include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"
 #include "skin/SkinImage.h"
+#include "web/BrowserCache.h"
 #include "web/GamePageList.h"
 
 namespace {
@@ -181,7 +182,8 @@ void CFenlowDlg::RunMenuCommand(int id)
         ToggleMainWindow(false);
         break;
     case SystemMenu::kClearCache:
-        startCacheClearing();
+        // The notice does not wait for the clearing, which goes on by itself.
+        StartBrowserCacheClearing();
         ShowSkinnedMessage(MB_OK, QString::fromUtf8(kProgramTitle), QString::fromUtf8(kCacheCleared));
         break;
     case SystemMenu::kUpdate:
@@ -196,11 +198,6 @@ void CFenlowDlg::RunMenuCommand(int id)
     default:
         break;
     }
-}
-
-void CFenlowDlg::startCacheClearing()
-{
-    // Hook for the browser cache clearing, which the notice after it does not wait for.
 }
 
 QString CFenlowDlg::bossKeyText() const

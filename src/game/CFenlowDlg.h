@@ -79,7 +79,6 @@ private:
     void applyMute();
     void AddTrayIcon();
     void handleTrayActivated(QSystemTrayIcon::ActivationReason reason);
-    void startCacheClearing();
     QString bossKeyText() const;
     void runUpdate();
     void runSettings();

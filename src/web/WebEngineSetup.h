@@ -1,10 +1,12 @@
 #pragma once
 
+class CookieKeeper;
 class QWebEngineProfile;
 class QString;
 
 // The one place that configures the embedded web engine for the whole process: the
-// "app" scheme, the shared profile with its address script, and the HTTP cache size.
+// "app" scheme, the shared persistent profile with its address script and its cookies,
+// and the HTTP cache size.
 class WebEngineSetup
 {
 public:
@@ -21,10 +23,14 @@ public:
     // exists; later calls do nothing.
     static void RegisterAppScheme();
 
-    // The profile every page of the program uses, configured on first use: a handler
-    // that fails every "app" request, and the address script in every frame of every
-    // document. Needs the QApplication.
+    // The profile every page of the program uses, configured on first use: named and
+    // persistent (HTTP cache below the user's cache folder, cookies and storage below
+    // the user's data folder), a handler that fails every "app" request, and the
+    // address script in every frame of every document. Needs the QApplication.
     static QWebEngineProfile *Profile();
+
+    // The keeper of the profile's cookies.
+    static CookieKeeper *Cookies();
 
     // Text of the script injected at document creation into every frame: it cancels
     // each navigation to an "app:" address and hands the exact address text to the
