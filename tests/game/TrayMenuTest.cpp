@@ -1,11 +1,13 @@
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWebEngineProfile>
 
 #include <gtest/gtest.h>
 
@@ -15,7 +17,9 @@
 #include "game/GameTestSupport.h"
 #include "game/SystemMenu.h"
 #include "web/GamePageList.h"
+#include "web/WebEngineSetup.h"
 #include "skin/CBtnEx.h"
+#include "skin/CMessageBox.h"
 #include "support/Wait.h"
 
 using namespace GameTestSupport;
@@ -272,6 +276,54 @@ TEST_F(TrayMenuTest, ButtonMenuOpensBelowTheButtonAndTheVersionDoesNothing)
     ASSERT_TRUE(ClickAt(onScreen.center(), 1));
     EXPECT_EVENTUALLY(!dlg->isVisible());
     EXPECT_EQ(hideSeen.items.size(), 7);
+}
+
+TEST_F(TrayMenuTest, ClearingTheCacheTellsAtOnceAndDeletesNothingOutside)
+{
+    // A cache large enough to take a while, with a read-only file and a link that
+    // leads out of it.
+    const QString cache = WebEngineSetup::Profile()->cachePath();
+    for (int folder = 0; folder < 300; ++folder) {
+        const QString path = cache + "/bulk/" + Number(folder);
+        ASSERT_TRUE(QDir().mkpath(path));
+        for (int file = 0; file < 200; ++file)
+            QFile(path + "/" + Number(file)).open(QIODevice::WriteOnly);
+    }
+    QFile readOnly(cache + "/readonly.bin");
+    ASSERT_TRUE(readOnly.open(QIODevice::WriteOnly));
+    readOnly.close();
+    ASSERT_TRUE(readOnly.setPermissions(QFileDevice::ReadOwner));
+    const QString outside = home->path() + "/outside";
+    ASSERT_TRUE(QDir().mkpath(outside));
+    QFile(outside + "/keep.txt").open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::link(outside, cache + "/to-outside"));
+
+    // The notice is up while the worker is still deleting.
+    QStringList notices;
+    bool stillClearing = false;
+    QTimer answer;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<CMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        stillClearing = QFileInfo::exists(cache + "/bulk");
+        notices << box->windowTitle() + ":" + MessageBoxText(box);
+        box->done(IDOK);
+    });
+    answer.start();
+    MenuSeen seen;
+    MenuWatcher clear(seen, [](QMenu *menu) { ClickItem(menu, "清除缓存"); });
+    CBtnEx *button = dlg->Button(GameLayout::kSystemButton);
+    ASSERT_TRUE(ClickAt(button->mapToGlobal(button->rect().center()), 1));
+    ASSERT_EVENTUALLY(!notices.isEmpty());
+    EXPECT_EQ(notices, QStringList{"岚汐翼川记:缓存清除完毕！"});
+    EXPECT_TRUE(stillClearing);
+
+    EXPECT_EVENTUALLY(!QFileInfo::exists(cache + "/bulk") && !QFileInfo::exists(cache + "/readonly.bin"), 30000);
+    EXPECT_FALSE(QFileInfo::exists(cache + "/to-outside"));
+    EXPECT_TRUE(QFileInfo::exists(outside + "/keep.txt"));
+    EXPECT_TRUE(QFileInfo(cache).isDir());
 }
 
 } // namespace
