@@ -104,9 +104,11 @@ public:
             }
             seen.geometry = menu->geometry();
             seen.cursor = QCursor::pos();
-            if (const QString folder = qEnvironmentVariable("FENLOW_SCREENSHOT_DIR"); !folder.isEmpty())
+            if (const QString folder = qEnvironmentVariable("FENLOW_SCREENSHOT_DIR"); !folder.isEmpty()) {
+                TestWait::ProcessFor(300); // until the menu is painted
                 menu->screen()->grabWindow(0).save(folder + "/" + menu->parentWidget()->objectName() + "-"
                                                    + Number(++s_shots) + ".png");
+            }
             act(menu);
         });
         m_timer.start();
@@ -162,7 +164,8 @@ protected:
         // Shown modally as DoModal shows it, without its event loop.
         dlg->setAttribute(Qt::WA_ShowModal, true);
         dlg->show();
-        ASSERT_EVENTUALLY(dlg->isVisible() && dlg->Button(GameLayout::kSystemButton)->isVisible());
+        // The page window comes up last and would cover a menu opened before it.
+        ASSERT_EVENTUALLY(dlg->isVisible() && GamePageList::Instance().Pages.at(0)->isVisible());
     }
 
     void TearDown() override
@@ -283,10 +286,10 @@ TEST_F(TrayMenuTest, ClearingTheCacheTellsAtOnceAndDeletesNothingOutside)
     // A cache large enough to take a while, with a read-only file and a link that
     // leads out of it.
     const QString cache = WebEngineSetup::Profile()->cachePath();
-    for (int folder = 0; folder < 300; ++folder) {
+    for (int folder = 0; folder < 100; ++folder) {
         const QString path = cache + "/bulk/" + Number(folder);
         ASSERT_TRUE(QDir().mkpath(path));
-        for (int file = 0; file < 200; ++file)
+        for (int file = 0; file < 50; ++file)
             QFile(path + "/" + Number(file)).open(QIODevice::WriteOnly);
     }
     QFile readOnly(cache + "/readonly.bin");
