@@ -29,8 +29,6 @@ struct Item {
     int id = kNone;
     QString text; // empty for the separator
     bool separator = false;
-
-    bool operator==(const Item &) const = default;
 };
 
 // The items in menu order: refresh, hide/restore with the boss key's combination text,

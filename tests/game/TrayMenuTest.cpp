@@ -153,6 +153,8 @@ protected:
         home = new QTemporaryDir;
         for (const char *name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "TMPDIR"})
             qputenv(name, home->path().toUtf8());
+        // Without a session bus the icon goes to the XEmbed tray, also in a desktop session.
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     }
 
     void SetUp() override
