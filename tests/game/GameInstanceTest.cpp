@@ -6,6 +6,7 @@
 
 #include "app/InstanceChannel.h"
 #include "game/GameTestSupport.h"
+#include "support/ProbeChannel.h"
 
 using namespace GameTestSupport;
 
@@ -31,24 +32,7 @@ public:
     }
 
     // The next line that starts with `prefix`.
-    QString Await(const QString &prefix)
-    {
-        QString found;
-        WaitUntil(
-            [&] {
-                while (m_process.canReadLine()) {
-                    const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
-                    if (line.startsWith(prefix)) {
-                        found = line;
-                        return true;
-                    }
-                }
-                m_process.waitForReadyRead(20);
-                return false;
-            },
-            30000);
-        return found;
-    }
+    QString Await(const QString &prefix) { return ProbeChannel::AwaitLine(m_process, prefix); }
 
     void Send(const QByteArray &command) { m_process.write(command + '\n'); }
     QString State()

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ProbeChannel.h"
 #include "support/Wait.h"
 
 QT_BEGIN_NAMESPACE
@@ -149,24 +150,7 @@ public:
     QString cacheFolder;
 
 private:
-    // The next output line that starts with `prefix`, events processed meanwhile.
-    QString Await(const QString &prefix)
-    {
-        QString found;
-        TestWait::Until(
-            [&] {
-                while (m_process.canReadLine()) {
-                    const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
-                    if (line.startsWith(prefix)) {
-                        found = line;
-                        return true;
-                    }
-                }
-                return false;
-            },
-            30000);
-        return found;
-    }
+    QString Await(const QString &prefix) { return ProbeChannel::AwaitLine(m_process, prefix); }
 
     QProcess m_process;
 };
