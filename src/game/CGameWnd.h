@@ -50,6 +50,7 @@ protected:
 
 private:
     void handleLoadFinished();
+    void handleRenderProcessTerminated(int status);
     void watchFocusProxy();
     bool IsSelectedPage() const;
 

@@ -1,5 +1,6 @@
 #include "login/CDHtmDlgEx.h"
 
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
@@ -48,6 +49,7 @@ CDHtmDlgEx::CDHtmDlgEx(QWidget *parent, ElementEvents events)
 
     connect(m_page, &HostWebPage::appAddressRequested, this, &CDHtmDlgEx::OnBeforeNavigate);
     connect(m_page, &QWebEnginePage::loadingChanged, this, &CDHtmDlgEx::handleLoadingChanged);
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &CDHtmDlgEx::handleRenderProcessTerminated);
     connect(m_page->Bridge(), &AppAddressBridge::windowDragRequested, this, [this] { WindowDragger::Start(this); });
 }
 
@@ -70,10 +72,7 @@ bool CDHtmDlgEx::ShowMessage(const QString &, bool, bool *)
 
 QString CDHtmDlgEx::ErrorPageHtml(const QUrl &failedUrl) const
 {
-    const bool retryable = failedUrl.scheme() == QLatin1String("http") || failedUrl.scheme() == QLatin1String("https");
-    const QString retry = retryable ? failedUrl.toString(QUrl::FullyEncoded).toHtmlEscaped() : QStringLiteral("#");
-    return WebEngineSetup::ResourceText(QStringLiteral(":/web/pages/%1.html").arg(ErrorPageId))
-        .replace(QStringLiteral("{{RETRY}}"), retry);
+    return WebEngineSetup::ErrorPageHtml(ErrorPageId, failedUrl);
 }
 
 void CDHtmDlgEx::OnBeforeNavigate(const QString &)
@@ -101,4 +100,14 @@ void CDHtmDlgEx::handleLoadingChanged(const QWebEngineLoadingInfo &info)
         OnNavigateComplete(info.url());
         emit navigateComplete(info.url());
     }
+}
+
+void CDHtmDlgEx::handleRenderProcessTerminated(int status)
+{
+    if (status == QWebEnginePage::NormalTerminationStatus)
+        return;
+    // A crashed page shows the error page, whose reconnect link loads it again; the new
+    // renderer is started from the event loop, not inside the engine's signal.
+    const QUrl url = m_page->url();
+    QTimer::singleShot(0, this, [this, url] { m_page->setHtml(ErrorPageHtml(url), url); });
 }

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QStandardPaths>
+#include <QUrl>
 #include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -91,6 +92,13 @@ QString WebEngineSetup::ResourceText(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll());
+}
+
+QString WebEngineSetup::ErrorPageHtml(int pageId, const QUrl &failedUrl)
+{
+    const bool retryable = failedUrl.scheme() == QLatin1String("http") || failedUrl.scheme() == QLatin1String("https");
+    const QString retry = retryable ? failedUrl.toString(QUrl::FullyEncoded).toHtmlEscaped() : QStringLiteral("#");
+    return ResourceText(QStringLiteral(":/web/pages/%1.html").arg(pageId)).replace(QStringLiteral("{{RETRY}}"), retry);
 }
 
 bool SetBrowserCacheLimit()

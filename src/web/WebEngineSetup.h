@@ -3,6 +3,7 @@
 class CookieKeeper;
 class QWebEngineProfile;
 class QString;
+class QUrl;
 
 // The one place that configures the embedded web engine for the whole process: the
 // "app" scheme, the shared persistent profile with its address script and its cookies,
@@ -39,6 +40,14 @@ public:
 
     // The text of a script or page resource (UTF-8); empty when it cannot be read.
     static QString ResourceText(const QString &path);
+
+    // Resource number of the program's own error page.
+    static constexpr int kErrorPage = 150;
+
+    // The page resource numbered `pageId`, shown where `failedUrl` could not be shown,
+    // with its reconnect link pointing at `failedUrl` (http and https only); empty
+    // without such a resource.
+    static QString ErrorPageHtml(int pageId, const QUrl &failedUrl);
 };
 
 // Sets the profile's HTTP cache size to the browser cache limit. Answers whether the

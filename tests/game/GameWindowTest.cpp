@@ -1,3 +1,5 @@
+#include <csignal>
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -203,6 +205,23 @@ TEST_F(GameWindowTest, TitlesThatShowTheAddressKeepTheCaption)
     EXPECT_EQ(dlg.Tabs()->GetItemText(0), "1服-主城1-acc1");
     Script(page, "document.title = '新标题'");
     ASSERT_TRUE(WaitUntil([&] { return dlg.Tabs()->GetItemText(0) == "1服-新标题-acc1"; }));
+}
+
+TEST_F(GameWindowTest, CrashedRendererLeavesTheErrorPageInItsTab)
+{
+    CGameWnd *page = Enter(1);
+    CFenlowDlg dlg;
+    dlg.show();
+    ASSERT_TRUE(WaitUntil([&] { return dlg.Tabs()->GetItemText(0) == "1服-主城1-acc1"; }));
+    ASSERT_EQ(::kill(static_cast<pid_t>(page->View()->page()->renderProcessPid()), SIGSEGV), 0);
+    ASSERT_TRUE(WaitUntil([&] { return page->View()->page()->title() == "网络连接失败"; }));
+    const QString retry = Script(page, "var r = document.getElementById('retry');"
+                                       "r ? r.textContent + '|' + r.getAttribute('href') : ''").toString();
+    EXPECT_EQ(retry, "重新连接|" + server->Url("/game/1"));
+    // The reconnect link brings the game back.
+    Script(page, "document.getElementById('retry').click()");
+    EXPECT_TRUE(WaitUntil([&] { return page->View()->page()->title() == "岚汐翼川记- 主城1"; }));
+    EXPECT_EQ(GamePageList::Instance().Count(), 1);
 }
 
 TEST_F(GameWindowTest, KeysReachThePageAndNeverCloseAWindow)

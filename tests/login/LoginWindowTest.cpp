@@ -1,3 +1,5 @@
+#include <csignal>
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -164,6 +166,30 @@ TEST_F(LoginWindowTest, DeadHostShowsTheProgramsErrorPage)
     }, url);
     EXPECT_EQ(title, QStringLiteral("网络连接失败"));
     EXPECT_TRUE(shown);
+}
+
+TEST_F(LoginWindowTest, CrashedRendererShowsTheErrorPageWithReconnect)
+{
+    QString title;
+    QString retry;
+    bool killed = false;
+    const int result = Run([&](CLoginBkDlg &d) {
+        QObject::connect(&d.LoginPage, &CDHtmDlgEx::navigateComplete, &d, [&] {
+            title = d.LoginPage.Page()->title();
+            d.LoginPage.Page()->runJavaScript(QStringLiteral("var r = document.getElementById('retry');"
+                                                             "r ? r.textContent + '|' + r.getAttribute('href') : ''"),
+                                              [&](const QVariant &text) {
+                                                  retry = text.toString();
+                                                  d.done(0);
+                                              });
+        });
+        killed = ::kill(static_cast<pid_t>(d.LoginPage.Page()->renderProcessPid()), SIGSEGV) == 0;
+    });
+    ASSERT_TRUE(killed);
+    // The window survived the renderer and closed itself after reading the error page.
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(title, QStringLiteral("网络连接失败"));
+    EXPECT_EQ(retry, QStringLiteral("重新连接|") + m_server.Url(QStringLiteral("/ycj/")));
 }
 
 } // namespace
