@@ -2,6 +2,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QPointer>
@@ -15,6 +16,8 @@
 #include "game/CCaptTab.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
+#include "game/PopupMenu.h"
+#include "game/SystemMenu.h"
 #include "game/WebPages.h"
 #include "platform/GlobalHotkeys.h"
 #include "platform/HotkeyEvent.h"
@@ -23,6 +26,7 @@
 #include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"
 #include "skin/SkinImage.h"
+#include "web/BrowserCache.h"
 #include "web/GamePageList.h"
 
 namespace {
@@ -31,6 +35,7 @@ QPointer<QWidget> g_activeLoginWindow;
 
 const char *const kCloseQuestion = "窗口即将关闭，是否要退出游戏？";
 const char *const kPageLimit = "当前窗体只支持3个游戏页";
+const char *const kCacheCleared = "缓存清除完毕！";
 
 constexpr int kTabStripId = 1011;
 constexpr int kMuteTimerMs = 400;
@@ -80,7 +85,11 @@ CFenlowDlg::CFenlowDlg(LoginFactory loginFactory, QWidget *parent)
             connect(m_buttons[i], &CBtnEx::clicked, this, [this, id = spec.id] { openWebPage(id); });
     }
     connect(Button(GameLayout::kHideButton), &CBtnEx::clicked, this, [this] { ToggleMainWindow(false); });
+    connect(Button(GameLayout::kSystemButton), &CBtnEx::clicked, this, &CFenlowDlg::ShowButtonMenu);
     connect(Button(GameLayout::kSoundButton), &CBtnEx::clicked, this, [this] { MuteRequested = !MuteRequested; });
+    // Run modally without blocking the application's other windows: the tray icon is a
+    // window of its own and must take clicks while this one runs.
+    setWindowModality(Qt::WindowModal);
     m_tabs->setObjectName(QStringLiteral("TabStrip%1").arg(kTabStripId));
     connect(m_tabs, &CCaptTab::pageCountChanged, this, &CFenlowDlg::updateMinimumSize);
     connect(m_tabs, &CCaptTab::pageCountChanged, this, &CFenlowDlg::syncPageMute);
@@ -132,6 +141,79 @@ void CFenlowDlg::InitWindow()
     m_tabs->ShowNewestPage();
     updateMinimumSize();
     layoutButtons(width());
+    AddTrayIcon();
+}
+
+void CFenlowDlg::AddTrayIcon()
+{
+    // Shown even while the desktop has no tray: a tray that appears later, or comes back
+    // after a restart, picks the icon up.
+    m_trayIcon = new QSystemTrayIcon(AppIcon(), this);
+    m_trayIcon->setToolTip(QString::fromUtf8(kProgramTitle));
+    // Queued: the menu's own event loop must not run inside the tray's mouse handling.
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &CFenlowDlg::handleTrayActivated, Qt::QueuedConnection);
+    m_trayIcon->show();
+}
+
+void CFenlowDlg::handleTrayActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    // Each release of the left button toggles, the second one of a double click too.
+    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+        ToggleMainWindow(false);
+    else if (reason == QSystemTrayIcon::Context)
+        ShowTrayMenu();
+}
+
+void CFenlowDlg::ShowButtonMenu()
+{
+    const CBtnEx *button = Button(GameLayout::kSystemButton);
+    const QRect onScreen(button->mapToGlobal(QPoint(0, 0)), button->size());
+    const int chosen = RunPopupMenu(SystemMenu::Items(SystemMenu::Place::Button, BossKeyText()), this,
+                                    [&](const QSize &) { return SystemMenu::ButtonMenuOrigin(onScreen); });
+    RunMenuCommand(chosen);
+}
+
+void CFenlowDlg::ShowTrayMenu()
+{
+    if (isVisible())
+        activateWindow();
+    const QPoint cursor = QCursor::pos();
+    const int chosen = RunPopupMenu(SystemMenu::Items(SystemMenu::Place::Tray, BossKeyText()), this,
+                                    [&](const QSize &size) { return SystemMenu::TrayMenuOrigin(cursor, size); });
+    RunMenuCommand(chosen);
+}
+
+void CFenlowDlg::RunMenuCommand(int id)
+{
+    switch (id) {
+    case SystemMenu::kRefresh:
+        m_tabs->RefreshCurrentPage();
+        break;
+    case SystemMenu::kToggle:
+        ToggleMainWindow(false);
+        break;
+    case SystemMenu::kClearCache:
+        // The notice does not wait for the clearing, which goes on by itself.
+        StartBrowserCacheClearing();
+        ShowSkinnedMessage(MB_OK, QString::fromUtf8(kProgramTitle), QString::fromUtf8(kCacheCleared));
+        break;
+    case SystemMenu::kUpdate:
+        runUpdate();
+        break;
+    case SystemMenu::kSettings:
+        ShowSettings();
+        break;
+    case SystemMenu::kExit:
+        ExitProgram();
+        break;
+    default:
+        break;
+    }
+}
+
+void CFenlowDlg::runUpdate()
+{
+    // Hook for the forced update check and the update itself.
 }
 
 // Registers the three hotkeys from the settings; one that cannot be registered is left
@@ -215,6 +297,10 @@ void CFenlowDlg::OpenFurtherLogin()
     if (m_openingLogin || !m_loginFactory)
         return;
     m_openingLogin = true;
+    // A hidden window comes back first: without a tray it could otherwise only be found
+    // by the boss key, and the login or the limit notice would open over nothing.
+    if (!isVisible())
+        ToggleMainWindow(false);
     GamePageList &pages = GamePageList::Instance();
     const int before = pages.Count();
     if (before >= kMaxPages) {
@@ -235,6 +321,8 @@ void CFenlowDlg::OpenFurtherLogin()
 
 void CFenlowDlg::ExitProgram()
 {
+    if (m_trayIcon)
+        m_trayIcon->hide();
     delete m_endpoint;
     m_endpoint = nullptr;
     QCoreApplication::exit(0);

@@ -2,12 +2,14 @@
 
 #include <QWebEngineScript>
 
+class CookieKeeper;
 class QWebEngineProfile;
 class QString;
 class QUrl;
 
 // The one place that configures the embedded web engine for the whole process: the
-// "app" scheme, the shared profile with its address script, and the HTTP cache size.
+// "app" scheme, the shared persistent profile with its address script and its cookies,
+// and the HTTP cache size.
 class WebEngineSetup
 {
 public:
@@ -27,10 +29,15 @@ public:
     // exists; later calls do nothing.
     static void RegisterAppScheme();
 
-    // The profile every page of the program uses, configured on first use: a handler
-    // that fails every "app" request, and the address script (program world) and the page
-    // hooks (page world) in every frame of every document. Needs the QApplication.
+    // The profile every page of the program uses, configured on first use: named and
+    // persistent (HTTP cache below the user's cache folder, cookies and storage below
+    // the user's data folder), a handler that fails every "app" request, and the
+    // address script (program world) and the page hooks (page world) in every frame of
+    // every document. Needs the QApplication.
     static QWebEngineProfile *Profile();
+
+    // The keeper of the profile's cookies.
+    static CookieKeeper *Cookies();
 
     // Text of the script injected at document creation into every frame: the top frame
     // cancels its navigations to "app:" addresses and reports their exact text through the

@@ -8,6 +8,7 @@
 #include "app/InstanceChannel.h"
 #include "game/GameTestSupport.h"
 #include "platform/X11TestClient.h"
+#include "support/ProbeChannel.h"
 
 using namespace GameTestSupport;
 
@@ -33,24 +34,7 @@ public:
     }
 
     // The next line that starts with `prefix`.
-    QString Await(const QString &prefix)
-    {
-        QString found;
-        WaitUntil(
-            [&] {
-                while (m_process.canReadLine()) {
-                    const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
-                    if (line.startsWith(prefix)) {
-                        found = line;
-                        return true;
-                    }
-                }
-                m_process.waitForReadyRead(20);
-                return false;
-            },
-            30000);
-        return found;
-    }
+    QString Await(const QString &prefix) { return ProbeChannel::AwaitLine(m_process, prefix); }
 
     void Send(const QByteArray &command) { m_process.write(command + '\n'); }
     QString State()
@@ -132,6 +116,19 @@ TEST_F(GameInstanceTest, HandOverOpensOneFurtherLoginOverTheRunningWindow)
     // Abandoning the login leaves the pages as they were.
     running.Send("close-modal");
     EXPECT_TRUE(WaitUntil([&] { return running.State().contains("logins=0 pages=1"); }, 10000));
+}
+
+TEST_F(GameInstanceTest, HandOverRestoresAHiddenWindowBeforeTheFurtherLogin)
+{
+    // No tray runs here: once hidden, only the boss key or a second start brings it back.
+    Instance running(1);
+    ASSERT_FALSE(running.Await("ready ").isEmpty());
+    running.Send("hide");
+    ASSERT_TRUE(WaitUntil([&] { return running.State().contains("visible=0"); }, 10000));
+    ASSERT_TRUE(InstanceChannel::HandOver());
+    EXPECT_TRUE(WaitUntil([&] { return running.State().contains("visible=1 logins=1"); }, 10000));
+    running.Send("close-modal");
+    EXPECT_TRUE(WaitUntil([&] { return running.State().contains("visible=1 logins=0 pages=1"); }, 10000));
 }
 
 TEST_F(GameInstanceTest, HandOverAtThreePagesShowsTheLimitInstead)
