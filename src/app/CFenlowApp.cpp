@@ -78,8 +78,12 @@ bool CFenlowApp::InitInstance()
 
     SetBrowserCacheLimit();
     const GamePageFactory pageFactory = [](const QString &address) { return new CGameWnd(address); };
-    CLoginBkDlg login(nullptr, pageFactory);
-    login.DoModal();
+    {
+        // The ended login window goes before the main window opens, and with it its page
+        // and the page's renderer process.
+        CLoginBkDlg login(nullptr, pageFactory);
+        login.DoModal();
+    }
     // The main window opens only when the login entered at least one game page.
     if (GamePageList::Instance().Count() > 0) {
         CFenlowDlg main([pageFactory](QWidget *owner) { return std::make_unique<CLoginBkDlg>(owner, pageFactory); });

@@ -1,6 +1,8 @@
 #include "game/CFenlowDlg.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QPointer>
@@ -14,10 +16,17 @@
 #include "game/CCaptTab.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
+#include "game/PopupMenu.h"
+#include "game/SystemMenu.h"
 #include "game/WebPages.h"
+#include "platform/GlobalHotkeys.h"
+#include "platform/HotkeyEvent.h"
+#include "settings/CSettingDlg.h"
+#include "settings/HotkeySettings.h"
 #include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"
 #include "skin/SkinImage.h"
+#include "web/BrowserCache.h"
 #include "web/GamePageList.h"
 
 namespace {
@@ -26,6 +35,7 @@ QPointer<QWidget> g_activeLoginWindow;
 
 const char *const kCloseQuestion = "窗口即将关闭，是否要退出游戏？";
 const char *const kPageLimit = "当前窗体只支持3个游戏页";
+const char *const kCacheCleared = "缓存清除完毕！";
 
 constexpr int kTabStripId = 1011;
 constexpr int kMuteTimerMs = 400;
@@ -75,23 +85,33 @@ CFenlowDlg::CFenlowDlg(LoginFactory loginFactory, QWidget *parent)
             connect(m_buttons[i], &CBtnEx::clicked, this, [this, id = spec.id] { openWebPage(id); });
     }
     connect(Button(GameLayout::kHideButton), &CBtnEx::clicked, this, [this] { ToggleMainWindow(false); });
+    connect(Button(GameLayout::kSystemButton), &CBtnEx::clicked, this, &CFenlowDlg::ShowButtonMenu);
     connect(Button(GameLayout::kSoundButton), &CBtnEx::clicked, this, [this] { MuteRequested = !MuteRequested; });
+    // Run modally without blocking the application's other windows: the tray icon is a
+    // window of its own and must take clicks while this one runs.
+    setWindowModality(Qt::WindowModal);
     m_tabs->setObjectName(QStringLiteral("TabStrip%1").arg(kTabStripId));
     connect(m_tabs, &CCaptTab::pageCountChanged, this, &CFenlowDlg::updateMinimumSize);
+    connect(m_tabs, &CCaptTab::pageCountChanged, this, &CFenlowDlg::syncPageMute);
 }
 
-CFenlowDlg::~CFenlowDlg() = default;
+// The hotkeys end with the window; their registered pairs say so.
+CFenlowDlg::~CFenlowDlg()
+{
+    for (int id : {BossKeyId, SwitchKeyId, SoundKeyId})
+        RegisteredHotkey(id) = kNotRegistered;
+}
 
 bool CFenlowDlg::OnInitDialog()
 {
     CDlgEx::OnInitDialog();
     setWindowIcon(AppIcon());
+    RegisterHotkeys();
     InitWindow();
     m_endpoint = new InstanceEndpoint(this);
     m_endpoint->Listen();
     connect(m_endpoint, &InstanceEndpoint::messageReceived, this, &CFenlowDlg::handleInstanceMessage,
             Qt::QueuedConnection);
-    m_muteTimer = startTimer(kMuteTimerMs);
     return true;
 }
 
@@ -121,6 +141,115 @@ void CFenlowDlg::InitWindow()
     m_tabs->ShowNewestPage();
     updateMinimumSize();
     layoutButtons(width());
+    AddTrayIcon();
+}
+
+void CFenlowDlg::AddTrayIcon()
+{
+    // Shown even while the desktop has no tray: a tray that appears later, or comes back
+    // after a restart, picks the icon up.
+    m_trayIcon = new QSystemTrayIcon(AppIcon(), this);
+    m_trayIcon->setToolTip(QString::fromUtf8(kProgramTitle));
+    // Queued: the menu's own event loop must not run inside the tray's mouse handling.
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &CFenlowDlg::handleTrayActivated, Qt::QueuedConnection);
+    m_trayIcon->show();
+}
+
+void CFenlowDlg::handleTrayActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    // Each release of the left button toggles, the second one of a double click too.
+    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+        ToggleMainWindow(false);
+    else if (reason == QSystemTrayIcon::Context)
+        ShowTrayMenu();
+}
+
+void CFenlowDlg::ShowButtonMenu()
+{
+    const CBtnEx *button = Button(GameLayout::kSystemButton);
+    const QRect onScreen(button->mapToGlobal(QPoint(0, 0)), button->size());
+    const int chosen = RunPopupMenu(SystemMenu::Items(SystemMenu::Place::Button, BossKeyText()), this,
+                                    [&](const QSize &) { return SystemMenu::ButtonMenuOrigin(onScreen); });
+    RunMenuCommand(chosen);
+}
+
+void CFenlowDlg::ShowTrayMenu()
+{
+    if (isVisible())
+        activateWindow();
+    const QPoint cursor = QCursor::pos();
+    const int chosen = RunPopupMenu(SystemMenu::Items(SystemMenu::Place::Tray, BossKeyText()), this,
+                                    [&](const QSize &size) { return SystemMenu::TrayMenuOrigin(cursor, size); });
+    RunMenuCommand(chosen);
+}
+
+void CFenlowDlg::RunMenuCommand(int id)
+{
+    switch (id) {
+    case SystemMenu::kRefresh:
+        m_tabs->RefreshCurrentPage();
+        break;
+    case SystemMenu::kToggle:
+        ToggleMainWindow(false);
+        break;
+    case SystemMenu::kClearCache:
+        // The notice does not wait for the clearing, which goes on by itself.
+        StartBrowserCacheClearing();
+        ShowSkinnedMessage(MB_OK, QString::fromUtf8(kProgramTitle), QString::fromUtf8(kCacheCleared));
+        break;
+    case SystemMenu::kUpdate:
+        runUpdate();
+        break;
+    case SystemMenu::kSettings:
+        ShowSettings();
+        break;
+    case SystemMenu::kExit:
+        ExitProgram();
+        break;
+    default:
+        break;
+    }
+}
+
+void CFenlowDlg::runUpdate()
+{
+    // Hook for the forced update check and the update itself.
+}
+
+// Registers the three hotkeys from the settings; one that cannot be registered is left
+// out without a word.
+void CFenlowDlg::RegisterHotkeys()
+{
+    for (int id : {BossKeyId, SwitchKeyId, SoundKeyId}) {
+        const HotkeyPair pair = ReadHotkeySetting(id);
+        if (RegisterHotKey(this, id, pair.modifiers, pair.key))
+            RegisteredHotkey(id) = pair;
+    }
+}
+
+bool CFenlowDlg::event(QEvent *event)
+{
+    if (event->type() == HotkeyEvent::EventType()) {
+        OnHotKey(static_cast<HotkeyEvent *>(event)->Id());
+        return true;
+    }
+    return CDlgEx::event(event);
+}
+
+void CFenlowDlg::OnHotKey(int id)
+{
+    if (id == BossKeyId)
+        ToggleMainWindow(true);
+    else if (id == SwitchKeyId && !ActiveLoginWindow() && isVisible())
+        m_tabs->SwitchToNextPage();
+    else if (id == SoundKeyId)
+        MuteRequested = !MuteRequested;
+}
+
+void CFenlowDlg::ShowSettings()
+{
+    CSettingDlg settings(this);
+    settings.DoModal();
 }
 
 CBtnEx *CFenlowDlg::Button(int id) const
@@ -146,9 +275,11 @@ void CFenlowDlg::ToggleMainWindow(bool tellOthers)
     } else {
         setWindowState(windowState() & ~Qt::WindowMinimized);
         SetShownKeepingModalLoop(this, true);
-        m_tabs->ShowCurrentPage(true);
         raise();
         activateWindow();
+        // The page comes up after its owner, so it lies over the window, also where no
+        // window manager keeps owned windows above their owner.
+        m_tabs->ShowCurrentPage(true);
         loginShown = true;
     }
     if (QWidget *login = ActiveLoginWindow()) {
@@ -166,6 +297,10 @@ void CFenlowDlg::OpenFurtherLogin()
     if (m_openingLogin || !m_loginFactory)
         return;
     m_openingLogin = true;
+    // A hidden window comes back first: without a tray it could otherwise only be found
+    // by the boss key, and the login or the limit notice would open over nothing.
+    if (!isVisible())
+        ToggleMainWindow(false);
     GamePageList &pages = GamePageList::Instance();
     const int before = pages.Count();
     if (before >= kMaxPages) {
@@ -186,6 +321,8 @@ void CFenlowDlg::OpenFurtherLogin()
 
 void CFenlowDlg::ExitProgram()
 {
+    if (m_trayIcon)
+        m_trayIcon->hide();
     delete m_endpoint;
     m_endpoint = nullptr;
     QCoreApplication::exit(0);
@@ -262,6 +399,36 @@ void CFenlowDlg::timerEvent(QTimerEvent *event)
     CDlgEx::timerEvent(event);
 }
 
+void CFenlowDlg::showEvent(QShowEvent *event)
+{
+    CDlgEx::showEvent(event);
+    followVisibility(true);
+}
+
+void CFenlowDlg::hideEvent(QHideEvent *event)
+{
+    CDlgEx::hideEvent(event);
+    followVisibility(false);
+}
+
+// Timer 3 runs only while the window is shown. A hidden window still follows the sound
+// key: its request is applied whenever the event loop falls idle, which wakes nothing up.
+void CFenlowDlg::followVisibility(bool shown)
+{
+    disconnect(m_idleMute);
+    if (shown) {
+        if (!m_muteTimer)
+            m_muteTimer = startTimer(kMuteTimerMs);
+        return;
+    }
+    if (m_muteTimer) {
+        killTimer(m_muteTimer);
+        m_muteTimer = 0;
+    }
+    m_idleMute = connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+                         &CFenlowDlg::applyMute);
+}
+
 void CFenlowDlg::layoutButtons(int clientWidth)
 {
     for (CBtnEx *button : m_buttons)
@@ -295,7 +462,12 @@ void CFenlowDlg::applyMute()
             sound->update();
         }
     }
-    // Pages opened since the last change follow the state too.
+    syncPageMute();
+}
+
+// Every page follows the applied state, also those opened since the last change.
+void CFenlowDlg::syncPageMute()
+{
     for (CGameWnd *page : std::as_const(GamePageList::Instance().Pages)) {
         if (page->View() && page->View()->page()->isAudioMuted() != bool(MuteApplied))
             page->View()->page()->setAudioMuted(MuteApplied);

@@ -4,6 +4,8 @@
 #include <functional>
 #include <memory>
 
+#include <QSystemTrayIcon>
+
 #include "skin/CDlgEx.h"
 
 class CBtnEx;
@@ -36,14 +38,23 @@ public:
     void ToggleMainWindow(bool tellOthers);
     // Opens a further login over this window, unless three pages are open already.
     void OpenFurtherLogin();
-    // Removes the instance endpoint and ends the program's event loops.
+    // Removes the tray icon and the instance endpoint and ends the program's event loops.
     void ExitProgram();
+    // Runs the hotkey settings dialog modally over this window.
+    void ShowSettings();
+    // Opens the command menu below the "系统" button, or at the cursor for the tray, and
+    // runs the chosen command.
+    void ShowButtonMenu();
+    void ShowTrayMenu();
+    // Runs the command of a menu item (SystemMenu ids); the version item and 0 do nothing.
+    void RunMenuCommand(int id);
 
     // Closing asks whether to quit the game; Yes ends the dialog and the program.
     void reject() override;
 
     CCaptTab *Tabs() const { return m_tabs; }
     CBtnEx *Button(int id) const;
+    QSystemTrayIcon *TrayIcon() const { return m_trayIcon; }
     // This instance's endpoint for the other instances' messages.
     QString EndpointPath() const;
 
@@ -52,6 +63,7 @@ public:
 
 protected:
     bool OnInitDialog() override;
+    bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -60,20 +72,31 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void InitWindow();
+    void RegisterHotkeys();
+    void OnHotKey(int id);
     void layoutButtons(int clientWidth);
     void updateMinimumSize();
     void openWebPage(int buttonId);
     void handleInstanceMessage(int message);
     void applyMute();
+    void followVisibility(bool shown);
+    void syncPageMute();
+    void AddTrayIcon();
+    void handleTrayActivated(QSystemTrayIcon::ActivationReason reason);
+    void runUpdate();
 
     const LoginFactory m_loginFactory;
     std::array<CBtnEx *, 7> m_buttons{};
     CCaptTab *m_tabs{};
     InstanceEndpoint *m_endpoint{};
+    QSystemTrayIcon *m_trayIcon{};
     int m_lastWidth = 0;
     int m_muteTimer = 0;
+    QMetaObject::Connection m_idleMute;
     bool m_openingLogin = false;
 };

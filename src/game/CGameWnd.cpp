@@ -6,6 +6,8 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QQuickWidget>
+#include <QQuickWindow>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -18,6 +20,7 @@
 #include "game/EnterGameRequest.h"
 #include "game/PageTitle.h"
 #include "game/WebPages.h"
+#include "platform/FreedMemory.h"
 #include "skin/CMessageBox.h"
 #include "update/CDownGameDlg.h"
 #include "web/GamePageList.h"
@@ -50,6 +53,7 @@ CGameWnd::~CGameWnd()
     list.RemoveAt(list.IndexOf(this));
     // The page must go before the view it renders into.
     delete m_page;
+    FreedMemory::ReleaseSoon();
 }
 
 void CGameWnd::Create(QWidget *owner)
@@ -151,6 +155,13 @@ void CGameWnd::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
+void CGameWnd::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // The page's drawing scene has just gone (see watchFocusProxy).
+    FreedMemory::ReleaseSoon();
+}
+
 bool CGameWnd::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_watchedProxy && event->type() == QEvent::KeyPress
@@ -188,6 +199,10 @@ void CGameWnd::watchFocusProxy()
         m_watchedProxy->removeEventFilter(this);
     proxy->installEventFilter(this);
     m_watchedProxy = proxy;
+    // The engine draws the page through a Quick scene whose textures and frame copies
+    // (several full-page images) would otherwise stay while the page's tab is not shown.
+    if (auto *quick = qobject_cast<QQuickWidget *>(proxy))
+        quick->quickWindow()->setPersistentSceneGraph(false);
 }
 
 bool CGameWnd::IsSelectedPage() const

@@ -15,15 +15,31 @@
 
 namespace {
 
-// The engine reports a navigation replaced by another one as this error; it is no failure.
+// The engine reports a navigation replaced by another one, or refused, as this error; it
+// is no failure.
 constexpr int kAbortedError = -3;
+
+// Whether a load failed because no usable answer came from the server (as opposed to an
+// answer with an error status, which is a page of its own).
+bool IsFailedConnection(QWebEngineLoadingInfo::ErrorDomain domain)
+{
+    switch (domain) {
+    case QWebEngineLoadingInfo::ConnectionErrorDomain:
+    case QWebEngineLoadingInfo::DnsErrorDomain:
+    case QWebEngineLoadingInfo::CertificateErrorDomain:
+    case QWebEngineLoadingInfo::HttpErrorDomain:
+        return true;
+    default:
+        return false;
+    }
+}
 
 QWebEngineScript ElementBehaviourScript()
 {
     QWebEngineScript script;
     script.setName(QStringLiteral("fenlow-element-behaviours"));
     script.setInjectionPoint(QWebEngineScript::DocumentReady);
-    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setWorldId(WebEngineSetup::kProgramWorld);
     script.setRunsOnSubFrames(false);
     script.setSourceCode(WebEngineSetup::ResourceText(QStringLiteral(":/web/scripts/element_behaviours.js")));
     return script;
@@ -90,16 +106,34 @@ void CDHtmDlgEx::accept()
     // Enter never closes a browser host dialog.
 }
 
+void CDHtmDlgEx::OnLoadInterrupted(const QUrl &)
+{
+}
+
 void CDHtmDlgEx::handleLoadingChanged(const QWebEngineLoadingInfo &info)
 {
-    if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && info.errorCode() != kAbortedError) {
-        m_page->setHtml(ErrorPageHtml(info.url()), info.url());
+    switch (info.status()) {
+    case QWebEngineLoadingInfo::LoadStartedStatus:
         return;
+    case QWebEngineLoadingInfo::LoadStoppedStatus:
+        OnLoadInterrupted(info.url());
+        return;
+    case QWebEngineLoadingInfo::LoadFailedStatus:
+        if (info.errorCode() == kAbortedError) {
+            OnLoadInterrupted(info.url());
+            return;
+        }
+        if (IsFailedConnection(info.errorDomain())) {
+            m_page->setHtml(ErrorPageHtml(info.url()), info.url());
+            return;
+        }
+        // A page the server sent with an error status is shown as sent.
+        break;
+    case QWebEngineLoadingInfo::LoadSucceededStatus:
+        break;
     }
-    if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus) {
-        OnNavigateComplete(info.url());
-        emit navigateComplete(info.url());
-    }
+    OnNavigateComplete(info.url());
+    emit navigateComplete(info.url());
 }
 
 void CDHtmDlgEx::handleRenderProcessTerminated(int status)

@@ -14,7 +14,8 @@ class QWebEngineView;
 // replaces the engine's error pages with the program's own, never follows an "app:"
 // address, and, unless a derived dialog turns them off, gives elements of class "button"
 // three image states with a press capture and lets plain body, td and div areas drag the
-// window. Enter does not close it.
+// window. Enter does not close it. The own error page stands in only where the server
+// could not be reached; a page the server sent with an error status stays.
 class CDHtmDlgEx : public QDialog
 {
     Q_OBJECT
@@ -53,8 +54,11 @@ signals:
 protected:
     // An "app:" address the page asked for; the navigation is already cancelled.
     virtual void OnBeforeNavigate(const QString &address);
-    // A load finished: replaces a failed one by the error page, lets the body scroll.
+    // A page arrived, also one the server sent with an error status: lets the body scroll.
+    // A load whose connection failed shows the error page instead (and completes with it).
     virtual void OnNavigateComplete(const QUrl &url);
+    // A load ended without a page of its own: stopped, refused, or replaced by another.
+    virtual void OnLoadInterrupted(const QUrl &url);
 
     void accept() override;
 

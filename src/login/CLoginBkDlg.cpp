@@ -7,6 +7,7 @@
 #include "app/PlatformHosts.h"
 #include "app/ProgramTitle.h"
 #include "platform/Compositing.h"
+#include "platform/FreedMemory.h"
 #include "login/PixelRegion.h"
 #include "login/WindowDragger.h"
 
@@ -40,6 +41,11 @@ CLoginBkDlg::CLoginBkDlg(QWidget *parent, GamePageFactory pageFactory, const QSt
         // would show as a dark halo, so the shape then keeps only the mostly opaque pixels.
         setMask(OpaqueRegion(BackImage, Compositing::IsActive() ? 1 : kSolidAlpha));
     }
+}
+
+CLoginBkDlg::~CLoginBkDlg()
+{
+    FreedMemory::ReleaseSoon();
 }
 
 int CLoginBkDlg::DoModal()

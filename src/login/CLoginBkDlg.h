@@ -24,6 +24,8 @@ public:
     // `pageFactory` creates the game pages the login enters; `pageUrl` defaults to the
     // platform's launcher login page.
     explicit CLoginBkDlg(QWidget *parent = nullptr, GamePageFactory pageFactory = {}, const QString &pageUrl = {});
+    // The page window, its page and the page's renderer go with it.
+    ~CLoginBkDlg() override;
 
     // Runs the window modally; answers IDOK or IDCANCEL.
     int DoModal();

@@ -10,6 +10,7 @@
 #include "app/ProgramPaths.h"
 #include "app/ProgramTitle.h"
 #include "login/AppAddress.h"
+#include "login/CMyBrowserControlSite.h"
 #include "login/LoadGameRequest.h"
 #include "login/PixelRegion.h"
 #include "web/GamePageList.h"
@@ -42,6 +43,7 @@ CLoginDlg::CLoginDlg(const QString &pageUrl, GamePageFactory pageFactory, QWidge
     setWindowTitle(QString::fromUtf8(kProgramTitle));
     m_maskTimer.setInterval(kMaskIntervalMs);
     connect(&m_maskTimer, &QTimer::timeout, this, &CLoginDlg::UpdateKeyMask);
+    connect(Page(), &HostWebPage::documentArrived, this, &CLoginDlg::PageArrived);
     qApp->installEventFilter(this);
 }
 
@@ -63,6 +65,8 @@ void CLoginDlg::FollowOwner(bool ownerShown)
     } else {
         hide();
         m_maskTimer.stop();
+        // The last rendering only spares work while the page is shown.
+        m_rendering = QImage();
     }
 }
 
@@ -85,12 +89,22 @@ void CLoginDlg::OnBeforeNavigate(const QString &address)
 void CLoginDlg::OnNavigateComplete(const QUrl &url)
 {
     CDHtmDlgEx::OnNavigateComplete(url);
-    if (!m_navigated) {
-        m_navigated = true;
-        const QWidget *owner = parentWidget();
-        FollowOwner(!owner || (owner->isVisible() && !owner->isMinimized()));
-    }
+    PageArrived();
     QTimer::singleShot(kMaskIntervalMs, this, &CLoginDlg::UpdateKeyMask);
+}
+
+void CLoginDlg::OnLoadInterrupted(const QUrl &)
+{
+    PageArrived();
+}
+
+void CLoginDlg::PageArrived()
+{
+    if (m_navigated)
+        return;
+    m_navigated = true;
+    const QWidget *owner = parentWidget();
+    FollowOwner(!owner || (owner->isVisible() && !owner->isMinimized()));
 }
 
 bool CLoginDlg::eventFilter(QObject *watched, QEvent *event)

@@ -15,7 +15,8 @@
 // The login page window: shows the platform's login page over the login background and
 // turns the page's "app://" requests into program actions. Page areas of exactly
 // RGB(254,254,254) show the background window through. It has no taskbar entry, stays
-// hidden until the first page has loaded, and ignores Esc and F5. Its commands end the
+// hidden until the first page's document has arrived (its images may still load) or its
+// first load ended otherwise, and ignores Esc and F5. Its commands end the
 // owning login window (a QDialog) with IDOK or IDCANCEL. "loadgame" enters a game only
 // with a page factory; without one it does nothing.
 class CLoginDlg : public CDHtmDlgEx
@@ -34,7 +35,7 @@ public:
     CLoginDlg(const QString &pageUrl, GamePageFactory pageFactory, QWidget *owner = nullptr);
     ~CLoginDlg() override;
 
-    // Starts loading PageUrl; the window shows once the first navigation completes.
+    // Starts loading PageUrl; the window shows once the first document arrives.
     void Create();
     // Shows the window with its owner (once a page has loaded) or hides it.
     void FollowOwner(bool ownerShown);
@@ -49,6 +50,7 @@ public:
 protected:
     void OnBeforeNavigate(const QString &address) override;
     void OnNavigateComplete(const QUrl &url) override;
+    void OnLoadInterrupted(const QUrl &url) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -59,11 +61,13 @@ private:
     bool LoadGame(int argc, const QStringList &argv);
 
     void EndLogin(int result);
+    // The first page's document arrived or its load ended: the window comes up.
+    void PageArrived();
     void UpdateKeyMask();
 
     const GamePageFactory m_pageFactory;
     bool m_navigated{false};
-    QTimer m_maskTimer;
+    QTimer m_maskTimer{this};
     QImage m_rendering;
     QRegion m_mask;
 };

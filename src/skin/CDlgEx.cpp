@@ -3,6 +3,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
@@ -215,32 +216,38 @@ bool CDlgEx::EraseBackground(QPainter &painter)
 {
     if (m_bmpBack.isNull())
         return false;
-    QImage offscreen(size(), QImage::Format_ARGB32_Premultiplied);
-    offscreen.fill(Qt::transparent);
-    {
-        QPainter p(&offscreen);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        for (const NineGridPiece &piece : NineGridPieces(size(), m_bmpBack.size(), m_nBorder, m_nCaptionHeight)) {
-            if (piece.target.isEmpty() || piece.source.isEmpty())
-                continue;
-            p.drawImage(piece.target, m_bmpBack, piece.source);
-        }
-        if (iconOffset())
-            windowIcon().paint(&p, QRect(m_nBorder, IconTop(m_nCaptionHeight), kSmallIconSize, kSmallIconSize));
-        if (m_bDrawTitle) {
-            p.setFont(font());
-            p.setPen(m_crTitle);
-            p.drawText(TitleRect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, windowTitle());
-        }
+    // Painted straight into the caller's off-screen image: a child asking for the part
+    // under it costs that part, not a window-sized image of its own.
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (const NineGridPiece &piece : NineGridPieces(size(), m_bmpBack.size(), m_nBorder, m_nCaptionHeight)) {
+        if (piece.target.isEmpty() || piece.source.isEmpty())
+            continue;
+        painter.drawImage(piece.target, m_bmpBack, piece.source);
     }
-    painter.drawImage(0, 0, offscreen);
+    if (iconOffset())
+        windowIcon().paint(&painter, QRect(m_nBorder, IconTop(m_nCaptionHeight), kSmallIconSize, kSmallIconSize));
+    if (m_bDrawTitle) {
+        painter.setFont(font());
+        painter.setPen(m_crTitle);
+        painter.drawText(TitleRect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, windowTitle());
+    }
+    painter.restore();
     return true;
 }
 
-void CDlgEx::paintEvent(QPaintEvent *)
+void CDlgEx::paintEvent(QPaintEvent *event)
 {
-    QPainter painter(this);
-    EraseBackground(painter);
+    // One off-screen image for the area to repaint, not for the whole window.
+    const QRect area = event->rect();
+    QImage offscreen(area.size(), QImage::Format_ARGB32_Premultiplied);
+    offscreen.fill(Qt::transparent);
+    {
+        QPainter p(&offscreen);
+        p.translate(-area.topLeft());
+        EraseBackground(p);
+    }
+    QPainter(this).drawImage(area.topLeft(), offscreen);
 }
 
 void CDlgEx::resizeEvent(QResizeEvent *event)

@@ -7,6 +7,16 @@ void AppAddressBridge::report(const QString &address)
     emit reported(address);
 }
 
+void AppAddressBridge::offer(const QString &address)
+{
+    emit offered(address);
+}
+
+void AppAddressBridge::arrived(const QString &url)
+{
+    emit documentArrived(url);
+}
+
 void AppAddressBridge::startWindowDrag()
 {
     emit windowDragRequested();

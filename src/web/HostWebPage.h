@@ -1,14 +1,21 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
 #include <QWebEnginePage>
+
+#include "web/AppAddressMatcher.h"
 
 class AppAddressBridge;
 class QWebChannel;
 
 // The web page both page hosts of the program show (login page and game pages). It uses
 // the program's profile, refuses every navigation to an "app" address or to an invalid
-// URL, keeps script errors off the screen (they go to the console log only), and emits
-// appAddressRequested with the exact "app:" address text a frame tried to open.
+// URL, in every frame and after a redirect, keeps script errors off the screen (they go
+// to the console log only), and emits appAddressRequested once for each "app:" address a
+// frame of the page really navigated to, with the address's exact text. A window the page
+// opens is never shown: its navigation to an "app:" address counts as this page's.
 class HostWebPage : public QWebEnginePage
 {
     Q_OBJECT
@@ -22,13 +29,27 @@ signals:
     // A frame of the page asked for `address` (beginning with "app:"); the navigation
     // itself has been cancelled.
     void appAddressRequested(const QString &address);
+    // The top frame's document has been parsed; its images and frames may still load.
+    void documentArrived();
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
+    QWebEnginePage *createWindow(WebWindowType type) override;
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
                                   int lineNumber, const QString &sourceID) override;
 
 private:
+    void handleRefusedNavigation(const QUrl &url);
+    void handleOffer(const QString &text);
+    void handleExpiry();
+    void Report(const QStringList &addresses);
+    void ScheduleExpiry();
+
     QWebChannel *m_channel{};
     AppAddressBridge *m_bridge{};
+    AppAddressMatcher m_matcher;
+    QElapsedTimer m_clock;
+    QTimer m_expiry;
+    // For a window this page's opener opened: where its navigations are reported.
+    QPointer<HostWebPage> m_opener;
 };

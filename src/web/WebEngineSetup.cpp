@@ -2,19 +2,32 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QStandardPaths>
 #include <QUrl>
+#include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineUrlScheme>
 
 #include "web/AppSchemeHandler.h"
+#include "web/CookieKeeper.h"
 
 const char *const WebEngineSetup::kAppScheme = "app";
 
 namespace {
 
 constexpr long long kBytesPerKb = 1024;
+CookieKeeper *g_cookieKeeper = nullptr;
+
+// Name of the profile and of its folders below the user's cache and data folders.
+const char *const kProfileName = "fenlow";
+
+QString ProfileFolder(QStandardPaths::StandardLocation base)
+{
+    return QStandardPaths::writableLocation(base) + QStringLiteral("/") + QLatin1String(kProfileName)
+        + QStringLiteral("/web");
+}
 
 } // namespace
 
@@ -36,19 +49,41 @@ void WebEngineSetup::RegisterAppScheme()
 QWebEngineProfile *WebEngineSetup::Profile()
 {
     static QWebEngineProfile *const profile = [] {
-        QWebEngineProfile *configured = QWebEngineProfile::defaultProfile();
+        // A named profile keeps its cache and cookies on disk, which the engine's
+        // default profile does not. It lives as long as the application object.
+        auto *configured = new QWebEngineProfile(QLatin1String(kProfileName), QCoreApplication::instance());
+        configured->setCachePath(ProfileFolder(QStandardPaths::GenericCacheLocation));
+        configured->setPersistentStoragePath(ProfileFolder(QStandardPaths::GenericDataLocation));
+        configured->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+        // Session cookies stay in memory and go at the next start; the keeper brings
+        // them (and any not yet written) back after a clearing of the HTTP cache.
+        g_cookieKeeper = new CookieKeeper(configured->cookieStore());
         configured->installUrlSchemeHandler(kAppScheme, new AppSchemeHandler(configured));
 
-        QWebEngineScript script;
-        script.setName(QStringLiteral("fenlow-app-address"));
-        script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-        script.setWorldId(QWebEngineScript::MainWorld);
-        script.setRunsOnSubFrames(true);
-        script.setSourceCode(AddressScriptSource());
-        configured->scripts()->insert(script);
+        QWebEngineScript address;
+        address.setName(QStringLiteral("fenlow-app-address"));
+        address.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        address.setWorldId(kProgramWorld);
+        address.setRunsOnSubFrames(true);
+        address.setSourceCode(AddressScriptSource());
+        configured->scripts()->insert(address);
+
+        QWebEngineScript hooks;
+        hooks.setName(QStringLiteral("fenlow-page-hooks"));
+        hooks.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        hooks.setWorldId(QWebEngineScript::MainWorld);
+        hooks.setRunsOnSubFrames(true);
+        hooks.setSourceCode(ResourceText(QStringLiteral(":/web/scripts/page_hooks.js")));
+        configured->scripts()->insert(hooks);
         return configured;
     }();
     return profile;
+}
+
+CookieKeeper *WebEngineSetup::Cookies()
+{
+    Profile();
+    return g_cookieKeeper;
 }
 
 QString WebEngineSetup::AddressScriptSource()

@@ -1,16 +1,23 @@
 #pragma once
 
+#include <QWebEngineScript>
+
+class CookieKeeper;
 class QWebEngineProfile;
 class QString;
 class QUrl;
 
 // The one place that configures the embedded web engine for the whole process: the
-// "app" scheme, the shared profile with its address script, and the HTTP cache size.
+// "app" scheme, the shared persistent profile with its address script and its cookies,
+// and the HTTP cache size.
 class WebEngineSetup
 {
 public:
     // Name of the program's command protocol ("app://...").
     static const char *const kAppScheme;
+    // The script world of the program's own page scripts and of the web channel: the
+    // page's scripts share the document with them but cannot reach them.
+    static constexpr QWebEngineScript::ScriptWorldId kProgramWorld = QWebEngineScript::ApplicationWorld;
     // Browser cache limit in kilobytes, applied to the profile's HTTP cache.
     static constexpr long long kCacheLimitKb = 1048576;
 
@@ -22,14 +29,20 @@ public:
     // exists; later calls do nothing.
     static void RegisterAppScheme();
 
-    // The profile every page of the program uses, configured on first use: a handler
-    // that fails every "app" request, and the address script in every frame of every
-    // document. Needs the QApplication.
+    // The profile every page of the program uses, configured on first use: named and
+    // persistent (HTTP cache below the user's cache folder, cookies and storage below
+    // the user's data folder), a handler that fails every "app" request, and the
+    // address script (program world) and the page hooks (page world) in every frame of
+    // every document. Needs the QApplication.
     static QWebEngineProfile *Profile();
 
-    // Text of the script injected at document creation into every frame: it cancels
-    // each navigation to an "app:" address and hands the exact address text to the
-    // program through the page's web channel.
+    // The keeper of the profile's cookies.
+    static CookieKeeper *Cookies();
+
+    // Text of the script injected at document creation into every frame: the top frame
+    // cancels its navigations to "app:" addresses and reports their exact text through the
+    // page's web channel; every frame offers the texts it sees on their way to other
+    // navigations, for the program to pair with the ones it refused.
     static QString AddressScriptSource();
 
     // The text of a script or page resource (UTF-8); empty when it cannot be read.

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -6,6 +7,8 @@
 
 #include "app/InstanceChannel.h"
 #include "game/GameTestSupport.h"
+#include "platform/X11TestClient.h"
+#include "support/ProbeChannel.h"
 
 using namespace GameTestSupport;
 
@@ -31,24 +34,7 @@ public:
     }
 
     // The next line that starts with `prefix`.
-    QString Await(const QString &prefix)
-    {
-        QString found;
-        WaitUntil(
-            [&] {
-                while (m_process.canReadLine()) {
-                    const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
-                    if (line.startsWith(prefix)) {
-                        found = line;
-                        return true;
-                    }
-                }
-                m_process.waitForReadyRead(20);
-                return false;
-            },
-            30000);
-        return found;
-    }
+    QString Await(const QString &prefix) { return ProbeChannel::AwaitLine(m_process, prefix); }
 
     void Send(const QByteArray &command) { m_process.write(command + '\n'); }
     QString State()
@@ -92,6 +78,29 @@ TEST_F(GameInstanceTest, BossKeyHidesAndRestoresEveryInstanceOnce)
         EXPECT_TRUE(WaitUntil([&] { return instance->State().contains("visible=1"); }, 10000));
 }
 
+TEST_F(GameInstanceTest, TheBossKeyOnTheKeyboardHidesAndRestoresEveryInstance)
+{
+    // All three read the default keys; the first to register holds Ctrl+F9.
+    QFile::remove(QStringLiteral(FENLOW_BIN_DIR "/Statistic.ini"));
+    X11TestClient x11;
+    ASSERT_TRUE(x11.SetLock(QStringLiteral("Num_Lock"), X11TestClient::kNumLock, true));
+    Instance a(1), b(1), c(1);
+    for (Instance *instance : {&a, &b, &c})
+        ASSERT_FALSE(instance->Await("ready ").isEmpty());
+
+    ASSERT_TRUE(PressKeys(QStringLiteral("ctrl+F9")));
+    for (Instance *instance : {&a, &b, &c})
+        EXPECT_TRUE(WaitUntil([&] { return instance->State().contains("visible=0"); }, 10000));
+    WaitUntil([] { return false; }, 300);
+    for (Instance *instance : {&a, &b, &c})
+        EXPECT_TRUE(instance->State().contains("visible=0"));
+
+    ASSERT_TRUE(PressKeys(QStringLiteral("ctrl+F9")));
+    for (Instance *instance : {&a, &b, &c})
+        EXPECT_TRUE(WaitUntil([&] { return instance->State().contains("visible=1"); }, 10000));
+    x11.SetLock(QStringLiteral("Num_Lock"), X11TestClient::kNumLock, false);
+}
+
 TEST_F(GameInstanceTest, HandOverOpensOneFurtherLoginOverTheRunningWindow)
 {
     Instance running(1);
@@ -107,6 +116,19 @@ TEST_F(GameInstanceTest, HandOverOpensOneFurtherLoginOverTheRunningWindow)
     // Abandoning the login leaves the pages as they were.
     running.Send("close-modal");
     EXPECT_TRUE(WaitUntil([&] { return running.State().contains("logins=0 pages=1"); }, 10000));
+}
+
+TEST_F(GameInstanceTest, HandOverRestoresAHiddenWindowBeforeTheFurtherLogin)
+{
+    // No tray runs here: once hidden, only the boss key or a second start brings it back.
+    Instance running(1);
+    ASSERT_FALSE(running.Await("ready ").isEmpty());
+    running.Send("hide");
+    ASSERT_TRUE(WaitUntil([&] { return running.State().contains("visible=0"); }, 10000));
+    ASSERT_TRUE(InstanceChannel::HandOver());
+    EXPECT_TRUE(WaitUntil([&] { return running.State().contains("visible=1 logins=1"); }, 10000));
+    running.Send("close-modal");
+    EXPECT_TRUE(WaitUntil([&] { return running.State().contains("visible=1 logins=0 pages=1"); }, 10000));
 }
 
 TEST_F(GameInstanceTest, HandOverAtThreePagesShowsTheLimitInstead)

@@ -9,15 +9,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "support/QtPrinters.h"
+
 class QWidget;
 
-// Readable failure messages for texts.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
 
 // Helpers for the game window tests that drive real windows under X11.
 namespace GameTestSupport {

@@ -1,27 +1,21 @@
 // A real main window in a process of its own, driven over stdin by the instance tests:
-// "boss" hides or restores it and tells the other instances, "state" prints what it
+// "boss" hides or restores it and tells the other instances, "hide" hides or restores it
+// as its hide button does, "state" prints what it
 // shows, "close-modal" cancels the window that runs modally over it.
 #include <unistd.h>
 
-#include <cstdio>
 
 #include <QApplication>
-#include <QSocketNotifier>
 
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
 #include "game/GameTestSupport.h"
 #include "login/CLoginBkDlg.h"
+#include "support/ProbeChannel.h"
 #include "web/GamePageList.h"
 #include "web/WebEngineSetup.h"
 
 namespace {
-
-void Print(const QString &line)
-{
-    std::printf("%s\n", qUtf8Printable(line));
-    std::fflush(stdout);
-}
 
 void PrintState(CFenlowDlg &dlg)
 {
@@ -30,7 +24,7 @@ void PrintState(CFenlowDlg &dlg)
         logins += qobject_cast<CLoginBkDlg *>(window) && window->isVisible();
     QWidget *modal = QApplication::activeModalWidget();
     const QString text = modal && modal != &dlg ? GameTestSupport::MessageBoxText(modal) : QString();
-    Print(QStringLiteral("state visible=%1 logins=%2 pages=%3 message=%4")
+    ProbeChannel::Print(QStringLiteral("state visible=%1 logins=%2 pages=%3 message=%4")
               .arg(int(dlg.isVisible()))
               .arg(logins)
               .arg(GamePageList::Instance().Count())
@@ -53,11 +47,11 @@ int main(int argc, char **argv)
     CFenlowDlg dlg([](QWidget *owner) {
         return std::make_unique<CLoginBkDlg>(owner, [](const QString &address) { return new CGameWnd(address); });
     });
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QByteArray pending;
     const auto run = [&](const QByteArray &command) {
         if (command == "boss") {
             dlg.ToggleMainWindow(true);
+        } else if (command == "hide") {
+            dlg.ToggleMainWindow(false);
         } else if (command == "state") {
             PrintState(dlg);
         } else if (command == "close-modal") {
@@ -65,23 +59,9 @@ int main(int argc, char **argv)
                 modal->reject();
         }
     };
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[256];
-        const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (got <= 0) {
-            input.setEnabled(false);
-            QCoreApplication::exit(0);
-            return;
-        }
-        pending.append(buffer, got);
-        for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
-            const QByteArray command = pending.left(end).trimmed();
-            pending.remove(0, end + 1);
-            run(command);
-        }
-    });
+    ProbeChannel::ReadCommands(&dlg, run, [] { QCoreApplication::exit(0); });
     QMetaObject::invokeMethod(
-        &dlg, [&dlg] { Print(QStringLiteral("ready ") + dlg.EndpointPath()); }, Qt::QueuedConnection);
+        &dlg, [&dlg] { ProbeChannel::Print(QStringLiteral("ready ") + dlg.EndpointPath()); }, Qt::QueuedConnection);
     dlg.DoModal();
     return 0;
 }

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
@@ -13,6 +16,7 @@
 #include "login/CLoginBkDlg.h"
 #include "login/CMyBrowserControlSite.h"
 #include "support/TestHttpServer.h"
+#include "support/Wait.h"
 #include "web/GamePageList.h"
 
 namespace {
@@ -137,6 +141,34 @@ TEST_F(LoginWindowTest, MinimizeHidesPageAndUnknownCommandsDoNothing)
     EXPECT_TRUE(stillOpen);
 }
 
+// The running timers of the login page's own QTimers, by interval.
+QList<int> RunningPageTimers(CLoginDlg &page)
+{
+    QList<int> intervals;
+    for (const QTimer *timer : page.findChildren<QTimer *>(Qt::FindDirectChildrenOnly)) {
+        if (timer->isActive())
+            intervals << timer->interval();
+    }
+    return intervals;
+}
+
+TEST_F(LoginWindowTest, ColourKeyCheckRunsOnlyWhileTheWindowIsShown)
+{
+    QList<int> shown, hidden, shownAgain;
+    Run([&](CLoginBkDlg &d) {
+        shown = RunningPageTimers(d.LoginPage);
+        // Hidden as the main window hides an open login, without ending it.
+        d.QWidget::setVisible(false);
+        hidden = RunningPageTimers(d.LoginPage);
+        d.QWidget::setVisible(true);
+        shownAgain = RunningPageTimers(d.LoginPage);
+        d.done(0);
+    });
+    EXPECT_EQ(shown, QList<int>{250});
+    EXPECT_EQ(hidden, QList<int>{});
+    EXPECT_EQ(shownAgain, QList<int>{250});
+}
+
 TEST_F(LoginWindowTest, PageKeepsItsPlaceWhenTheWindowMoves)
 {
     QRect page;
@@ -190,6 +222,77 @@ TEST_F(LoginWindowTest, CrashedRendererShowsTheErrorPageWithReconnect)
     EXPECT_EQ(result, 0);
     EXPECT_EQ(title, QStringLiteral("网络连接失败"));
     EXPECT_EQ(retry, QStringLiteral("重新连接|") + m_server.Url(QStringLiteral("/ycj/")));
+}
+
+// The login window shown without running it modally, over `path` of the test server.
+class LoginWindowArrival : public LoginWindowTest
+{
+protected:
+    void Show(const QString &path)
+    {
+        m_dialog = std::make_unique<CLoginBkDlg>(nullptr, GamePageFactory{}, m_server.Url(path));
+        QObject::connect(&m_dialog->LoginPage, &CDHtmDlgEx::navigateComplete, [this] { m_completed = true; });
+        m_clock.start();
+        m_dialog->show();
+    }
+    bool PageShown() const { return m_dialog->LoginPage.isVisible(); }
+
+    std::unique_ptr<CLoginBkDlg> m_dialog;
+    QElapsedTimer m_clock;
+    bool m_completed{false};
+};
+
+constexpr int kSlowMs = 4000;
+
+TEST_F(LoginWindowArrival, ShowsOnceTheDocumentArrivedWhileAnImageStillLoads)
+{
+    TestHttpServer::Response slow;
+    slow.contentType = "image/png";
+    slow.delayMs = kSlowMs;
+    m_server.SetResponse(QStringLiteral("/slow.png"), slow);
+    m_server.SetPage(QStringLiteral("/images/"), R"(<!doctype html><html><body><img src="/slow.png"></body></html>)");
+    Show(QStringLiteral("/images/"));
+    ASSERT_EVENTUALLY(PageShown(), kSlowMs - 500);
+    EXPECT_FALSE(m_completed);
+    std::printf("login page shown %lld ms after the start; its image needs %d ms\n",
+                static_cast<long long>(m_clock.elapsed()), kSlowMs);
+    ASSERT_EVENTUALLY(m_completed, kSlowMs + 3000);
+}
+
+TEST_F(LoginWindowArrival, ShowsAfterAFirstLoadThatWasStopped)
+{
+    TestHttpServer::Response late;
+    late.body = "<html><body>late</body></html>";
+    late.delayMs = kSlowMs;
+    m_server.SetResponse(QStringLiteral("/late/"), late);
+    Show(QStringLiteral("/late/"));
+    ASSERT_EVENTUALLY(m_server.Hits(QStringLiteral("/late/")) == 1);
+    EXPECT_FALSE(PageShown());
+    m_dialog->LoginPage.Page()->triggerAction(QWebEnginePage::Stop);
+    ASSERT_EVENTUALLY(PageShown(), kSlowMs - 1000);
+}
+
+TEST_F(LoginWindowArrival, ShowsAfterAFirstLoadRedirectedToACommand)
+{
+    m_server.SetRedirect(QStringLiteral("/moved/"), "app://nosuch/");
+    Show(QStringLiteral("/moved/"));
+    ASSERT_EVENTUALLY(PageShown());
+    EXPECT_TRUE(m_dialog->isVisible());
+}
+
+TEST_F(LoginWindowArrival, PagesTheServerSentWithAnErrorStatusStayAsSent)
+{
+    for (const QByteArray &status : {QByteArray("404 Not Found"), QByteArray("500 Internal Server Error")}) {
+        TestHttpServer::Response error;
+        error.status = status;
+        error.body = "<html><head><title>" + status + "</title></head><body>" + status + "</body></html>";
+        m_server.SetResponse(QStringLiteral("/error/"), error);
+        m_completed = false;
+        Show(QStringLiteral("/error/"));
+        ASSERT_EVENTUALLY(m_completed);
+        EXPECT_TRUE(PageShown());
+        EXPECT_EQ(m_dialog->LoginPage.Page()->title(), QString::fromLatin1(status));
+    }
 }
 
 } // namespace

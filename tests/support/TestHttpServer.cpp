@@ -1,6 +1,7 @@
 #include "support/TestHttpServer.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 
 TestHttpServer::TestHttpServer(QObject *parent)
     : QTcpServer(parent)
@@ -11,7 +12,22 @@ TestHttpServer::TestHttpServer(QObject *parent)
 
 void TestHttpServer::SetPage(const QString &path, const QByteArray &html)
 {
-    m_pages.insert(path, html);
+    Response response;
+    response.body = html;
+    SetResponse(path, response);
+}
+
+void TestHttpServer::SetResponse(const QString &path, const Response &response)
+{
+    m_responses.insert(path, response);
+}
+
+void TestHttpServer::SetRedirect(const QString &path, const QByteArray &location)
+{
+    Response response;
+    response.status = "302 Found";
+    response.headers = "Location: " + location + "\r\n";
+    SetResponse(path, response);
 }
 
 QString TestHttpServer::Url(const QString &path) const
@@ -19,23 +35,38 @@ QString TestHttpServer::Url(const QString &path) const
     return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
 }
 
+QString TestHttpServer::OtherOriginUrl(const QString &path) const
+{
+    return QStringLiteral("http://localhost:%1%2").arg(serverPort()).arg(path);
+}
+
 void TestHttpServer::HandleConnection()
 {
     while (QTcpSocket *socket = nextPendingConnection()) {
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-            if (!socket->canReadLine())
+            if (!socket->canReadLine() || socket->property("answered").toBool())
                 return;
+            socket->setProperty("answered", true);
             const QList<QByteArray> request = socket->readLine().split(' ');
             const QString path = request.size() > 1 ? QString::fromLatin1(request.at(1)).section(QLatin1Char('?'), 0, 0)
                                                     : QString();
             ++m_hits[path];
-            const auto page = m_pages.constFind(path);
-            const QByteArray status = page == m_pages.constEnd() ? "404 Not Found" : "200 OK";
-            const QByteArray body = page == m_pages.constEnd() ? QByteArray("<html>not found</html>") : *page;
-            socket->write("HTTP/1.0 " + status + "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: "
-                          + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-            socket->disconnectFromHost();
+            Response response;
+            const auto found = m_responses.constFind(path);
+            if (found == m_responses.constEnd()) {
+                response.status = "404 Not Found";
+                response.body = "<html>not found</html>";
+            } else {
+                response = *found;
+            }
+            const QByteArray answer = "HTTP/1.0 " + response.status + "\r\nContent-Type: " + response.contentType
+                                      + "\r\nContent-Length: " + QByteArray::number(response.body.size())
+                                      + "\r\n" + response.headers + "Connection: close\r\n\r\n" + response.body;
+            QTimer::singleShot(response.delayMs, socket, [socket, answer] {
+                socket->write(answer);
+                socket->disconnectFromHost();
+            });
         });
     }
 }

@@ -4,22 +4,37 @@
 #include <QTcpServer>
 
 // A small HTTP/1.0 server on loopback for web-engine tests: answers GET requests for the
-// paths it was given with their HTML, every other path with 404.
+// paths it was given with their response, every other path with 404.
 class TestHttpServer : public QTcpServer
 {
     Q_OBJECT
 public:
+    struct Response {
+        QByteArray status{"200 OK"};
+        QByteArray body;
+        // Further header lines, each ending in "\r\n".
+        QByteArray headers;
+        QByteArray contentType{"text/html; charset=utf-8"};
+        // How long the answer waits after the request arrived.
+        int delayMs{0};
+    };
+
     explicit TestHttpServer(QObject *parent = nullptr);
 
     void SetPage(const QString &path, const QByteArray &html);
+    void SetResponse(const QString &path, const Response &response);
+    // Answers `path` with a 302 to `location`.
+    void SetRedirect(const QString &path, const QByteArray &location);
     // "http://127.0.0.1:<port>" + path.
     QString Url(const QString &path) const;
+    // The same server under another origin: "http://localhost:<port>" + path.
+    QString OtherOriginUrl(const QString &path) const;
     // How many requests asked for `path` (its query aside).
     int Hits(const QString &path) const { return m_hits.value(path); }
 
 private:
     void HandleConnection();
 
-    QHash<QString, QByteArray> m_pages;
+    QHash<QString, Response> m_responses;
     QHash<QString, int> m_hits;
 };

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// Starts clearing the program's browser cache and returns at once: the profile's HTTP
+// cache is cleared (cookies stay, and with them the login), then a worker that nothing
+// waits for empties the cache folder. Call it on the GUI thread; calling it again while
+// a clearing runs is harmless.
+void StartBrowserCacheClearing();
+
+// The worker's part: deletes the cache folder `folder` with DeleteFolderTree and makes
+// it again, empty, for the running engine. Answers DeleteFolderTree's result, false when
+// no folder is named.
+bool ClearBrowserCache(const QString &folder);
