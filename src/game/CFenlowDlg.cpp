@@ -26,6 +26,7 @@
 #include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"
 #include "skin/SkinImage.h"
+#include "update/SelfUpdate.h"
 #include "web/BrowserCache.h"
 #include "web/GamePageList.h"
 
@@ -211,9 +212,16 @@ void CFenlowDlg::RunMenuCommand(int id)
     }
 }
 
+// The menus' update item: a forced check and update; once the new build runs, this one
+// ends. The endpoint goes first so the new build never hands over to this one.
 void CFenlowDlg::runUpdate()
 {
-    // Hook for the forced update check and the update itself.
+    const auto releaseEndpoint = [this] {
+        delete m_endpoint;
+        m_endpoint = nullptr;
+    };
+    if (RunForcedUpdate(this, releaseEndpoint) == UpdateOutcome::Applied)
+        ExitProgram();
 }
 
 // Registers the three hotkeys from the settings; one that cannot be registered is left
