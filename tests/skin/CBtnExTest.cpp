@@ -6,6 +6,7 @@
 #include "skin/CBtnEx.h"
 #include "skin/SkinImage.h"
 #include "skin/SkinTestSupport.h"
+#include "support/Wait.h"
 
 namespace {
 
@@ -52,10 +53,10 @@ TEST_F(ButtonTest, HoverFrameAfterTheMouseRestsOnTheButton)
 {
     PointerTo(&parent, QPoint(5, 5));
     PointerTo(button, QPoint(5, 5));
-    QTRY_VERIFY(button->m_bHover);
+    ASSERT_EVENTUALLY(button->m_bHover);
     EXPECT_EQ(button->CurrentFrame(), FrameHover);
     PointerTo(&parent, QPoint(5, 5));
-    QTRY_VERIFY(!button->m_bHover);
+    ASSERT_EVENTUALLY(!button->m_bHover);
     EXPECT_FALSE(button->m_bTracking);
     EXPECT_EQ(button->CurrentFrame(), FrameNormal);
 }
@@ -64,7 +65,7 @@ TEST_F(ButtonTest, PressedFrameLatchesUntilReleaseWhenDraggedOff)
 {
     QSignalSpy clicks(button, &CBtnEx::clicked);
     PointerTo(button, QPoint(5, 5));
-    QTRY_VERIFY(button->m_bTracking);
+    ASSERT_EVENTUALLY(button->m_bTracking);
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(button->CurrentFrame(), FramePressed);
     QTest::mouseMove(button, QPoint(80, 80));

@@ -10,6 +10,7 @@
 #include "skin/CDlgEx.h"
 #include "skin/MessageBoxLayout.h"
 #include "skin/SkinImage.h"
+#include "support/Wait.h"
 
 namespace {
 
@@ -125,7 +126,7 @@ TEST_F(DialogTest, SetTitleRepaintsOnlyTheTitleStrip)
     QApplication::processEvents();
     dialog->painted = QRegion();
     dialog->SetTitle(QStringLiteral("岚汐翼川记"));
-    QTRY_VERIFY(!dialog->painted.isEmpty());
+    ASSERT_EVENTUALLY(!dialog->painted.isEmpty());
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("岚汐翼川记"));
     EXPECT_EQ(dialog->painted.boundingRect(), dialog->TitleRect());
     EXPECT_EQ(dialog->TitleRect().left(), 4 + 5);
@@ -167,7 +168,7 @@ TEST_F(DialogTest, RestoreReturnsToWhereADragEnded)
     QTest::mousePress(dialog.get(), Qt::LeftButton, {}, QPoint(150, 12));
     QTest::mouseMove(dialog.get(), dialog->mapFromGlobal(start + QPoint(40, 25)));
     QTest::mouseRelease(dialog.get(), Qt::LeftButton, {}, dialog->mapFromGlobal(start + QPoint(40, 25)));
-    QTRY_COMPARE(dialog->pos(), QPoint(140, 125));
+    ASSERT_EVENTUALLY(dialog->pos() == QPoint(140, 125));
     const QRect dragged = dialog->geometry();
     EXPECT_EQ(dialog->m_rcRestore, dragged);
     dialog->ToggleMaximize();
@@ -182,7 +183,7 @@ TEST_F(DialogTest, BorderDragResizesFromTheRightEdge)
     QTest::mousePress(dialog.get(), Qt::LeftButton, {}, QPoint(398, 150));
     QTest::mouseMove(dialog.get(), dialog->mapFromGlobal(start + QPoint(30, 0)));
     QTest::mouseRelease(dialog.get(), Qt::LeftButton, {}, dialog->mapFromGlobal(start + QPoint(30, 0)));
-    QTRY_COMPARE(dialog->width(), 430);
+    ASSERT_EVENTUALLY(dialog->width() == 430);
     EXPECT_EQ(dialog->m_rcRestore, dialog->geometry());
 }
 

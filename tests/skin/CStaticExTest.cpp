@@ -7,6 +7,7 @@
 #include "skin/CStaticEx.h"
 #include "skin/SkinText.h"
 #include "skin/SkinTestSupport.h"
+#include "support/Wait.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ TEST_F(StaticTest, LinkShowsTheHandAndTheHoverColour)
 
     PointerTo(&parent, QPoint(300, 250));
     PointerTo(label, QPoint(10, 10));
-    QTRY_VERIFY(label->m_bHover);
+    ASSERT_EVENTUALLY(label->m_bHover);
     EXPECT_EQ(label->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_TRUE(HasColour(label->grab().toImage(), qRgb(255, 0, 0)));
 
@@ -88,7 +89,7 @@ TEST_F(StaticTest, LinkShowsTheHandAndTheHoverColour)
     EXPECT_EQ(clicks.count(), 1);
 
     PointerTo(&parent, QPoint(300, 250));
-    QTRY_VERIFY(!label->m_bHover);
+    ASSERT_EVENTUALLY(!label->m_bHover);
     EXPECT_FALSE(HasColour(label->grab().toImage(), qRgb(255, 0, 0)));
 }
 
