@@ -1,6 +1,7 @@
 #include "game/CFenlowDlg.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QPointer>
@@ -88,7 +89,9 @@ bool CFenlowDlg::OnInitDialog()
     setWindowIcon(AppIcon());
     InitWindow();
     m_endpoint = new InstanceEndpoint(this);
-    m_endpoint->Listen();
+    // Without an endpoint later starts cannot find this window: say so, and go on.
+    if (!m_endpoint->Listen())
+        qWarning("No instance endpoint: further starts will not find this window");
     connect(m_endpoint, &InstanceEndpoint::messageReceived, this, &CFenlowDlg::handleInstanceMessage,
             Qt::QueuedConnection);
     m_muteTimer = startTimer(kMuteTimerMs);

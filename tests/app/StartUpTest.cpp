@@ -29,9 +29,11 @@ protected:
         m_env.insert("XDG_DATA_HOME", m_home.filePath("data"));
         m_env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
         m_env.insert("TMPDIR", m_home.filePath("tmp"));
+        m_env.remove("XDG_RUNTIME_DIR");
         ASSERT_TRUE(QDir().mkpath(m_home.filePath("tmp")));
         // The channel functions of this process look in the same folder.
         qputenv("TMPDIR", QFile::encodeName(m_home.filePath("tmp")));
+        qunsetenv("XDG_RUNTIME_DIR");
     }
 
     void TearDown() override

@@ -67,6 +67,7 @@ protected:
     void SetUp() override
     {
         qputenv("TMPDIR", m_temp.path().toUtf8());
+        qunsetenv("XDG_RUNTIME_DIR");
         qputenv("HOME", m_temp.path().toUtf8());
     }
 

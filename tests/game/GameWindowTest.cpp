@@ -42,6 +42,7 @@ protected:
         home = new QTemporaryDir;
         for (const char *name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "TMPDIR"})
             qputenv(name, home->path().toUtf8());
+        qunsetenv("XDG_RUNTIME_DIR");
         server = new TestHttpServer;
         for (int n = 1; n <= 3; ++n)
             server->SetPage("/game/" + QString::number(n), GamePage(n));
