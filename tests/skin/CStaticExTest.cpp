@@ -100,7 +100,16 @@ TEST_F(StaticTest, FontOverridesApply)
     custom.m_nFontWeight = 700;
     custom.m_nUnderline = 1;
     const QFont font = custom.TextFont();
-    EXPECT_EQ(font.pixelSize(), 16);
+    // A positive height is the cell's: the line fits it, one pixel more would not.
+    EXPECT_LE(QFontMetrics(font).height(), 16);
+    QFont larger = font;
+    larger.setPixelSize(font.pixelSize() + 1);
+    EXPECT_GT(QFontMetrics(larger).height(), 16);
     EXPECT_EQ(font.weight(), QFont::Bold);
     EXPECT_TRUE(font.underline());
+
+    // A negative height is the characters' own.
+    CStaticEx characters(&parent);
+    characters.m_nFontHeight = -16;
+    EXPECT_EQ(characters.TextFont().pixelSize(), 16);
 }
