@@ -27,6 +27,7 @@ CStaticEx::CStaticEx(const QString &text, QWidget *parent)
     , m_strText(text)
 {
     setMouseTracking(true);
+    KeepMouseInControl(this);
     m_hoverTimer.setSingleShot(true);
     m_hoverTimer.setInterval(kHoverDelayMs);
     connect(&m_hoverTimer, &QTimer::timeout, this, [this] {
