@@ -6,6 +6,7 @@
 
 #include "app/InstanceChannel.h"
 #include "game/GameTestSupport.h"
+#include "support/Wait.h"
 
 using namespace GameTestSupport;
 
@@ -34,7 +35,7 @@ public:
     QString Await(const QString &prefix)
     {
         QString found;
-        WaitUntil(
+        TestWait::Until(
             [&] {
                 while (m_process.canReadLine()) {
                     const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
@@ -83,14 +84,16 @@ TEST_F(GameInstanceTest, BossKeyHidesAndRestoresEveryInstanceOnce)
 
     a.Send("boss");
     for (Instance *instance : {&a, &b, &c})
-        EXPECT_TRUE(WaitUntil([&] { return instance->State().contains("visible=0"); }, 10000));
-    // The others toggled without passing it on: a stays hidden.
-    WaitUntil([] { return false; }, 300);
+        EXPECT_EVENTUALLY(instance->State().contains("visible=0"));
+    // The others toggled without passing it on: once every instance has answered a
+    // later message (so has taken in whatever was sent before it), a stays hidden.
+    for (const QString &endpoint : InstanceChannel::Endpoints())
+        ASSERT_TRUE(InstanceChannel::Post(endpoint, 0, true, 5000));
     EXPECT_TRUE(a.State().contains("visible=0"));
 
     b.Send("boss");
     for (Instance *instance : {&a, &b, &c})
-        EXPECT_TRUE(WaitUntil([&] { return instance->State().contains("visible=1"); }, 10000));
+        EXPECT_EVENTUALLY(instance->State().contains("visible=1"));
 }
 
 TEST_F(GameInstanceTest, HandOverOpensOneFurtherLoginOverTheRunningWindow)
@@ -98,16 +101,17 @@ TEST_F(GameInstanceTest, HandOverOpensOneFurtherLoginOverTheRunningWindow)
     Instance running(1);
     ASSERT_FALSE(running.Await("ready ").isEmpty());
     ASSERT_TRUE(InstanceChannel::HandOver());
-    ASSERT_TRUE(WaitUntil([&] { return running.State().contains("logins=1"); }, 10000));
+    ASSERT_EVENTUALLY(running.State().contains("logins=1"));
 
     // A second start while that login is open changes nothing.
+    // The answer means the message arrived; the state asked for after it follows its
+    // handling.
     ASSERT_TRUE(InstanceChannel::HandOver());
-    WaitUntil([] { return false; }, 500);
     EXPECT_TRUE(running.State().contains("logins=1"));
 
     // Abandoning the login leaves the pages as they were.
     running.Send("close-modal");
-    EXPECT_TRUE(WaitUntil([&] { return running.State().contains("logins=0 pages=1"); }, 10000));
+    EXPECT_EVENTUALLY(running.State().contains("logins=0 pages=1"));
 }
 
 TEST_F(GameInstanceTest, HandOverAtThreePagesShowsTheLimitInstead)
@@ -115,7 +119,7 @@ TEST_F(GameInstanceTest, HandOverAtThreePagesShowsTheLimitInstead)
     Instance running(3);
     ASSERT_FALSE(running.Await("ready ").isEmpty());
     ASSERT_TRUE(InstanceChannel::HandOver());
-    ASSERT_TRUE(WaitUntil([&] { return running.State().contains("message=当前窗体只支持3个游戏页"); }, 10000));
+    ASSERT_EVENTUALLY(running.State().contains("message=当前窗体只支持3个游戏页"));
     EXPECT_TRUE(running.State().contains("logins=0 pages=3"));
     running.Send("close-modal");
 }

@@ -1,13 +1,10 @@
 #include "game/GameTestSupport.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QProcess>
-#include <QThread>
 #include <QTimer>
 
 #include "skin/CMessageBox.h"
-#include "support/Wait.h"
 
 namespace GameTestSupport {
 
@@ -19,11 +16,6 @@ struct MessageBoxPeek : CMessageBox {
 };
 
 } // namespace
-
-bool WaitUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    return TestWait::Until(done, timeoutMs);
-}
 
 struct MessageBoxAnswerer::Impl {
     QTimer timer;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <ostream>
 
 #include <QObject>
@@ -21,9 +20,6 @@ QT_END_NAMESPACE
 
 // Helpers for the game window tests that drive real windows under X11.
 namespace GameTestSupport {
-
-// Processes events until `done` holds or `timeoutMs` passed; answers `done()`.
-bool WaitUntil(const std::function<bool()> &done, int timeoutMs = 10000);
 
 // Answers every skinned message box that comes up with `result` and records its title
 // and text, until destroyed.

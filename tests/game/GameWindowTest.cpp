@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QKeyEvent>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -19,6 +20,7 @@
 #include "support/TestHttpServer.h"
 #include "skin/CBtnEx.h"
 #include "skin/MessageBoxLayout.h"
+#include "support/Wait.h"
 
 using namespace GameTestSupport;
 
@@ -33,6 +35,22 @@ QByteArray GamePage(int n)
 <script>window.keys = []; document.addEventListener('keydown', e => keys.push(e.key));</script>
 </body></html>)";
 }
+
+// Records the keys whose release the application delivered, from anywhere.
+class KeyReleases : public QObject
+{
+public:
+    KeyReleases() { qApp->installEventFilter(this); }
+    QList<int> keys;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyRelease)
+            keys << static_cast<QKeyEvent *>(event)->key();
+        return false;
+    }
+};
 
 class GameWindowTest : public testing::Test
 {
@@ -80,7 +98,7 @@ protected:
             result = value;
             done = true;
         });
-        WaitUntil([&] { return done; });
+        TestWait::Until([&] { return done; });
         return result;
     }
 
@@ -96,13 +114,13 @@ TEST_F(GameWindowTest, TabsGrowWithEachPageAndKeepTheLayout)
     dlg.show();
     CCaptTab *tabs = dlg.Tabs();
     ASSERT_EQ(TabStrip(), tabs);
-    ASSERT_TRUE(WaitUntil([&] { return first->isVisible(); }));
+    ASSERT_EVENTUALLY(first->isVisible());
     EXPECT_EQ(tabs->geometry(), QRect(120, 2, 199, 22));
     EXPECT_EQ(dlg.minimumSize(), QSize(646, 260));
     EXPECT_EQ(first->geometry(), GameLayout::PageRect(dlg.frameGeometry()));
     for (int id : GameLayout::kButtonIds)
         EXPECT_EQ(dlg.Button(id)->geometry(), GameLayout::ButtonRect(id, dlg.width())) << id;
-    ASSERT_TRUE(WaitUntil([&] { return tabs->GetItemText(0) == "1服-主城1-acc1"; }));
+    ASSERT_EVENTUALLY(tabs->GetItemText(0) == "1服-主城1-acc1");
     EXPECT_EQ(GamePageList::Instance().RawTitles.value(0), "岚汐翼川记- 主城1");
     EXPECT_EQ(GamePageList::Instance().Urls.value(0), server->Url("/game/1"));
 
@@ -111,17 +129,17 @@ TEST_F(GameWindowTest, TabsGrowWithEachPageAndKeepTheLayout)
     EXPECT_EQ(tabs->geometry().width(), 388);
     EXPECT_EQ(dlg.minimumSize().width(), 835);
     EXPECT_FALSE(first->isVisible());
-    ASSERT_TRUE(WaitUntil([&] { return second->isVisible(); }));
+    ASSERT_EVENTUALLY(second->isVisible());
     CGameWnd *third = Enter(3);
     tabs->ShowNewestPage();
     EXPECT_EQ(tabs->geometry().width(), 577);
     EXPECT_EQ(dlg.minimumSize().width(), 1024);
-    ASSERT_TRUE(WaitUntil([&] { return ShowsOnly(third); }));
+    ASSERT_EVENTUALLY(ShowsOnly(third));
 
     // A narrower window keeps the buttons at their distances from the right edge and the
     // pages over the client area.
     dlg.resize(1100, 600);
-    ASSERT_TRUE(WaitUntil([&] { return dlg.width() == 1100; }));
+    ASSERT_EVENTUALLY(dlg.width() == 1100);
     EXPECT_EQ(dlg.Button(GameLayout::kServiceButton)->geometry().x(), 1100 - 361);
     EXPECT_EQ(third->geometry(), GameLayout::PageRect(dlg.frameGeometry()));
 }
@@ -136,7 +154,7 @@ TEST_F(GameWindowTest, SwitchingAndClosingKeepTabsAndListsAligned)
         pages[n - 1] = Enter(n);
         tabs->ShowNewestPage();
     }
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(TestWait::Until([&] {
         const QStringList &captions = GamePageList::Instance().Captions;
         return captions.size() == 3 && !captions.contains(QString());
     })) << GamePageList::Instance().Captions.join('|').toStdString() << GamePageList::Instance().RawTitles.join('|').toStdString();
@@ -198,12 +216,12 @@ TEST_F(GameWindowTest, TitlesThatShowTheAddressKeepTheCaption)
     CGameWnd *page = Enter(1);
     CFenlowDlg dlg;
     dlg.show();
-    ASSERT_TRUE(WaitUntil([&] { return dlg.Tabs()->GetItemText(0) == "1服-主城1-acc1"; }));
+    ASSERT_EVENTUALLY(dlg.Tabs()->GetItemText(0) == "1服-主城1-acc1");
     Script(page, "document.title = location.href");
-    ASSERT_TRUE(WaitUntil([&] { return GamePageList::Instance().RawTitles.value(0).startsWith("http"); }));
+    ASSERT_EVENTUALLY(GamePageList::Instance().RawTitles.value(0).startsWith("http"));
     EXPECT_EQ(dlg.Tabs()->GetItemText(0), "1服-主城1-acc1");
     Script(page, "document.title = '新标题'");
-    ASSERT_TRUE(WaitUntil([&] { return dlg.Tabs()->GetItemText(0) == "1服-新标题-acc1"; }));
+    ASSERT_EVENTUALLY(dlg.Tabs()->GetItemText(0) == "1服-新标题-acc1");
 }
 
 TEST_F(GameWindowTest, KeysReachThePageAndNeverCloseAWindow)
@@ -211,32 +229,34 @@ TEST_F(GameWindowTest, KeysReachThePageAndNeverCloseAWindow)
     CGameWnd *first = Enter(1);
     CFenlowDlg dlg;
     dlg.show();
-    ASSERT_TRUE(WaitUntil([&] { return first->isVisible(); }));
+    ASSERT_EVENTUALLY(first->isVisible());
     CGameWnd *second = Enter(2);
     dlg.Tabs()->ShowNewestPage();
-    ASSERT_TRUE(WaitUntil([&] { return second->isVisible(); }));
+    ASSERT_EVENTUALLY(second->isVisible());
     const int firstHits = server->Hits("/game/1");
     const int secondHits = server->Hits("/game/2");
 
     // Enter on the page window itself moves the focus into the content and reaches it.
     second->activateWindow();
     second->setFocus();
-    ASSERT_TRUE(WaitUntil([&] { return QApplication::focusWidget() == second; }));
+    ASSERT_EVENTUALLY(QApplication::focusWidget() == second);
     ASSERT_TRUE(Xdotool({"key", "Return"}));
-    ASSERT_TRUE(WaitUntil([&] { return Script(second, "keys.join(',')").toString() == "Enter"; }));
+    ASSERT_EVENTUALLY(Script(second, "keys.join(',')").toString() == "Enter");
     EXPECT_EQ(QApplication::focusWidget(), second->View()->focusProxy());
 
     // F5 reloads only the page that has the focus.
     ASSERT_TRUE(Xdotool({"key", "F5"}));
-    ASSERT_TRUE(WaitUntil([&] { return server->Hits("/game/2") == secondHits + 1; }));
+    ASSERT_EVENTUALLY(server->Hits("/game/2") == secondHits + 1);
     EXPECT_EQ(server->Hits("/game/1"), firstHits);
 
     // Escape and Enter in the main window do nothing: no question, no closing.
     MessageBoxAnswerer no(IDNO);
     dlg.activateWindow();
-    ASSERT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == &dlg; }));
+    ASSERT_EVENTUALLY(QApplication::activeWindow() == &dlg);
+    KeyReleases released;
     ASSERT_TRUE(Xdotool({"key", "Escape", "Return"}));
-    WaitUntil([] { return false; }, 500);
+    // Both keys were handled (their releases follow the presses' handling).
+    ASSERT_EVENTUALLY(released.keys.contains(Qt::Key_Escape) && released.keys.contains(Qt::Key_Return));
     EXPECT_TRUE(no.texts.isEmpty());
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_TRUE(first->HasWindow());
@@ -256,14 +276,14 @@ TEST_F(GameWindowTest, EnterGameStartsAnInstalledLauncherOrAsks)
     CGameWnd *page = Enter(1);
     CFenlowDlg dlg;
     dlg.show();
-    ASSERT_TRUE(WaitUntil([&] { return page->isVisible(); }));
+    ASSERT_EVENTUALLY(page->isVisible());
     Script(page, "document.getElementById('ycj').click()");
-    EXPECT_TRUE(WaitUntil([&] { return QFile::exists(marker); }));
+    EXPECT_EVENTUALLY(QFile::exists(marker));
     EXPECT_TRUE(browser.opened.isEmpty());
 
     MessageBoxAnswerer cancel(IDCANCEL);
     Script(page, "document.getElementById('missing').click()");
-    ASSERT_TRUE(WaitUntil([&] { return !browser.opened.isEmpty(); }));
+    ASSERT_EVENTUALLY(!browser.opened.isEmpty());
     EXPECT_EQ(browser.opened, QStringList{"http://www.qovan.localhost/qvzzz/"});
     EXPECT_EQ(cancel.titles, QStringList{"qovan游戏平台"});
     EXPECT_EQ(cancel.texts, QStringList{"下载翼川记登录器，玩游戏更加方便快捷，现在就去下载吧？"});
