@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -89,10 +90,11 @@ void CGameWnd::Refresh()
 void CGameWnd::OnNavigateComplete(const QUrl &url)
 {
     GamePageList::Instance().Store(GamePageList::Field::Urls, this, url.toString());
-    // Only the selected tab's page comes up: any other would cover the page the tab strip
-    // says is shown.
+    // Only the selected tab's page comes up, and only over a main window that shows: any
+    // other would cover the page the tab strip says is shown, or stand alone on the
+    // desktop while the main window is minimised or hidden.
     QWidget *owner = parentWidget();
-    if (owner && owner->isVisible() && IsSelectedPage())
+    if (owner && owner->isVisible() && !owner->isMinimized() && IsSelectedPage())
         show();
 }
 
@@ -142,6 +144,11 @@ void CGameWnd::keyPressEvent(QKeyEvent *event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void CGameWnd::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
 }
 
 bool CGameWnd::eventFilter(QObject *watched, QEvent *event)

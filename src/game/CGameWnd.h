@@ -46,6 +46,9 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // The window manager's close request (Alt+F4) is refused: a page leaves only
+    // through its tab.
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

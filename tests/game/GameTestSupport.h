@@ -23,6 +23,10 @@ namespace GameTestSupport {
 
 // Answers every skinned message box that comes up with `result` and records its title
 // and text, until destroyed.
+// Sends `window` the close request a window manager sends for Alt+F4 or its close
+// button (WM_DELETE_WINDOW); true when it was sent.
+bool RequestCloseByWindowManager(QWidget *window);
+
 class MessageBoxAnswerer
 {
 public:

@@ -52,6 +52,29 @@ protected:
     }
 };
 
+// Counts the events of one type `watched` receives into `count`.
+class EventWatch : public QObject
+{
+public:
+    EventWatch(QObject *watched, QEvent::Type type, int *count)
+        : m_type(type)
+        , m_count(count)
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        *m_count += event->type() == m_type;
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    int *m_count;
+};
+
 class GameWindowTest : public testing::Test
 {
 protected:
@@ -260,6 +283,73 @@ TEST_F(GameWindowTest, KeysReachThePageAndNeverCloseAWindow)
     EXPECT_TRUE(no.texts.isEmpty());
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_TRUE(first->HasWindow());
+}
+
+TEST_F(GameWindowTest, PagesRefuseCloseRequestsAndEscape)
+{
+    CGameWnd *page = Enter(1);
+    CFenlowDlg dlg;
+    dlg.show();
+    ASSERT_EVENTUALLY(page->isVisible());
+
+    // The close request reaches the page's window, which refuses it.
+    int closeRequests = 0;
+    EventWatch watch(page, QEvent::Close, &closeRequests);
+    ASSERT_TRUE(RequestCloseByWindowManager(page));
+    ASSERT_EVENTUALLY(closeRequests == 1);
+    TestWait::ProcessFor(50);
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_TRUE(page->HasWindow());
+
+    page->FocusContent();
+    ASSERT_EVENTUALLY(QApplication::focusWidget() == page->View()->focusProxy());
+    KeyReleases released;
+    ASSERT_TRUE(Xdotool({"key", "Escape"}));
+    ASSERT_EVENTUALLY(released.keys.contains(Qt::Key_Escape));
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_EQ(GamePageList::Instance().Count(), 1);
+}
+
+TEST_F(GameWindowTest, PageLoadedWhileMinimisedShowsOnlyWithTheWindow)
+{
+    CFenlowDlg dlg;
+    dlg.show();
+    ASSERT_EVENTUALLY(dlg.isVisible());
+    dlg.showMinimized();
+    ASSERT_EVENTUALLY(dlg.isMinimized());
+    CGameWnd *page = Enter(1);
+    dlg.Tabs()->ShowNewestPage();
+    // The load completes (its address is stored), and the page stays out of sight.
+    ASSERT_EVENTUALLY(GamePageList::Instance().Urls.value(0) == server->Url("/game/1"));
+    TestWait::ProcessFor(50);
+    EXPECT_FALSE(page->isVisible());
+    dlg.showNormal();
+    EXPECT_EVENTUALLY(page->isVisible());
+}
+
+TEST_F(GameWindowTest, HidingTheMainWindowKeepsItsModalLoop)
+{
+    CFenlowDlg dlg;
+    bool returned = false;
+    bool returnedWhileHidden = true;
+    bool hiddenSeen = false;
+    QTimer::singleShot(0, &dlg, [&] {
+        dlg.ToggleMainWindow(false);
+        hiddenSeen = !dlg.isVisible();
+    });
+    // Later, after the loop had every chance to end: restore and end it properly.
+    QTimer::singleShot(300, &dlg, [&] {
+        returnedWhileHidden = returned;
+        dlg.ToggleMainWindow(false);
+        dlg.done(IDOK);
+    });
+    const int result = dlg.DoModal();
+    returned = true;
+    ASSERT_EVENTUALLY(!returnedWhileHidden || hiddenSeen, 2000);
+    TestWait::ProcessFor(400);
+    EXPECT_TRUE(hiddenSeen);
+    EXPECT_FALSE(returnedWhileHidden);
+    EXPECT_EQ(result, IDOK);
 }
 
 TEST_F(GameWindowTest, EnterGameStartsAnInstalledLauncherOrAsks)
