@@ -7,20 +7,24 @@
 #include <QStringList>
 #include <QTranslator>
 
+#include "app/CrashFilter.h"
 #include "app/InstanceChannel.h"
 #include "app/ProgramTitle.h"
+#include "app/Uninstall.h"
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
-#include "game/GamePageList.h"
 #include "login/CLoginBkDlg.h"
-#include "login/WebEngineSetup.h"
 #include "platform/PlatformFolders.h"
+#include "web/GamePageList.h"
+#include "web/WebEngineSetup.h"
 
 namespace {
 
 const char *const kAskHandOver = "检测到已经有一个岚汐翼川记在运行，是否在已运行的窗口上登录新账号？";
 const char *const kAskUninstall = "确定要移除 岚汐翼川记极速登录器吗？";
 const char *const kHandOverFailed = "在当前运行程序中进入游戏失败，将在新窗口中打开游戏";
+const char *const kRemoved = "岚汐翼川记已成功移除，部分文件将在程序退出\r\n或计算机重启后自行删除";
+const char *const kRemovePackage = "\r\n程序文件由软件包 fenlow 安装，请用“sudo apt remove fenlow”删除";
 
 QStringList ArgumentsOf(int argc, char **argv)
 {
@@ -48,6 +52,7 @@ int CFenlowApp::Run()
 
 bool CFenlowApp::InitInstance()
 {
+    InstallCrashFilter();
     m_mode = ClassifyStartMode(ArgumentsOf(m_argc, m_argv), PlatformFolders::ExecutablePath(),
                                PlatformFolders::CommonAppData());
 
@@ -58,7 +63,7 @@ bool CFenlowApp::InitInstance()
 
     StartGui();
     if (m_mode == StartMode::Uninstall) {
-        AskToUninstall();
+        Uninstall();
         return true;
     }
 
@@ -66,12 +71,12 @@ bool CFenlowApp::InitInstance()
         return false;
 
     SetBrowserCacheLimit();
-    CLoginDlg::SetGamePageFactory([](const QString &address) { return new CGameWnd(address); });
-    CLoginBkDlg login;
+    const GamePageFactory pageFactory = [](const QString &address) { return new CGameWnd(address); };
+    CLoginBkDlg login(nullptr, pageFactory);
     login.DoModal();
     // The main window opens only when the login entered at least one game page.
     if (GamePageList::Instance().Count() > 0) {
-        CFenlowDlg main;
+        CFenlowDlg main([pageFactory](QWidget *owner) { return std::make_unique<CLoginBkDlg>(owner, pageFactory); });
         main.DoModal();
     }
     return false;
@@ -113,11 +118,19 @@ bool CFenlowApp::HandOverToRunningInstance()
     return false;
 }
 
-void CFenlowApp::AskToUninstall()
+void CFenlowApp::Uninstall()
 {
-    // The removal operations (registry key, shortcuts, self-deleting script) are not part
-    // of this build: whatever the answer, the program ends without changing anything and
-    // without claiming a removal.
-    QMessageBox::question(nullptr, QString::fromUtf8(kProgramTitle), QString::fromUtf8(kAskUninstall),
-                          QMessageBox::Yes | QMessageBox::No);
+    const auto answer = QMessageBox::question(nullptr, QString::fromUtf8(kProgramTitle), QString::fromUtf8(kAskUninstall),
+                                              QMessageBox::Yes | QMessageBox::No);
+    if (answer == QMessageBox::No)
+        return;
+    RemoveUpdateTimeStore();
+    RemoveShortcutsAndStartMenu();
+    // The package manager owns an executable the package installed; only it removes it.
+    QString closing = QString::fromUtf8(kRemoved);
+    if (IsOwnedByPackage(PlatformFolders::ExecutablePath(), OwnPackageFileList()))
+        closing += QString::fromUtf8(kRemovePackage);
+    else
+        WriteSelfDeleteScript();
+    QMessageBox::information(nullptr, QString::fromUtf8(kProgramTitle), closing);
 }

@@ -31,8 +31,10 @@ private:
     void StartGui();
     // Asks or hands over when another instance runs; answers true when this start ends.
     bool HandOverToRunningInstance();
-    // The uninstall start: asks whether to remove the launcher.
-    void AskToUninstall();
+    // The uninstall start: asks whether to remove the launcher and, after Yes, removes the
+    // update time store, the shortcuts and (by a script that runs after this process) the
+    // executable, then says so.
+    void Uninstall();
 
     int &m_argc;
     char **m_argv{};

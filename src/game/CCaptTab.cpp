@@ -9,10 +9,10 @@
 #include "app/ProgramTitle.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
-#include "game/GamePageList.h"
 #include "game/PageTitle.h"
 #include "game/TabOrder.h"
 #include "skin/CMessageBox.h"
+#include "web/GamePageList.h"
 
 namespace {
 

@@ -15,12 +15,11 @@
 #include "game/CCaptTab.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
-#include "game/GamePageList.h"
 #include "game/WebPages.h"
-#include "login/CLoginBkDlg.h"
 #include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"
 #include "skin/SkinImage.h"
+#include "web/GamePageList.h"
 
 namespace {
 
@@ -65,8 +64,9 @@ QWidget *ActiveLoginWindow()
     return g_activeLoginWindow;
 }
 
-CFenlowDlg::CFenlowDlg(QWidget *parent)
+CFenlowDlg::CFenlowDlg(LoginFactory loginFactory, QWidget *parent)
     : CDlgEx(kTemplateId, parent)
+    , m_loginFactory(std::move(loginFactory))
     , m_tabs(new CCaptTab(this))
 {
     for (std::size_t i = 0; i < kButtonSpecs.size(); ++i) {
@@ -166,7 +166,7 @@ void CFenlowDlg::ToggleMainWindow(bool tellOthers)
 void CFenlowDlg::OpenFurtherLogin()
 {
     // A hand-over that arrives while a login (or the limit notice) is open changes nothing.
-    if (m_openingLogin)
+    if (m_openingLogin || !m_loginFactory)
         return;
     m_openingLogin = true;
     GamePageList &pages = GamePageList::Instance();
@@ -174,9 +174,9 @@ void CFenlowDlg::OpenFurtherLogin()
     if (before >= kMaxPages) {
         ShowSkinnedMessage(MB_OK, QString::fromUtf8(kProgramTitle), QString::fromUtf8(kPageLimit));
     } else {
-        CLoginBkDlg login(this);
-        g_activeLoginWindow = &login;
-        const int result = login.DoModal();
+        const std::unique_ptr<QDialog> login = m_loginFactory(this);
+        g_activeLoginWindow = login.get();
+        const int result = login->exec();
         g_activeLoginWindow = nullptr;
         if (result == IDOK && pages.Count() > before) {
             m_tabs->ShowNewestPage();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <memory>
 
 #include "skin/CDlgEx.h"
 
@@ -22,7 +24,11 @@ public:
     static constexpr int kTemplateId = 102;
     static constexpr int kMaxPages = 3;
 
-    explicit CFenlowDlg(QWidget *parent = nullptr);
+    // Creates the login window a further login runs modally over `owner`.
+    using LoginFactory = std::function<std::unique_ptr<QDialog>(QWidget *owner)>;
+
+    // Without `loginFactory`, no further login opens.
+    explicit CFenlowDlg(LoginFactory loginFactory = {}, QWidget *parent = nullptr);
     ~CFenlowDlg() override;
 
     // Hides or restores this window with its pages and an open login window; with
@@ -63,6 +69,7 @@ private:
     void handleInstanceMessage(int message);
     void applyMute();
 
+    const LoginFactory m_loginFactory;
     std::array<CBtnEx *, 7> m_buttons{};
     CCaptTab *m_tabs{};
     InstanceEndpoint *m_endpoint{};

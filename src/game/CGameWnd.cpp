@@ -17,11 +17,12 @@
 #include "app/StartMode.h"
 #include "game/CCaptTab.h"
 #include "game/EnterGameRequest.h"
-#include "game/GamePageList.h"
 #include "game/PageTitle.h"
 #include "game/WebPages.h"
-#include "login/HostWebPage.h"
 #include "skin/CMessageBox.h"
+#include "web/GamePageList.h"
+#include "web/HostWebPage.h"
+#include "web/WebEngineSetup.h"
 
 namespace {
 
@@ -67,6 +68,7 @@ void CGameWnd::Create(QWidget *owner)
     layout->addWidget(m_view);
 
     connect(m_page, &QWebEnginePage::loadFinished, this, &CGameWnd::handleLoadFinished);
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &CGameWnd::handleRenderProcessTerminated);
     connect(m_page, &QWebEnginePage::titleChanged, this, &CGameWnd::OnTitleChange);
     connect(m_page, &HostWebPage::appAddressRequested, this, &CGameWnd::LaunchGameLauncher);
     m_page->load(QUrl(m_address));
@@ -165,6 +167,18 @@ void CGameWnd::handleLoadFinished()
 {
     watchFocusProxy();
     OnNavigateComplete(m_page->url());
+}
+
+void CGameWnd::handleRenderProcessTerminated(int status)
+{
+    if (status == QWebEnginePage::NormalTerminationStatus)
+        return;
+    // The game stays in its tab as the error page, whose reconnect link loads it again;
+    // the new renderer is started from the event loop, not inside the engine's signal.
+    const QUrl url = m_page->url();
+    QTimer::singleShot(0, this, [this, url] {
+        m_page->setHtml(WebEngineSetup::ErrorPageHtml(WebEngineSetup::kErrorPage, url), url);
+    });
 }
 
 void CGameWnd::watchFocusProxy()

@@ -53,6 +53,7 @@ protected:
 
 private:
     void handleLoadFinished();
+    void handleRenderProcessTerminated(int status);
     void watchFocusProxy();
     bool IsSelectedPage() const;
 

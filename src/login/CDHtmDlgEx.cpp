@@ -1,5 +1,6 @@
 #include "login/CDHtmDlgEx.h"
 
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
@@ -7,10 +8,10 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
-#include "login/AppAddressBridge.h"
 #include "login/CMyBrowserControlSite.h"
-#include "login/WebEngineSetup.h"
 #include "login/WindowDragger.h"
+#include "web/AppAddressBridge.h"
+#include "web/WebEngineSetup.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ QWebEngineScript ElementBehaviourScript()
     script.setInjectionPoint(QWebEngineScript::DocumentReady);
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(false);
-    script.setSourceCode(WebEngineSetup::ResourceText(QStringLiteral(":/login/web/element_behaviours.js")));
+    script.setSourceCode(WebEngineSetup::ResourceText(QStringLiteral(":/web/scripts/element_behaviours.js")));
     return script;
 }
 
@@ -48,6 +49,7 @@ CDHtmDlgEx::CDHtmDlgEx(QWidget *parent, ElementEvents events)
 
     connect(m_page, &HostWebPage::appAddressRequested, this, &CDHtmDlgEx::OnBeforeNavigate);
     connect(m_page, &QWebEnginePage::loadingChanged, this, &CDHtmDlgEx::handleLoadingChanged);
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &CDHtmDlgEx::handleRenderProcessTerminated);
     connect(m_page->Bridge(), &AppAddressBridge::windowDragRequested, this, [this] { WindowDragger::Start(this); });
 }
 
@@ -70,10 +72,7 @@ bool CDHtmDlgEx::ShowMessage(const QString &, bool, bool *)
 
 QString CDHtmDlgEx::ErrorPageHtml(const QUrl &failedUrl) const
 {
-    const bool retryable = failedUrl.scheme() == QLatin1String("http") || failedUrl.scheme() == QLatin1String("https");
-    const QString retry = retryable ? failedUrl.toString(QUrl::FullyEncoded).toHtmlEscaped() : QStringLiteral("#");
-    return WebEngineSetup::ResourceText(QStringLiteral(":/login/web/%1.html").arg(ErrorPageId))
-        .replace(QStringLiteral("{{RETRY}}"), retry);
+    return WebEngineSetup::ErrorPageHtml(ErrorPageId, failedUrl);
 }
 
 void CDHtmDlgEx::OnBeforeNavigate(const QString &)
@@ -101,4 +100,14 @@ void CDHtmDlgEx::handleLoadingChanged(const QWebEngineLoadingInfo &info)
         OnNavigateComplete(info.url());
         emit navigateComplete(info.url());
     }
+}
+
+void CDHtmDlgEx::handleRenderProcessTerminated(int status)
+{
+    if (status == QWebEnginePage::NormalTerminationStatus)
+        return;
+    // A crashed page shows the error page, whose reconnect link loads it again; the new
+    // renderer is started from the event loop, not inside the engine's signal.
+    const QUrl url = m_page->url();
+    QTimer::singleShot(0, this, [this, url] { m_page->setHtml(ErrorPageHtml(url), url); });
 }

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QUrl>
 
+#include "web/WebEngineSetup.h"
+
 class CMyBrowserControlSite;
 class QWebEngineLoadingInfo;
 class QWebEngineView;
@@ -21,7 +23,7 @@ public:
     enum class ElementEvents { Standard, None };
 
     // Resource number of the program's error page.
-    static constexpr int kErrorPage = 150;
+    static constexpr int kErrorPage = WebEngineSetup::kErrorPage;
 
     explicit CDHtmDlgEx(QWidget *parent = nullptr, ElementEvents events = ElementEvents::Standard);
     ~CDHtmDlgEx() override;
@@ -58,6 +60,7 @@ protected:
 
 private:
     void handleLoadingChanged(const QWebEngineLoadingInfo &info);
+    void handleRenderProcessTerminated(int status);
 
     QWebEngineView *m_view{};
     CMyBrowserControlSite *m_page{};

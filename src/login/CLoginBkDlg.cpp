@@ -22,9 +22,9 @@ QString PageAddress(const QString &given)
 
 } // namespace
 
-CLoginBkDlg::CLoginBkDlg(QWidget *parent, const QString &pageUrl)
+CLoginBkDlg::CLoginBkDlg(QWidget *parent, GamePageFactory pageFactory, const QString &pageUrl)
     : QDialog(parent)
-    , LoginPage(PageAddress(pageUrl), this)
+    , LoginPage(PageAddress(pageUrl), std::move(pageFactory), this)
     , AppIcon(::AppIcon())
     , BackImage(SkinResourcePath(kBackImageId))
     , ImageWidth(BackImage.width())

@@ -21,8 +21,9 @@ public:
     // Where the page lies, relative to the window's top-left corner.
     static constexpr QRect kPageRect{336, 133, 620, 375};
 
-    // `pageUrl` defaults to the platform's launcher login page.
-    explicit CLoginBkDlg(QWidget *parent = nullptr, const QString &pageUrl = {});
+    // `pageFactory` creates the game pages the login enters; `pageUrl` defaults to the
+    // platform's launcher login page.
+    explicit CLoginBkDlg(QWidget *parent = nullptr, GamePageFactory pageFactory = {}, const QString &pageUrl = {});
 
     // Runs the window modally; answers IDOK or IDCANCEL.
     int DoModal();

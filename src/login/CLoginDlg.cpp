@@ -9,21 +9,15 @@
 
 #include "app/ProgramPaths.h"
 #include "app/ProgramTitle.h"
-#include "game/GamePageList.h"
 #include "login/AppAddress.h"
 #include "login/LoadGameRequest.h"
 #include "login/PixelRegion.h"
+#include "web/GamePageList.h"
 
 namespace {
 
 // How often the colour-keyed shape follows the page's rendering.
 constexpr int kMaskIntervalMs = 250;
-
-CLoginDlg::GamePageFactory &Factory()
-{
-    static CLoginDlg::GamePageFactory factory;
-    return factory;
-}
 
 bool IsSwallowedKey(const QEvent *event)
 {
@@ -35,13 +29,14 @@ bool IsSwallowedKey(const QEvent *event)
 
 } // namespace
 
-CLoginDlg::CLoginDlg(const QString &pageUrl, QWidget *owner)
+CLoginDlg::CLoginDlg(const QString &pageUrl, GamePageFactory pageFactory, QWidget *owner)
     : CDHtmDlgEx(owner, ElementEvents::None)
     , PageUrl(pageUrl)
     , CommandTable{{QStringLiteral("minimize"), &CLoginDlg::Minimize},
                    {QStringLiteral("exitgame"), &CLoginDlg::ExitGame},
                    {QStringLiteral("restart"), &CLoginDlg::Restart},
                    {QStringLiteral("loadgame"), &CLoginDlg::LoadGame}}
+    , m_pageFactory(std::move(pageFactory))
 {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setWindowTitle(QString::fromUtf8(kProgramTitle));
@@ -53,11 +48,6 @@ CLoginDlg::CLoginDlg(const QString &pageUrl, QWidget *owner)
 CLoginDlg::~CLoginDlg()
 {
     qApp->removeEventFilter(this);
-}
-
-void CLoginDlg::SetGamePageFactory(GamePageFactory factory)
-{
-    Factory() = std::move(factory);
 }
 
 void CLoginDlg::Create()
@@ -145,6 +135,8 @@ bool CLoginDlg::Restart(int, const QStringList &)
 
 bool CLoginDlg::LoadGame(int, const QStringList &argv)
 {
+    if (!m_pageFactory)
+        return false;
     const LoadGameRequest request = LoadGameRequest::FromArguments(argv);
     GamePageList &pages = GamePageList::Instance();
     if (pages.Contains(request.account, request.server)) {
@@ -152,8 +144,7 @@ bool CLoginDlg::LoadGame(int, const QStringList &argv)
         EndLogin(IDCANCEL);
         return true;
     }
-    CGameWnd *page = Factory() ? Factory()(request.pageAddress) : nullptr;
-    pages.Append(page, request.account, request.server);
+    pages.Append(m_pageFactory(request.pageAddress), request.account, request.server);
     EndLogin(IDOK);
     return true;
 }

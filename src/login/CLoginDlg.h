@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <map>
 
 #include <QImage>
@@ -11,21 +10,19 @@
 
 #include "login/CDHtmDlgEx.h"
 #include "skin/MessageBoxLayout.h"
-
-class CGameWnd;
+#include "web/GamePageList.h"
 
 // The login page window: shows the platform's login page over the login background and
 // turns the page's "app://" requests into program actions. Page areas of exactly
 // RGB(254,254,254) show the background window through. It has no taskbar entry, stays
 // hidden until the first page has loaded, and ignores Esc and F5. Its commands end the
-// owning login window (a QDialog) with IDOK or IDCANCEL.
+// owning login window (a QDialog) with IDOK or IDCANCEL. "loadgame" enters a game only
+// with a page factory; without one it does nothing.
 class CLoginDlg : public CDHtmDlgEx
 {
     Q_OBJECT
 public:
     using CommandHandler = bool (CLoginDlg::*)(int argc, const QStringList &argv);
-    // Creates the game page host for an entered game address.
-    using GamePageFactory = std::function<CGameWnd *(const QString &address)>;
 
     // The platform's result codes the commands end the login window with.
     static constexpr int IDOK = ::IDOK;
@@ -33,11 +30,9 @@ public:
     // Page pixels of this colour show the window behind.
     static constexpr unsigned kColorKey = 0xFEFEFE;
 
-    explicit CLoginDlg(const QString &pageUrl, QWidget *owner = nullptr);
+    // `pageFactory` creates the page host "loadgame" appends to the game page list.
+    CLoginDlg(const QString &pageUrl, GamePageFactory pageFactory, QWidget *owner = nullptr);
     ~CLoginDlg() override;
-
-    // Sets how "loadgame" creates the page host it appends to the game page list.
-    static void SetGamePageFactory(GamePageFactory factory);
 
     // Starts loading PageUrl; the window shows once the first navigation completes.
     void Create();
@@ -66,6 +61,7 @@ private:
     void EndLogin(int result);
     void UpdateKeyMask();
 
+    const GamePageFactory m_pageFactory;
     bool m_navigated{false};
     QTimer m_maskTimer;
     QImage m_rendering;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "login/HostWebPage.h"
+#include "web/HostWebPage.h"
 
 class CDHtmDlgEx;
 

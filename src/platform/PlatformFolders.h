@@ -12,4 +12,16 @@ QString ExecutablePath();
 // Machine-wide application data (the launchers' install folder lives below it).
 QString CommonAppData();
 
+// The user's desktop folder (XDG desktop directory).
+QString Desktop();
+
+// The folder that holds the programs menu entries ($XDG_DATA_HOME/applications).
+QString Programs();
+
+// The user's configuration folder ($XDG_CONFIG_HOME).
+QString Config();
+
+// The folder for temporary files.
+QString Temp();
+
 } // namespace PlatformFolders

@@ -1,5 +1,6 @@
 #include "platform/PlatformFolders.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -13,6 +14,26 @@ QString ExecutablePath()
 QString CommonAppData()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+}
+
+QString Desktop()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+}
+
+QString Programs()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
+}
+
+QString Config()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+}
+
+QString Temp()
+{
+    return QDir::tempPath();
 }
 
 } // namespace PlatformFolders

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <thread>
+#include <vector>
 
 #include <QByteArray>
 #include <QFile>
@@ -22,12 +23,12 @@ namespace {
 
 constexpr int kIdleNice = 19;
 
-// Spawns `path` in its own session with every signal at its default disposition, an
-// empty signal mask and no descriptors beyond the standard three. Runs on a thread of
-// its own: Linux keeps the scheduling policy and the nice value per thread and a child
-// inherits its creator's, so the program starts at SCHED_IDLE and nice 19 without
-// touching the rest of this process.
-pid_t SpawnIdle(const char *path)
+// Spawns `path` with `argv` in its own session with every signal at its default
+// disposition, an empty signal mask and no descriptors beyond the standard three. Runs
+// on a thread of its own: Linux keeps the scheduling policy and the nice value per thread
+// and a child inherits its creator's, so the program starts at SCHED_IDLE and nice 19
+// without touching the rest of this process.
+pid_t SpawnIdle(const char *path, char *const argv[])
 {
     sched_param param{};
     param.sched_priority = 0;
@@ -47,7 +48,6 @@ pid_t SpawnIdle(const char *path)
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
 
-    char *const argv[] = {const_cast<char *>(path), nullptr};
     pid_t child = -1;
     if (posix_spawn(&child, path, &actions, &attr, argv, environ) != 0)
         child = -1;
@@ -58,14 +58,21 @@ pid_t SpawnIdle(const char *path)
 
 } // namespace
 
-bool StartIdleDetached(const QString &path)
+bool StartIdleDetached(const QString &path, const QStringList &arguments)
 {
     const QByteArray native = QFile::encodeName(path);
     if (native.isEmpty())
         return false;
+    std::vector<QByteArray> texts{native};
+    for (const QString &argument : arguments)
+        texts.push_back(argument.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &text : texts)
+        argv.push_back(text.data());
+    argv.push_back(nullptr);
 
     pid_t child = -1;
-    std::thread([&] { child = SpawnIdle(native.constData()); }).join();
+    std::thread([&] { child = SpawnIdle(native.constData(), argv.data()); }).join();
     if (child < 0)
         return false;
     // The program is our child: a detached thread reaps it when it ends, so it never

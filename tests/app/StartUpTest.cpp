@@ -246,4 +246,40 @@ TEST_F(StartUpTest, UninstallStartAsksAndChangesNothing)
     EXPECT_EQ(HomeContents(), before);
 }
 
+TEST_F(StartUpTest, UninstallOnYesRemovesTheCopyItsShortcutsAndItsStore)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs an X display";
+    const QString folder = m_home.filePath("games/a b $(touch pwned)");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString copy = folder + "/fenlow";
+    ASSERT_TRUE(QFile::copy(FENLOW_BIN_DIR "/fenlow", copy));
+    const QString store = m_home.filePath("config/岚汐/ViziDuved/ycj");
+    ASSERT_TRUE(QDir().mkpath(store));
+    QFile(store + "/UpdTime").open(QIODevice::WriteOnly);
+    const QString menu = m_home.filePath("data/applications/岚汐登录器");
+    ASSERT_TRUE(QDir().mkpath(menu));
+    ASSERT_TRUE(QDir().mkpath(m_home.filePath("Desktop")));
+    const QStringList shortcuts = {m_home.filePath("Desktop/岚汐翼川记官网.desktop"),
+                                   m_home.filePath("Desktop/岚汐翼川记极速登录器.desktop"),
+                                   menu + "/岚汐翼川记极速登录器.desktop", menu + "/卸载 岚汐翼川记极速登录器.desktop"};
+    for (const QString &path : shortcuts)
+        QFile(path).open(QIODevice::WriteOnly);
+
+    QProcess *fenlow = Start(copy, {"/uninst"});
+    ASSERT_TRUE(PressKeyInWindowOf(fenlow, "y"));
+    // The closing message keeps the process, and so the copy, alive until it is read.
+    ASSERT_EVENTUALLY(!QFile::exists(store));
+    EXPECT_FALSE(QFile::exists(menu));
+    for (const QString &path : shortcuts)
+        EXPECT_FALSE(QFile::exists(path)) << path.toStdString();
+    EXPECT_TRUE(QFile::exists(copy));
+    ASSERT_TRUE(PressKeyInWindowOf(fenlow, "Return"));
+    ASSERT_TRUE(fenlow->waitForFinished(10000));
+    EXPECT_EQ(fenlow->exitCode(), 0);
+    ASSERT_EVENTUALLY(!QFile::exists(folder), 60000);
+    EXPECT_TRUE(QFile::exists(m_home.filePath("games")));
+    EXPECT_FALSE(QFile::exists(m_home.filePath("games/pwned")));
+}
+
 } // namespace

@@ -4,9 +4,9 @@
 #include <QString>
 
 #include "app/StartMode.h"
-#include "game/GamePageList.h"
 #include "login/AppAddress.h"
 #include "login/LoadGameRequest.h"
+#include "web/GamePageList.h"
 
 namespace {
 

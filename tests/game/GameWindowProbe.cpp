@@ -10,10 +10,10 @@
 
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
-#include "game/GamePageList.h"
 #include "game/GameTestSupport.h"
 #include "login/CLoginBkDlg.h"
-#include "login/WebEngineSetup.h"
+#include "web/GamePageList.h"
+#include "web/WebEngineSetup.h"
 
 namespace {
 
@@ -50,7 +50,9 @@ int main(int argc, char **argv)
         GamePageList::Instance().Append(new CGameWnd(QStringLiteral("about:blank")), QStringLiteral("acc%1").arg(n),
                                         QString::number(n));
 
-    CFenlowDlg dlg;
+    CFenlowDlg dlg([](QWidget *owner) {
+        return std::make_unique<CLoginBkDlg>(owner, [](const QString &address) { return new CGameWnd(address); });
+    });
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QByteArray pending;
     const auto run = [&](const QByteArray &command) {

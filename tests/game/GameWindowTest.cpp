@@ -1,3 +1,5 @@
+#include <csignal>
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -15,12 +17,12 @@
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
-#include "game/GamePageList.h"
 #include "game/GameTestSupport.h"
-#include "support/TestHttpServer.h"
 #include "skin/CBtnEx.h"
 #include "skin/MessageBoxLayout.h"
+#include "support/TestHttpServer.h"
 #include "support/Wait.h"
+#include "web/GamePageList.h"
 
 using namespace GameTestSupport;
 
@@ -245,6 +247,23 @@ TEST_F(GameWindowTest, TitlesThatShowTheAddressKeepTheCaption)
     EXPECT_EQ(dlg.Tabs()->GetItemText(0), "1服-主城1-acc1");
     Script(page, "document.title = '新标题'");
     ASSERT_EVENTUALLY(dlg.Tabs()->GetItemText(0) == "1服-新标题-acc1");
+}
+
+TEST_F(GameWindowTest, CrashedRendererLeavesTheErrorPageInItsTab)
+{
+    CGameWnd *page = Enter(1);
+    CFenlowDlg dlg;
+    dlg.show();
+    ASSERT_EVENTUALLY(dlg.Tabs()->GetItemText(0) == "1服-主城1-acc1");
+    ASSERT_EQ(::kill(static_cast<pid_t>(page->View()->page()->renderProcessPid()), SIGSEGV), 0);
+    ASSERT_EVENTUALLY(page->View()->page()->title() == "网络连接失败");
+    const QString retry = Script(page, "var r = document.getElementById('retry');"
+                                       "r ? r.textContent + '|' + r.getAttribute('href') : ''").toString();
+    EXPECT_EQ(retry, "重新连接|" + server->Url("/game/1"));
+    // The reconnect link brings the game back.
+    Script(page, "document.getElementById('retry').click()");
+    EXPECT_EVENTUALLY(page->View()->page()->title() == "岚汐翼川记- 主城1");
+    EXPECT_EQ(GamePageList::Instance().Count(), 1);
 }
 
 TEST_F(GameWindowTest, KeysReachThePageAndNeverCloseAWindow)

@@ -6,11 +6,12 @@
 #include <QWebEngineView>
 
 #include "app/PlatformHosts.h"
-#include "game/GamePageList.h"
+#include "game/CGameWnd.h"
 #include "login/CLoginBkDlg.h"
 #include "login/CMyBrowserControlSite.h"
 #include "login/RealInput.h"
 #include "support/Wait.h"
+#include "web/GamePageList.h"
 
 namespace {
 
@@ -38,12 +39,17 @@ protected:
             << "start the tests with scripts/test, which starts the demo platform";
         GamePageList::Instance().Clear();
     }
-    void TearDown() override { GamePageList::Instance().Clear(); }
+    void TearDown() override
+    {
+        qDeleteAll(QList<CGameWnd *>(GamePageList::Instance().Pages));
+        GamePageList::Instance().Clear();
+    }
 
     // Runs the login window modally; once its page has loaded and settled, `act` runs.
     int Run(const std::function<void(CLoginBkDlg &)> &act)
     {
-        CLoginBkDlg dialog(nullptr, AppsOrigin() + QStringLiteral("/ycj/"));
+        CLoginBkDlg dialog(nullptr, [](const QString &address) { return new CGameWnd(address); },
+                           AppsOrigin() + QStringLiteral("/ycj/"));
         dialog.move(20, 20);
         QObject::connect(&dialog.LoginPage, &CDHtmDlgEx::navigateComplete, &dialog, [&] {
             QTimer::singleShot(kShapeSettleMs, &dialog, [&] { act(dialog); });

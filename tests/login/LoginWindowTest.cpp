@@ -1,3 +1,5 @@
+#include <csignal>
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,10 +9,11 @@
 #include <QTimer>
 #include <QWebEngineView>
 
-#include "game/GamePageList.h"
+#include "game/CGameWnd.h"
 #include "login/CLoginBkDlg.h"
 #include "login/CMyBrowserControlSite.h"
 #include "support/TestHttpServer.h"
+#include "web/GamePageList.h"
 
 namespace {
 
@@ -29,12 +32,17 @@ protected:
         GamePageList::Instance().Clear();
         m_server.SetPage(QStringLiteral("/ycj/"), kLoginPage);
     }
-    void TearDown() override { GamePageList::Instance().Clear(); }
+    void TearDown() override
+    {
+        qDeleteAll(QList<CGameWnd *>(GamePageList::Instance().Pages));
+        GamePageList::Instance().Clear();
+    }
 
     // Runs the login window; once its page has loaded, `act` runs. Answers the modal result.
-    int Run(const std::function<void(CLoginBkDlg &)> &act, const QString &url = {})
+    int Run(const std::function<void(CLoginBkDlg &)> &act, const QString &url = {},
+            const GamePageFactory &factory = [](const QString &address) { return new CGameWnd(address); })
     {
-        CLoginBkDlg dialog(nullptr, url.isEmpty() ? m_server.Url(QStringLiteral("/ycj/")) : url);
+        CLoginBkDlg dialog(nullptr, factory, url.isEmpty() ? m_server.Url(QStringLiteral("/ycj/")) : url);
         QObject::connect(&dialog.LoginPage, &CDHtmDlgEx::navigateComplete, &dialog, [&] {
             QTimer::singleShot(200, &dialog, [&] { act(dialog); });
         }, Qt::SingleShotConnection);
@@ -59,6 +67,8 @@ TEST_F(LoginWindowTest, CommandsEndTheWindowWithTheirResults)
               CLoginDlg::IDOK);
     GamePageList &pages = GamePageList::Instance();
     ASSERT_EQ(pages.Count(), 1);
+    ASSERT_NE(pages.Pages.first(), nullptr);
+    EXPECT_EQ(pages.Pages.first()->Address(), QStringLiteral("http://game.localhost/play?account=abc&server_id=12&t=1"));
     EXPECT_EQ(pages.Accounts.first(), QStringLiteral("abc"));
     EXPECT_EQ(pages.Servers.first(), QStringLiteral("12"));
 
@@ -89,6 +99,25 @@ TEST_F(LoginWindowTest, SameAccountOnSameServerIsRefused)
               }),
               CLoginDlg::IDOK);
     EXPECT_EQ(GamePageList::Instance().Count(), 2);
+}
+
+TEST_F(LoginWindowTest, WithoutPageFactoryLoadGameEntersNothing)
+{
+    bool reached = false;
+    bool stillOpen = false;
+    Run([&](CLoginBkDlg &d) {
+        QObject::connect(d.LoginPage.Page(), &HostWebPage::appAddressRequested, &d, [&] {
+            reached = true;
+            QTimer::singleShot(300, &d, [&] {
+                stillOpen = d.isVisible();
+                d.done(0);
+            });
+        });
+        RunScript(d, QStringLiteral("document.getElementById('enter').click()"));
+    }, {}, {});
+    EXPECT_TRUE(reached);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(GamePageList::Instance().Count(), 0);
 }
 
 TEST_F(LoginWindowTest, MinimizeHidesPageAndUnknownCommandsDoNothing)
@@ -137,6 +166,30 @@ TEST_F(LoginWindowTest, DeadHostShowsTheProgramsErrorPage)
     }, url);
     EXPECT_EQ(title, QStringLiteral("网络连接失败"));
     EXPECT_TRUE(shown);
+}
+
+TEST_F(LoginWindowTest, CrashedRendererShowsTheErrorPageWithReconnect)
+{
+    QString title;
+    QString retry;
+    bool killed = false;
+    const int result = Run([&](CLoginBkDlg &d) {
+        QObject::connect(&d.LoginPage, &CDHtmDlgEx::navigateComplete, &d, [&] {
+            title = d.LoginPage.Page()->title();
+            d.LoginPage.Page()->runJavaScript(QStringLiteral("var r = document.getElementById('retry');"
+                                                             "r ? r.textContent + '|' + r.getAttribute('href') : ''"),
+                                              [&](const QVariant &text) {
+                                                  retry = text.toString();
+                                                  d.done(0);
+                                              });
+        });
+        killed = ::kill(static_cast<pid_t>(d.LoginPage.Page()->renderProcessPid()), SIGSEGV) == 0;
+    });
+    ASSERT_TRUE(killed);
+    // The window survived the renderer and closed itself after reading the error page.
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(title, QStringLiteral("网络连接失败"));
+    EXPECT_EQ(retry, QStringLiteral("重新连接|") + m_server.Url(QStringLiteral("/ycj/")));
 }
 
 } // namespace

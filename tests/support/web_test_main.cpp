@@ -4,7 +4,7 @@
 
 #include <QApplication>
 
-#include "login/WebEngineSetup.h"
+#include "web/WebEngineSetup.h"
 
 // Main of the tests that start the web engine: the "app" scheme is registered before the
 // QApplication exists, as the program does.

@@ -1,11 +1,11 @@
-#include "login/HostWebPage.h"
+#include "web/HostWebPage.h"
 
 #include <QLoggingCategory>
 #include <QWebChannel>
 #include <QWebEngineScript>
 
-#include "login/AppAddressBridge.h"
-#include "login/WebEngineSetup.h"
+#include "web/AppAddressBridge.h"
+#include "web/WebEngineSetup.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "login/AppAddressBridge.h"
+#include "web/AppAddressBridge.h"
 
 const char *const AppAddressBridge::kChannelName = "appAddressBridge";
 

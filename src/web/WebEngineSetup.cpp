@@ -1,13 +1,14 @@
-#include "login/WebEngineSetup.h"
+#include "web/WebEngineSetup.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QUrl>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineUrlScheme>
 
-#include "login/AppSchemeHandler.h"
+#include "web/AppSchemeHandler.h"
 
 const char *const WebEngineSetup::kAppScheme = "app";
 
@@ -54,7 +55,7 @@ QString WebEngineSetup::AddressScriptSource()
 {
     // qwebchannel.js shares the function scope, so the page never sees QWebChannel.
     return QStringLiteral("(function () {\n") + ResourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js"))
-        + QStringLiteral("\n") + ResourceText(QStringLiteral(":/login/web/app_address.js"))
+        + QStringLiteral("\n") + ResourceText(QStringLiteral(":/web/scripts/app_address.js"))
         + QStringLiteral("\n})();\n");
 }
 
@@ -64,6 +65,13 @@ QString WebEngineSetup::ResourceText(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll());
+}
+
+QString WebEngineSetup::ErrorPageHtml(int pageId, const QUrl &failedUrl)
+{
+    const bool retryable = failedUrl.scheme() == QLatin1String("http") || failedUrl.scheme() == QLatin1String("https");
+    const QString retry = retryable ? failedUrl.toString(QUrl::FullyEncoded).toHtmlEscaped() : QStringLiteral("#");
+    return ResourceText(QStringLiteral(":/web/pages/%1.html").arg(pageId)).replace(QStringLiteral("{{RETRY}}"), retry);
 }
 
 bool SetBrowserCacheLimit()

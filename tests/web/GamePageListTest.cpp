@@ -1,4 +1,4 @@
-#include "game/GamePageList.h"
+#include "web/GamePageList.h"
 
 #include <gtest/gtest.h>
 

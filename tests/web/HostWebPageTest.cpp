@@ -5,9 +5,9 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
-#include "login/HostWebPage.h"
 #include "support/TestHttpServer.h"
-#include "login/WebEngineSetup.h"
+#include "web/HostWebPage.h"
+#include "web/WebEngineSetup.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 class QWebEngineProfile;
 class QString;
+class QUrl;
 
 // The one place that configures the embedded web engine for the whole process: the
 // "app" scheme, the shared profile with its address script, and the HTTP cache size.
@@ -33,6 +34,14 @@ public:
 
     // The text of a script or page resource (UTF-8); empty when it cannot be read.
     static QString ResourceText(const QString &path);
+
+    // Resource number of the program's own error page.
+    static constexpr int kErrorPage = 150;
+
+    // The page resource numbered `pageId`, shown where `failedUrl` could not be shown,
+    // with its reconnect link pointing at `failedUrl` (http and https only); empty
+    // without such a resource.
+    static QString ErrorPageHtml(int pageId, const QUrl &failedUrl);
 };
 
 // Sets the profile's HTTP cache size to the browser cache limit. Answers whether the

@@ -1,4 +1,4 @@
-#include "login/AppSchemeHandler.h"
+#include "web/AppSchemeHandler.h"
 
 #include <QWebEngineUrlRequestJob>
 

@@ -1,9 +1,14 @@
 #pragma once
 
+#include <functional>
+
 #include <QList>
 #include <QStringList>
 
 class CGameWnd;
+
+// Creates the game page host for an entered game address; start-up hands it to the login.
+using GamePageFactory = std::function<CGameWnd *(const QString &address)>;
 
 // The process-wide record of the entered game pages: seven index-aligned arrays, index i
 // being page i and, once the page has a window, tab i. `Accounts` and `Servers` always
