@@ -1,5 +1,9 @@
 #include "app/InstanceChannel.h"
 
+#include <cerrno>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -25,22 +29,75 @@ bool IsGone(QLocalSocket::LocalSocketError error)
     return error == QLocalSocket::ConnectionRefusedError || error == QLocalSocket::ServerNotFoundError;
 }
 
+// The longest socket path the system takes, and the room an endpoint's name needs in
+// its folder: "/", a process id of up to ten digits, ".sock".
+constexpr qsizetype kMaxSocketPath = sizeof(sockaddr_un::sun_path) - 1;
+constexpr qsizetype kEndpointNameRoom = 1 + 10 + 5;
+
+QString EndpointName(qint64 pid)
+{
+    return QString::number(pid) + QStringLiteral(".sock");
+}
+
+// The folders the endpoints may live in, best first: the user's runtime folder, then
+// the temporary folder, then /tmp, whose short path always leaves room for a socket.
+QStringList FolderCandidates()
+{
+    const QString user = QString::number(getuid());
+    QStringList folders;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir())
+        folders << QDir::cleanPath(runtime) + QStringLiteral("/Fenlow_ycj");
+    folders << QDir::tempPath() + QStringLiteral("/Fenlow_ycj-") + user;
+    folders << QStringLiteral("/tmp/Fenlow_ycj-") + user;
+    return folders;
+}
+
+// Creates `folder` private to this user when it is missing, and answers whether it is a
+// real directory (not a link) owned by this user that nobody else may enter: anything
+// else may hold another user's sockets and is refused.
+bool IsPrivateFolder(const QString &folder)
+{
+    const QByteArray native = QFile::encodeName(folder);
+    if (mkdir(native.constData(), 0700) == 0)
+        chmod(native.constData(), 0700);
+    struct stat info{};
+    if (lstat(native.constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 07777) == 0700;
+}
+
+bool IsSocket(const QString &path)
+{
+    struct stat info{};
+    return lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
 } // namespace
 
 namespace InstanceChannel {
 
 QString Directory()
 {
-    return QDir::tempPath() + QStringLiteral("/Fenlow_ycj-") + QString::number(getuid());
+    for (const QString &folder : FolderCandidates()) {
+        if (QFile::encodeName(folder).size() + kEndpointNameRoom <= kMaxSocketPath)
+            return IsPrivateFolder(folder) ? folder : QString();
+    }
+    return {};
 }
 
 QStringList Endpoints()
 {
-    const QFileInfoList entries = QDir(Directory()).entryInfoList(
+    const QString folder = Directory();
+    if (folder.isEmpty())
+        return {};
+    const QFileInfoList entries = QDir(folder).entryInfoList(
         {QStringLiteral("*.sock")}, QDir::System | QDir::Files, QDir::Time | QDir::Reversed);
     QStringList paths;
-    for (const QFileInfo &entry : entries)
-        paths << entry.absoluteFilePath();
+    for (const QFileInfo &entry : entries) {
+        if (IsSocket(entry.absoluteFilePath()))
+            paths << entry.absoluteFilePath();
+    }
     return paths;
 }
 
@@ -117,10 +174,9 @@ InstanceEndpoint::~InstanceEndpoint()
 bool InstanceEndpoint::Listen()
 {
     const QString folder = InstanceChannel::Directory();
-    if (!QDir().mkpath(folder))
+    if (folder.isEmpty())
         return false;
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QString path = folder + QLatin1Char('/') + QString::number(getpid()) + QStringLiteral(".sock");
+    const QString path = folder + QLatin1Char('/') + EndpointName(getpid());
     QLocalServer::removeServer(path);
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);

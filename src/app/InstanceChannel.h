@@ -11,15 +11,18 @@ inline constexpr int kHandOverMessage = 1026; // a second start asks for a furth
 inline constexpr int kToggleMessage = 1027;   // hide or restore, not passed on
 
 // Every open main window listens on an endpoint of its own (a local socket named by its
-// process id) in one folder per user. An endpoint that accepts connections means an
+// process id) in one folder per user that only that user may enter. An endpoint that accepts connections means an
 // instance is running; one that refuses them belongs to an instance that ended without
 // removing it, and is removed by whoever finds it so.
 namespace InstanceChannel {
 
-// The folder that holds the endpoints ($TMPDIR/Fenlow_ycj-<uid>).
+// The folder that holds the endpoints: "$XDG_RUNTIME_DIR/Fenlow_ycj" where that folder
+// exists, else "$TMPDIR/Fenlow_ycj-<uid>", else "/tmp/Fenlow_ycj-<uid>" (the first whose
+// socket paths fit the system's limit). Created 0700 when missing; empty when it is not a
+// directory of this user's with mode 0700 (it may hold another user's sockets).
 QString Directory();
 
-// The endpoints present, oldest first.
+// The sockets in Directory(), oldest first.
 QStringList Endpoints();
 
 // True when some endpoint accepts a connection; removes the dead ones it meets.
@@ -47,7 +50,8 @@ public:
     explicit InstanceEndpoint(QObject *parent = nullptr);
     ~InstanceEndpoint() override;
 
-    // Creates this process's endpoint; false when the folder or socket cannot be made.
+    // Creates this process's endpoint; false when the folder is refused or the socket
+    // cannot be made.
     bool Listen();
     QString Path() const;
 

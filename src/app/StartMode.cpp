@@ -1,5 +1,7 @@
 #include "app/StartMode.h"
 
+#include <QFileInfo>
+
 #include "platform/PlatformFolders.h"
 
 QString InstallFolderBelow(const QString &commonAppData)
@@ -29,9 +31,14 @@ StartMode ClassifyStartMode(const QStringList &arguments, const QString &executa
     const QString folder = InstallFolderBelow(commonAppData);
     if (executablePath.isEmpty() || folder.isEmpty())
         return StartMode::Plain;
+    // The executable's path arrives with its links resolved, so the folder is compared
+    // resolved too (a linked home or data folder), as well as it is written.
+    const QString resolvedData = QFileInfo(commonAppData).canonicalFilePath();
+    const QString resolved = resolvedData.isEmpty() ? folder : InstallFolderBelow(resolvedData);
     // A substring test, not a prefix test: a copy anywhere below a path that merely
     // contains the install folder's text also counts as installed.
-    if (executablePath.toUpper().contains(folder.toUpper()))
+    const QString exe = executablePath.toUpper();
+    if (exe.contains(folder.toUpper()) || exe.contains(resolved.toUpper()))
         return StartMode::InstalledCopy;
     return StartMode::Plain;
 }

@@ -3,6 +3,7 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDebug>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QPointer>
@@ -110,7 +111,9 @@ bool CFenlowDlg::OnInitDialog()
     RegisterHotkeys();
     InitWindow();
     m_endpoint = new InstanceEndpoint(this);
-    m_endpoint->Listen();
+    // Without an endpoint later starts cannot find this window: say so, and go on.
+    if (!m_endpoint->Listen())
+        qWarning("No instance endpoint: further starts will not find this window");
     connect(m_endpoint, &InstanceEndpoint::messageReceived, this, &CFenlowDlg::handleInstanceMessage,
             Qt::QueuedConnection);
     return true;

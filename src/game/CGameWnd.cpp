@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -96,10 +97,11 @@ void CGameWnd::Refresh()
 void CGameWnd::OnNavigateComplete(const QUrl &url)
 {
     GamePageList::Instance().Store(GamePageList::Field::Urls, this, url.toString());
-    // Only the selected tab's page comes up: any other would cover the page the tab strip
-    // says is shown.
+    // Only the selected tab's page comes up, and only over a main window that shows: any
+    // other would cover the page the tab strip says is shown, or stand alone on the
+    // desktop while the main window is minimised or hidden.
     QWidget *owner = parentWidget();
-    if (owner && owner->isVisible() && IsSelectedPage())
+    if (owner && owner->isVisible() && !owner->isMinimized() && IsSelectedPage())
         show();
 }
 
@@ -160,6 +162,11 @@ void CGameWnd::hideEvent(QHideEvent *event)
     QWidget::hideEvent(event);
     // The page's drawing scene has just gone (see watchFocusProxy).
     FreedMemory::ReleaseSoon();
+}
+
+void CGameWnd::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
 }
 
 bool CGameWnd::eventFilter(QObject *watched, QEvent *event)

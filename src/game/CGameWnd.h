@@ -47,6 +47,9 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    // The window manager's close request (Alt+F4) is refused: a page leaves only
+    // through its tab.
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

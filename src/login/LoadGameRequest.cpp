@@ -63,6 +63,9 @@ LoadGameRequest LoadGameRequest::FromArguments(const QStringList &argv)
         request.account = DecodeAccount(request.account);
     request.server = argv.size() > 2 ? argv.at(2)
                                      : ParameterValue(request.pageAddress, QStringLiteral("server_id="));
+    // Server names such as "一区" arrive percent-encoded as accounts do.
+    if (request.server.contains(QLatin1Char('%')))
+        request.server = DecodeAccount(request.server);
     return request;
 }
 

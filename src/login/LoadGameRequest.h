@@ -12,7 +12,7 @@ struct LoadGameRequest {
 
     // Reads the request from a command's argument list: account and server from
     // entries 1 and 2 when present, else from the parameter text's "account=" and
-    // "server_id=" values; an account containing "%" is percent-decoded.
+    // "server_id=" values; an account or server containing "%" is percent-decoded.
     static LoadGameRequest FromArguments(const QStringList &argv);
 };
 

@@ -7,9 +7,9 @@ namespace ProcessLaunch {
 
 // Starts the program at `path` with `arguments` (none by default), detached from this
 // process in a session of its own (no terminal), at the lowest scheduling priority
-// (SCHED_IDLE, nice 19) and without inherited descriptors. Never waits for the program;
-// answers whether the start was handed to the system. The child's exec failure is not
-// seen here.
+// (SCHED_IDLE, nice 19), with default signal handling, an empty signal mask and without
+// inherited descriptors. Never waits for the program; answers whether it started (false
+// when it cannot be executed).
 bool StartIdleDetached(const QString &path, const QStringList &arguments = {});
 
 } // namespace ProcessLaunch

@@ -36,6 +36,7 @@ CBtnEx::CBtnEx(int id, QWidget *parent)
     , m_id(id)
 {
     setMouseTracking(true);
+    KeepMouseInControl(this);
     m_hoverTimer.setSingleShot(true);
     m_hoverTimer.setInterval(kHoverDelayMs);
     connect(&m_hoverTimer, &QTimer::timeout, this, &CBtnEx::handleHover);
@@ -135,6 +136,14 @@ void CBtnEx::mouseReleaseEvent(QMouseEvent *event)
         update();
     }
     QAbstractButton::mouseReleaseEvent(event);
+}
+
+void CBtnEx::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // Not a further press: the release that follows finds the button up and clicks nothing.
+    event->accept();
+    if (event->button() == Qt::LeftButton && isEnabled() && hitButton(event->position().toPoint()))
+        emit doubleClicked();
 }
 
 void CBtnEx::resizeEvent(QResizeEvent *event)

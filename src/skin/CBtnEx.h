@@ -44,12 +44,18 @@ public:
     QRect m_rcWindow;
     bool m_bPressed = false;
 
+signals:
+    // The second press of a double click: the first press and release gave `clicked`,
+    // this one gives only this notice.
+    void doubleClicked();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
     QList<QImage> m_imgList;

@@ -9,6 +9,7 @@
 CImgProgress::CImgProgress(QWidget *parent)
     : QProgressBar(parent)
 {
+    KeepMouseInControl(this);
     setRange(0, 100);
     setValue(0);
     setTextVisible(false);

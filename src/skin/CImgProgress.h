@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 #include <QColor>
 #include <QImage>
 #include <QProgressBar>
@@ -18,7 +20,8 @@ public:
     bool SetImages(const QImage &background, const QImage &fill);
 
     void SetRange(int lower, int upper) { setRange(lower, upper); }
-    void SetPos(int position) { setValue(position); }
+    // A position outside the range moves to its nearer end.
+    void SetPos(int position) { setValue(std::clamp(position, minimum(), std::max(minimum(), maximum()))); }
 
     // The text the bar shows for its position ("37%").
     QString PercentText() const;

@@ -27,6 +27,7 @@ CStaticEx::CStaticEx(const QString &text, QWidget *parent)
     , m_strText(text)
 {
     setMouseTracking(true);
+    KeepMouseInControl(this);
     m_hoverTimer.setSingleShot(true);
     m_hoverTimer.setInterval(kHoverDelayMs);
     connect(&m_hoverTimer, &QTimer::timeout, this, [this] {
@@ -59,8 +60,17 @@ QFont CStaticEx::TextFont()
 {
     if (!m_fontBuilt) {
         m_font = font();
-        if (m_nFontHeight != 0)
-            m_font.setPixelSize(std::abs(m_nFontHeight));
+        if (m_nFontHeight < 0) {
+            // A negative height is the characters' own height.
+            m_font.setPixelSize(-m_nFontHeight);
+        } else if (m_nFontHeight > 0) {
+            // A positive height is the cell's (the line's ascent plus descent): the
+            // largest pixel size whose line fits it.
+            int pixels = m_nFontHeight;
+            m_font.setPixelSize(pixels);
+            while (pixels > 1 && QFontMetrics(m_font).height() > m_nFontHeight)
+                m_font.setPixelSize(--pixels);
+        }
         if (m_nFontWeight != -1)
             m_font.setWeight(QFont::Weight(std::clamp(m_nFontWeight / 10 * 10, 100, 900) / 100 * 100));
         if (m_nFontWidth != 0) {

@@ -30,6 +30,7 @@ CTabCtrlBase::CTabCtrlBase(QWidget *parent)
     : QWidget(parent)
 {
     setMouseTracking(true);
+    KeepMouseInControl(this);
     setFocusPolicy(Qt::NoFocus);
 }
 

@@ -18,3 +18,9 @@ bool PaintParentBackground(const QWidget *child, QPainter &painter)
     }
     return false;
 }
+
+void KeepMouseInControl(QWidget *control)
+{
+    control->setAttribute(Qt::WA_NoMousePropagation);
+    control->setCursor(Qt::ArrowCursor);
+}

@@ -18,3 +18,9 @@ public:
 // nearest skinned ancestor of `child`. False when no ancestor paints one; the child then
 // leaves its pixels transparent and the parent shows through as usual.
 bool PaintParentBackground(const QWidget *child, QPainter &painter);
+
+// Makes `control`, a skinned child control, the end of every mouse event over it: its
+// presses, double clicks, moves and releases never reach the skinned window below (no
+// drag, resize or maximise from a control), and it shows the arrow cursor whatever
+// resize cursor the window shows at its edge.
+void KeepMouseInControl(QWidget *control);

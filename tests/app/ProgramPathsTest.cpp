@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <pthread.h>
+#include <sys/resource.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -10,6 +14,7 @@
 #include <QThread>
 
 #include "platform/PlatformFolders.h"
+#include "platform/ProcessLaunch.h"
 
 namespace {
 
@@ -52,8 +57,35 @@ TEST(LaunchProgramTest, ChildRunsIdleWithoutArguments)
     const QString report = dir.filePath("report");
     qputenv("FENLOW_LAUNCH_REPORT", QFile::encodeName(report));
     LaunchProgram(FENLOW_BIN_DIR "/launch_probe");
-    // "argc policy nice" as the child saw them in /proc and through the scheduler calls.
-    EXPECT_EQ(WaitForReport(report), "1 5 19\n");
+    // "argc policy nice sigpipe-default mask-empty" as the child saw them.
+    EXPECT_EQ(WaitForReport(report), "1 5 19 1 1\n");
+    // The launcher itself keeps its own priority.
+    EXPECT_EQ(getpriority(PRIO_PROCESS, 0), 0);
+}
+
+TEST(LaunchProgramTest, ChildStartsWithDefaultSignalsAndAnEmptyMask)
+{
+    // A launcher that ignores SIGPIPE and blocks signals must not pass either on.
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction previous = {};
+    sigaction(SIGPIPE, &ignore, &previous);
+    sigset_t usr;
+    sigemptyset(&usr);
+    sigaddset(&usr, SIGUSR1);
+    sigaddset(&usr, SIGTERM);
+    sigset_t oldMask;
+    pthread_sigmask(SIG_BLOCK, &usr, &oldMask);
+
+    QTemporaryDir dir;
+    const QString report = dir.filePath("report");
+    qputenv("FENLOW_LAUNCH_REPORT", QFile::encodeName(report));
+    LaunchProgram(FENLOW_BIN_DIR "/launch_probe");
+    const QString seen = WaitForReport(report);
+
+    pthread_sigmask(SIG_SETMASK, &oldMask, nullptr);
+    sigaction(SIGPIPE, &previous, nullptr);
+    EXPECT_EQ(seen, "1 5 19 1 1\n");
 }
 
 TEST(LaunchProgramTest, PathWithBlanksStartsAsOneProgram)
@@ -65,14 +97,27 @@ TEST(LaunchProgramTest, PathWithBlanksStartsAsOneProgram)
     const QString report = dir.filePath("report");
     qputenv("FENLOW_LAUNCH_REPORT", QFile::encodeName(report));
     LaunchProgram(copy);
-    EXPECT_EQ(WaitForReport(report), "1 5 19\n");
+    EXPECT_EQ(WaitForReport(report), "1 5 19 1 1\n");
 }
 
 TEST(LaunchProgramTest, MissingProgramReturnsQuietly)
 {
+    EXPECT_FALSE(ProcessLaunch::StartIdleDetached("/nonexistent/launcher"));
+    EXPECT_FALSE(ProcessLaunch::StartIdleDetached("relative-name-without-folder"));
+    QTemporaryDir dir;
+    const QString notExecutable = dir.filePath("plain file");
+    QFile file(notExecutable);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_FALSE(ProcessLaunch::StartIdleDetached(notExecutable));
+    EXPECT_FALSE(ProcessLaunch::StartIdleDetached(QString()));
+
+    // LaunchProgram swallows the failure and returns; the next start still works.
     LaunchProgram("/nonexistent/launcher");
-    LaunchProgram("relative-name-without-folder");
-    SUCCEED();
+    const QString report = dir.filePath("report");
+    qputenv("FENLOW_LAUNCH_REPORT", QFile::encodeName(report));
+    LaunchProgram(FENLOW_BIN_DIR "/launch_probe");
+    EXPECT_EQ(WaitForReport(report), "1 5 19 1 1\n");
 }
 
 } // namespace

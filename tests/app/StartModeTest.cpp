@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
 namespace {
 
 const QString kData = QStringLiteral("/home/p/.local/share");
@@ -42,6 +47,20 @@ TEST(StartModeTest, InstallLocationIsASubstringTestWithoutCase)
     EXPECT_EQ(Classify({"fenlow"}, "/backup" + kData + "/岚汐/viziduved/old/fenlow"),
               StartMode::InstalledCopy);
     EXPECT_EQ(Classify({"fenlow"}, kData + "/岚汐/Vizi/fenlow"), StartMode::Plain);
+}
+
+TEST(StartModeTest, LinkedDataFolderStillRecognisesTheInstalledCopy)
+{
+    // $HOME (or $XDG_DATA_HOME) is a link; the executable's path comes resolved.
+    QTemporaryDir dir;
+    const QString real = dir.filePath("real");
+    ASSERT_TRUE(QDir().mkpath(real + "/share/岚汐/ViziDuved"));
+    ASSERT_TRUE(QFile::link(real, dir.filePath("home")));
+    const QString linkedData = dir.filePath("home/share");
+    const QString exe = QFileInfo(real + "/share/岚汐/ViziDuved").canonicalFilePath() + "/fenlow";
+    EXPECT_EQ(ClassifyStartMode({"fenlow"}, exe, linkedData), StartMode::InstalledCopy);
+    EXPECT_EQ(ClassifyStartMode({"fenlow"}, QFileInfo(real).canonicalFilePath() + "/share/fenlow", linkedData),
+              StartMode::Plain);
 }
 
 TEST(StartModeTest, UnreadablePathsGivePlain)

@@ -4,14 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QMessageBox>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSize>
 #include <QTemporaryDir>
+#include <QTranslator>
 
 #include "app/InstanceChannel.h"
+#include "app/ProgramTitle.h"
 #include "support/Wait.h"
 #include "update/UpdateCheck.h"
 
@@ -31,12 +37,14 @@ protected:
         m_env.insert("XDG_DATA_HOME", m_home.filePath("data"));
         m_env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
         m_env.insert("TMPDIR", m_home.filePath("tmp"));
+        m_env.remove("XDG_RUNTIME_DIR");
         ASSERT_TRUE(QDir().mkpath(m_home.filePath("tmp")));
         // An update applied today: the installed copy's start checks nothing on the network.
         ASSERT_TRUE(RecordUpdateTime(m_home.filePath("config/岚汐/ViziDuved/ycj/UpdTime"),
                                      QDateTime::currentDateTimeUtc()));
         // The channel functions of this process look in the same folder.
         qputenv("TMPDIR", QFile::encodeName(m_home.filePath("tmp")));
+        qunsetenv("XDG_RUNTIME_DIR");
     }
 
     void TearDown() override
@@ -118,6 +126,42 @@ protected:
         return true;
     }
 
+    // The size a message box with `text` takes on this display, built as the launcher
+    // builds its boxes (Chinese framework texts): a box with another text, another icon
+    // or other buttons has another size.
+    static QSize MessageBoxSize(QMessageBox::Icon icon, const char *text, QMessageBox::StandardButtons buttons)
+    {
+        static QTranslator *translator = [] {
+            auto *t = new QTranslator(qApp);
+            if (t->load(QLocale(QLocale::Chinese, QLocale::China), "qtbase", "_",
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+                QCoreApplication::installTranslator(t);
+            return t;
+        }();
+        Q_UNUSED(translator);
+        QMessageBox box(icon, QString::fromUtf8(kProgramTitle), QString::fromUtf8(text), buttons);
+        box.show();
+        TestWait::ProcessFor(100);
+        return box.size();
+    }
+
+    // Every file of the test's data and settings folders with its size, to see that
+    // nothing changed.
+    QStringList HomeContents() const
+    {
+        QStringList entries;
+        for (const char *folder : {"data", "config"}) {
+            QDirIterator it(m_home.filePath(folder), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                it.next();
+                entries << it.filePath() + " " + QString::number(it.fileInfo().size());
+            }
+        }
+        entries.sort();
+        return entries;
+    }
+
     QTemporaryDir m_home;
     QProcessEnvironment m_env;
     std::vector<std::unique_ptr<QProcess>> m_processes;
@@ -151,6 +195,9 @@ TEST_F(StartUpTest, PlainStartAsksAndHandsOverOnYes)
     QProcess *listener = StartListener();
     ASSERT_NE(listener, nullptr);
     QProcess *fenlow = Start(FENLOW_BIN_DIR "/fenlow", {"some-argument"});
+    EXPECT_EQ(FirstWindowSizeOf(fenlow),
+              MessageBoxSize(QMessageBox::Question, "检测到已经有一个岚汐翼川记在运行，是否在已运行的窗口上登录新账号？",
+                             QMessageBox::Yes | QMessageBox::No));
     ASSERT_TRUE(PressKeyInWindowOf(fenlow, "y"));
     ASSERT_TRUE(listener->waitForReadyRead(10000));
     EXPECT_EQ(listener->readLine().trimmed(), "1026");
@@ -168,9 +215,8 @@ TEST_F(StartUpTest, HungInstanceGivesTheFailureNoticeInsteadOfAHang)
     // The installed copy hands over without a question, so the one window it shows
     // before going on as a new instance is the failure notice, not the login picture.
     QProcess *fenlow = Start(InstalledCopy(), {});
-    const QSize first = FirstWindowSizeOf(fenlow);
-    EXPECT_FALSE(first.isEmpty());
-    EXPECT_NE(first, kLoginWindowSize);
+    EXPECT_EQ(FirstWindowSizeOf(fenlow), MessageBoxSize(QMessageBox::Information, "在当前运行程序中进入游戏失败，将在新窗口中打开游戏",
+                                                        QMessageBox::Ok));
     ::kill(static_cast<pid_t>(hung->processId()), SIGCONT);
 }
 
@@ -194,14 +240,14 @@ TEST_F(StartUpTest, UninstallStartAsksAndChangesNothing)
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         GTEST_SKIP() << "needs an X display";
     const QString copy = InstalledCopy();
+    const QStringList before = HomeContents();
     QProcess *fenlow = Start(copy, {"/UnInst"});
-    const QSize question = FirstWindowSizeOf(fenlow);
-    EXPECT_FALSE(question.isEmpty());
-    EXPECT_NE(question, kLoginWindowSize);
+    EXPECT_EQ(FirstWindowSizeOf(fenlow), MessageBoxSize(QMessageBox::Question, "确定要移除 岚汐翼川记极速登录器吗？",
+                                                        QMessageBox::Yes | QMessageBox::No));
     ASSERT_TRUE(PressKeyInWindowOf(fenlow, "n"));
     ASSERT_TRUE(fenlow->waitForFinished(10000));
     EXPECT_EQ(fenlow->exitCode(), 0);
-    EXPECT_TRUE(QFile::exists(copy));
+    EXPECT_EQ(HomeContents(), before);
 }
 
 TEST_F(StartUpTest, UninstallOnYesRemovesTheCopyItsShortcutsAndItsStore)

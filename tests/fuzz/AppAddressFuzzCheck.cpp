@@ -14,8 +14,14 @@ bool Check(const QString &address)
         return true;
     if (command->argc() < 1 || command->argc() > kMaxAppArguments)
         return false;
+    // The request keeps the page address as given and names its account and server in
+    // the duplicate notice exactly, whatever "%" texts they hold.
     const LoadGameRequest request = LoadGameRequest::FromArguments(command->argv);
-    return !DuplicateLoginMessage(request.account, request.server).isEmpty();
+    if (request.pageAddress != command->argv.value(0))
+        return false;
+    return DuplicateLoginMessage(request.account, request.server)
+        == QStringLiteral("账号 ") + request.account + QStringLiteral(" 已在 ") + request.server
+               + QStringLiteral("服 登录，同一账号不能在一服重复登录");
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "game/GameTestSupport.h"
 #include "platform/X11TestClient.h"
 #include "support/ProbeChannel.h"
+#include "support/Wait.h"
 
 using namespace GameTestSupport;
 
@@ -53,6 +54,7 @@ protected:
     void SetUp() override
     {
         qputenv("TMPDIR", m_temp.path().toUtf8());
+        qunsetenv("XDG_RUNTIME_DIR");
         qputenv("HOME", m_temp.path().toUtf8());
     }
 
@@ -68,14 +70,16 @@ TEST_F(GameInstanceTest, BossKeyHidesAndRestoresEveryInstanceOnce)
 
     a.Send("boss");
     for (Instance *instance : {&a, &b, &c})
-        EXPECT_TRUE(WaitUntil([&] { return instance->State().contains("visible=0"); }, 10000));
-    // The others toggled without passing it on: a stays hidden.
-    WaitUntil([] { return false; }, 300);
+        EXPECT_EVENTUALLY(instance->State().contains("visible=0"));
+    // The others toggled without passing it on: once every instance has answered a
+    // later message (so has taken in whatever was sent before it), a stays hidden.
+    for (const QString &endpoint : InstanceChannel::Endpoints())
+        ASSERT_TRUE(InstanceChannel::Post(endpoint, 0, true, 5000));
     EXPECT_TRUE(a.State().contains("visible=0"));
 
     b.Send("boss");
     for (Instance *instance : {&a, &b, &c})
-        EXPECT_TRUE(WaitUntil([&] { return instance->State().contains("visible=1"); }, 10000));
+        EXPECT_EVENTUALLY(instance->State().contains("visible=1"));
 }
 
 TEST_F(GameInstanceTest, TheBossKeyOnTheKeyboardHidesAndRestoresEveryInstance)
@@ -90,14 +94,15 @@ TEST_F(GameInstanceTest, TheBossKeyOnTheKeyboardHidesAndRestoresEveryInstance)
 
     ASSERT_TRUE(PressKeys(QStringLiteral("ctrl+F9")));
     for (Instance *instance : {&a, &b, &c})
-        EXPECT_TRUE(WaitUntil([&] { return instance->State().contains("visible=0"); }, 10000));
-    WaitUntil([] { return false; }, 300);
+        EXPECT_EVENTUALLY(instance->State().contains("visible=0"));
+    // Each instance also hears the others' broadcasts: none of them may undo the hiding.
+    TestWait::ProcessFor(300);
     for (Instance *instance : {&a, &b, &c})
         EXPECT_TRUE(instance->State().contains("visible=0"));
 
     ASSERT_TRUE(PressKeys(QStringLiteral("ctrl+F9")));
     for (Instance *instance : {&a, &b, &c})
-        EXPECT_TRUE(WaitUntil([&] { return instance->State().contains("visible=1"); }, 10000));
+        EXPECT_EVENTUALLY(instance->State().contains("visible=1"));
     x11.SetLock(QStringLiteral("Num_Lock"), X11TestClient::kNumLock, false);
 }
 
@@ -106,16 +111,17 @@ TEST_F(GameInstanceTest, HandOverOpensOneFurtherLoginOverTheRunningWindow)
     Instance running(1);
     ASSERT_FALSE(running.Await("ready ").isEmpty());
     ASSERT_TRUE(InstanceChannel::HandOver());
-    ASSERT_TRUE(WaitUntil([&] { return running.State().contains("logins=1"); }, 10000));
+    ASSERT_EVENTUALLY(running.State().contains("logins=1"));
 
     // A second start while that login is open changes nothing.
+    // The answer means the message arrived; the state asked for after it follows its
+    // handling.
     ASSERT_TRUE(InstanceChannel::HandOver());
-    WaitUntil([] { return false; }, 500);
     EXPECT_TRUE(running.State().contains("logins=1"));
 
     // Abandoning the login leaves the pages as they were.
     running.Send("close-modal");
-    EXPECT_TRUE(WaitUntil([&] { return running.State().contains("logins=0 pages=1"); }, 10000));
+    EXPECT_EVENTUALLY(running.State().contains("logins=0 pages=1"));
 }
 
 TEST_F(GameInstanceTest, HandOverRestoresAHiddenWindowBeforeTheFurtherLogin)
@@ -124,11 +130,11 @@ TEST_F(GameInstanceTest, HandOverRestoresAHiddenWindowBeforeTheFurtherLogin)
     Instance running(1);
     ASSERT_FALSE(running.Await("ready ").isEmpty());
     running.Send("hide");
-    ASSERT_TRUE(WaitUntil([&] { return running.State().contains("visible=0"); }, 10000));
+    ASSERT_EVENTUALLY(running.State().contains("visible=0"));
     ASSERT_TRUE(InstanceChannel::HandOver());
-    EXPECT_TRUE(WaitUntil([&] { return running.State().contains("visible=1 logins=1"); }, 10000));
+    EXPECT_EVENTUALLY(running.State().contains("visible=1 logins=1"));
     running.Send("close-modal");
-    EXPECT_TRUE(WaitUntil([&] { return running.State().contains("visible=1 logins=0 pages=1"); }, 10000));
+    EXPECT_EVENTUALLY(running.State().contains("visible=1 logins=0 pages=1"));
 }
 
 TEST_F(GameInstanceTest, HandOverAtThreePagesShowsTheLimitInstead)
@@ -136,7 +142,7 @@ TEST_F(GameInstanceTest, HandOverAtThreePagesShowsTheLimitInstead)
     Instance running(3);
     ASSERT_FALSE(running.Await("ready ").isEmpty());
     ASSERT_TRUE(InstanceChannel::HandOver());
-    ASSERT_TRUE(WaitUntil([&] { return running.State().contains("message=当前窗体只支持3个游戏页"); }, 10000));
+    ASSERT_EVENTUALLY(running.State().contains("message=当前窗体只支持3个游戏页"));
     EXPECT_TRUE(running.State().contains("logins=0 pages=3"));
     running.Send("close-modal");
 }

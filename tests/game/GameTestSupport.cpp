@@ -1,13 +1,17 @@
 #include "game/GameTestSupport.h"
 
+#include <cstdlib>
+#include <cstring>
+
+#include <xcb/xcb.h>
+
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QWindow>
 #include <QProcess>
-#include <QThread>
 #include <QTimer>
 
 #include "skin/CMessageBox.h"
-#include "support/Wait.h"
 
 namespace GameTestSupport {
 
@@ -19,11 +23,6 @@ struct MessageBoxPeek : CMessageBox {
 };
 
 } // namespace
-
-bool WaitUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    return TestWait::Until(done, timeoutMs);
-}
 
 struct MessageBoxAnswerer::Impl {
     QTimer timer;
@@ -47,6 +46,30 @@ MessageBoxAnswerer::MessageBoxAnswerer(int result)
 MessageBoxAnswerer::~MessageBoxAnswerer()
 {
     delete m_impl;
+}
+
+bool RequestCloseByWindowManager(QWidget *window)
+{
+    auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !window->windowHandle())
+        return false;
+    xcb_connection_t *connection = x11->connection();
+    const auto atom = [connection](const char *name) {
+        xcb_intern_atom_reply_t *reply =
+            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
+        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        free(reply);
+        return value;
+    };
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xcb_window_t(window->winId());
+    message.type = atom("WM_PROTOCOLS");
+    message.data.data32[0] = atom("WM_DELETE_WINDOW");
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection, 0, message.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&message));
+    return xcb_flush(connection) > 0;
 }
 
 QString MessageBoxText(QWidget *box)

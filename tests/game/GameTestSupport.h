@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <ostream>
 
 #include <QObject>
@@ -17,11 +16,12 @@ class QWidget;
 // Helpers for the game window tests that drive real windows under X11.
 namespace GameTestSupport {
 
-// Processes events until `done` holds or `timeoutMs` passed; answers `done()`.
-bool WaitUntil(const std::function<bool()> &done, int timeoutMs = 10000);
-
 // Answers every skinned message box that comes up with `result` and records its title
 // and text, until destroyed.
+// Sends `window` the close request a window manager sends for Alt+F4 or its close
+// button (WM_DELETE_WINDOW); true when it was sent.
+bool RequestCloseByWindowManager(QWidget *window);
+
 class MessageBoxAnswerer
 {
 public:

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QKeyEvent>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -20,6 +21,7 @@
 #include "skin/CBtnEx.h"
 #include "skin/MessageBoxLayout.h"
 #include "support/TestHttpServer.h"
+#include "support/Wait.h"
 #include "web/GamePageList.h"
 
 using namespace GameTestSupport;
@@ -36,6 +38,45 @@ QByteArray GamePage(int n)
 </body></html>)";
 }
 
+// Records the keys whose release the application delivered, from anywhere.
+class KeyReleases : public QObject
+{
+public:
+    KeyReleases() { qApp->installEventFilter(this); }
+    QList<int> keys;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyRelease)
+            keys << static_cast<QKeyEvent *>(event)->key();
+        return false;
+    }
+};
+
+// Counts the events of one type `watched` receives into `count`.
+class EventWatch : public QObject
+{
+public:
+    EventWatch(QObject *watched, QEvent::Type type, int *count)
+        : m_type(type)
+        , m_count(count)
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        *m_count += event->type() == m_type;
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    int *m_count;
+};
+
 class GameWindowTest : public testing::Test
 {
 protected:
@@ -44,6 +85,7 @@ protected:
         home = new QTemporaryDir;
         for (const char *name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "TMPDIR"})
             qputenv(name, home->path().toUtf8());
+        qunsetenv("XDG_RUNTIME_DIR");
         server = new TestHttpServer;
         for (int n = 1; n <= 3; ++n)
             server->SetPage("/game/" + QString::number(n), GamePage(n));
@@ -81,7 +123,7 @@ protected:
             result = value;
             done = true;
         });
-        WaitUntil([&] { return done; });
+        TestWait::Until([&] { return done; });
         return result;
     }
 
@@ -97,13 +139,13 @@ TEST_F(GameWindowTest, TabsGrowWithEachPageAndKeepTheLayout)
     dlg.show();
     CCaptTab *tabs = dlg.Tabs();
     ASSERT_EQ(TabStrip(), tabs);
-    ASSERT_TRUE(WaitUntil([&] { return first->isVisible(); }));
+    ASSERT_EVENTUALLY(first->isVisible());
     EXPECT_EQ(tabs->geometry(), QRect(120, 2, 199, 22));
     EXPECT_EQ(dlg.minimumSize(), QSize(646, 260));
     EXPECT_EQ(first->geometry(), GameLayout::PageRect(dlg.frameGeometry()));
     for (int id : GameLayout::kButtonIds)
         EXPECT_EQ(dlg.Button(id)->geometry(), GameLayout::ButtonRect(id, dlg.width())) << id;
-    ASSERT_TRUE(WaitUntil([&] { return tabs->GetItemText(0) == "1服-主城1-acc1"; }));
+    ASSERT_EVENTUALLY(tabs->GetItemText(0) == "1服-主城1-acc1");
     EXPECT_EQ(GamePageList::Instance().RawTitles.value(0), "岚汐翼川记- 主城1");
     EXPECT_EQ(GamePageList::Instance().Urls.value(0), server->Url("/game/1"));
 
@@ -112,17 +154,17 @@ TEST_F(GameWindowTest, TabsGrowWithEachPageAndKeepTheLayout)
     EXPECT_EQ(tabs->geometry().width(), 388);
     EXPECT_EQ(dlg.minimumSize().width(), 835);
     EXPECT_FALSE(first->isVisible());
-    ASSERT_TRUE(WaitUntil([&] { return second->isVisible(); }));
+    ASSERT_EVENTUALLY(second->isVisible());
     CGameWnd *third = Enter(3);
     tabs->ShowNewestPage();
     EXPECT_EQ(tabs->geometry().width(), 577);
     EXPECT_EQ(dlg.minimumSize().width(), 1024);
-    ASSERT_TRUE(WaitUntil([&] { return ShowsOnly(third); }));
+    ASSERT_EVENTUALLY(ShowsOnly(third));
 
     // A narrower window keeps the buttons at their distances from the right edge and the
     // pages over the client area.
     dlg.resize(1100, 600);
-    ASSERT_TRUE(WaitUntil([&] { return dlg.width() == 1100; }));
+    ASSERT_EVENTUALLY(dlg.width() == 1100);
     EXPECT_EQ(dlg.Button(GameLayout::kServiceButton)->geometry().x(), 1100 - 361);
     EXPECT_EQ(third->geometry(), GameLayout::PageRect(dlg.frameGeometry()));
 }
@@ -137,7 +179,7 @@ TEST_F(GameWindowTest, SwitchingAndClosingKeepTabsAndListsAligned)
         pages[n - 1] = Enter(n);
         tabs->ShowNewestPage();
     }
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(TestWait::Until([&] {
         const QStringList &captions = GamePageList::Instance().Captions;
         return captions.size() == 3 && !captions.contains(QString());
     })) << GamePageList::Instance().Captions.join('|').toStdString() << GamePageList::Instance().RawTitles.join('|').toStdString();
@@ -199,12 +241,12 @@ TEST_F(GameWindowTest, TitlesThatShowTheAddressKeepTheCaption)
     CGameWnd *page = Enter(1);
     CFenlowDlg dlg;
     dlg.show();
-    ASSERT_TRUE(WaitUntil([&] { return dlg.Tabs()->GetItemText(0) == "1服-主城1-acc1"; }));
+    ASSERT_EVENTUALLY(dlg.Tabs()->GetItemText(0) == "1服-主城1-acc1");
     Script(page, "document.title = location.href");
-    ASSERT_TRUE(WaitUntil([&] { return GamePageList::Instance().RawTitles.value(0).startsWith("http"); }));
+    ASSERT_EVENTUALLY(GamePageList::Instance().RawTitles.value(0).startsWith("http"));
     EXPECT_EQ(dlg.Tabs()->GetItemText(0), "1服-主城1-acc1");
     Script(page, "document.title = '新标题'");
-    ASSERT_TRUE(WaitUntil([&] { return dlg.Tabs()->GetItemText(0) == "1服-新标题-acc1"; }));
+    ASSERT_EVENTUALLY(dlg.Tabs()->GetItemText(0) == "1服-新标题-acc1");
 }
 
 TEST_F(GameWindowTest, CrashedRendererLeavesTheErrorPageInItsTab)
@@ -212,15 +254,15 @@ TEST_F(GameWindowTest, CrashedRendererLeavesTheErrorPageInItsTab)
     CGameWnd *page = Enter(1);
     CFenlowDlg dlg;
     dlg.show();
-    ASSERT_TRUE(WaitUntil([&] { return dlg.Tabs()->GetItemText(0) == "1服-主城1-acc1"; }));
+    ASSERT_EVENTUALLY(dlg.Tabs()->GetItemText(0) == "1服-主城1-acc1");
     ASSERT_EQ(::kill(static_cast<pid_t>(page->View()->page()->renderProcessPid()), SIGSEGV), 0);
-    ASSERT_TRUE(WaitUntil([&] { return page->View()->page()->title() == "网络连接失败"; }));
+    ASSERT_EVENTUALLY(page->View()->page()->title() == "网络连接失败");
     const QString retry = Script(page, "var r = document.getElementById('retry');"
                                        "r ? r.textContent + '|' + r.getAttribute('href') : ''").toString();
     EXPECT_EQ(retry, "重新连接|" + server->Url("/game/1"));
     // The reconnect link brings the game back.
     Script(page, "document.getElementById('retry').click()");
-    EXPECT_TRUE(WaitUntil([&] { return page->View()->page()->title() == "岚汐翼川记- 主城1"; }));
+    EXPECT_EVENTUALLY(page->View()->page()->title() == "岚汐翼川记- 主城1");
     EXPECT_EQ(GamePageList::Instance().Count(), 1);
 }
 
@@ -229,35 +271,104 @@ TEST_F(GameWindowTest, KeysReachThePageAndNeverCloseAWindow)
     CGameWnd *first = Enter(1);
     CFenlowDlg dlg;
     dlg.show();
-    ASSERT_TRUE(WaitUntil([&] { return first->isVisible(); }));
+    ASSERT_EVENTUALLY(first->isVisible());
     CGameWnd *second = Enter(2);
     dlg.Tabs()->ShowNewestPage();
-    ASSERT_TRUE(WaitUntil([&] { return second->isVisible(); }));
+    ASSERT_EVENTUALLY(second->isVisible());
     const int firstHits = server->Hits("/game/1");
     const int secondHits = server->Hits("/game/2");
 
     // Enter on the page window itself moves the focus into the content and reaches it.
     second->activateWindow();
     second->setFocus();
-    ASSERT_TRUE(WaitUntil([&] { return QApplication::focusWidget() == second; }));
+    ASSERT_EVENTUALLY(QApplication::focusWidget() == second);
     ASSERT_TRUE(Xdotool({"key", "Return"}));
-    ASSERT_TRUE(WaitUntil([&] { return Script(second, "keys.join(',')").toString() == "Enter"; }));
+    ASSERT_EVENTUALLY(Script(second, "keys.join(',')").toString() == "Enter");
     EXPECT_EQ(QApplication::focusWidget(), second->View()->focusProxy());
 
     // F5 reloads only the page that has the focus.
     ASSERT_TRUE(Xdotool({"key", "F5"}));
-    ASSERT_TRUE(WaitUntil([&] { return server->Hits("/game/2") == secondHits + 1; }));
+    ASSERT_EVENTUALLY(server->Hits("/game/2") == secondHits + 1);
     EXPECT_EQ(server->Hits("/game/1"), firstHits);
 
     // Escape and Enter in the main window do nothing: no question, no closing.
     MessageBoxAnswerer no(IDNO);
     dlg.activateWindow();
-    ASSERT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == &dlg; }));
+    ASSERT_EVENTUALLY(QApplication::activeWindow() == &dlg);
+    KeyReleases released;
     ASSERT_TRUE(Xdotool({"key", "Escape", "Return"}));
-    WaitUntil([] { return false; }, 500);
+    // Both keys were handled (their releases follow the presses' handling).
+    ASSERT_EVENTUALLY(released.keys.contains(Qt::Key_Escape) && released.keys.contains(Qt::Key_Return));
     EXPECT_TRUE(no.texts.isEmpty());
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_TRUE(first->HasWindow());
+}
+
+TEST_F(GameWindowTest, PagesRefuseCloseRequestsAndEscape)
+{
+    CGameWnd *page = Enter(1);
+    CFenlowDlg dlg;
+    dlg.show();
+    ASSERT_EVENTUALLY(page->isVisible());
+
+    // The close request reaches the page's window, which refuses it.
+    int closeRequests = 0;
+    EventWatch watch(page, QEvent::Close, &closeRequests);
+    ASSERT_TRUE(RequestCloseByWindowManager(page));
+    ASSERT_EVENTUALLY(closeRequests == 1);
+    TestWait::ProcessFor(50);
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_TRUE(page->HasWindow());
+
+    page->FocusContent();
+    ASSERT_EVENTUALLY(QApplication::focusWidget() == page->View()->focusProxy());
+    KeyReleases released;
+    ASSERT_TRUE(Xdotool({"key", "Escape"}));
+    ASSERT_EVENTUALLY(released.keys.contains(Qt::Key_Escape));
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_EQ(GamePageList::Instance().Count(), 1);
+}
+
+TEST_F(GameWindowTest, PageLoadedWhileMinimisedShowsOnlyWithTheWindow)
+{
+    CFenlowDlg dlg;
+    dlg.show();
+    ASSERT_EVENTUALLY(dlg.isVisible());
+    dlg.showMinimized();
+    ASSERT_EVENTUALLY(dlg.isMinimized());
+    CGameWnd *page = Enter(1);
+    dlg.Tabs()->ShowNewestPage();
+    // The load completes (its address is stored), and the page stays out of sight.
+    ASSERT_EVENTUALLY(GamePageList::Instance().Urls.value(0) == server->Url("/game/1"));
+    TestWait::ProcessFor(50);
+    EXPECT_FALSE(page->isVisible());
+    dlg.showNormal();
+    EXPECT_EVENTUALLY(page->isVisible());
+}
+
+TEST_F(GameWindowTest, HidingTheMainWindowKeepsItsModalLoop)
+{
+    CFenlowDlg dlg;
+    bool returned = false;
+    bool returnedWhileHidden = true;
+    bool hiddenSeen = false;
+    QTimer::singleShot(0, &dlg, [&] {
+        dlg.ToggleMainWindow(false);
+        hiddenSeen = !dlg.isVisible();
+    });
+    // Later, after the loop had every chance to end: restore and end it properly.
+    QTimer::singleShot(300, &dlg, [&] {
+        returnedWhileHidden = returned;
+        dlg.ToggleMainWindow(false);
+        dlg.done(IDOK);
+    });
+    const int result = dlg.DoModal();
+    returned = true;
+    ASSERT_EVENTUALLY(!returnedWhileHidden || hiddenSeen, 2000);
+    TestWait::ProcessFor(400);
+    EXPECT_TRUE(hiddenSeen);
+    EXPECT_FALSE(returnedWhileHidden);
+    EXPECT_EQ(result, IDOK);
 }
 
 TEST_F(GameWindowTest, EnterGameStartsAnInstalledLauncherOrAsks)
@@ -274,14 +385,14 @@ TEST_F(GameWindowTest, EnterGameStartsAnInstalledLauncherOrAsks)
     CGameWnd *page = Enter(1);
     CFenlowDlg dlg;
     dlg.show();
-    ASSERT_TRUE(WaitUntil([&] { return page->isVisible(); }));
+    ASSERT_EVENTUALLY(page->isVisible());
     Script(page, "document.getElementById('ycj').click()");
-    EXPECT_TRUE(WaitUntil([&] { return QFile::exists(marker); }));
+    EXPECT_EVENTUALLY(QFile::exists(marker));
     EXPECT_TRUE(browser.opened.isEmpty());
 
     MessageBoxAnswerer cancel(IDCANCEL);
     Script(page, "document.getElementById('missing').click()");
-    ASSERT_TRUE(WaitUntil([&] { return !browser.opened.isEmpty(); }));
+    ASSERT_EVENTUALLY(!browser.opened.isEmpty());
     EXPECT_EQ(browser.opened, QStringList{"http://www.qovan.localhost/qvzzz/"});
     EXPECT_EQ(cancel.titles, QStringList{"qovan游戏平台"});
     EXPECT_EQ(cancel.texts, QStringList{"下载翼川记登录器，玩游戏更加方便快捷，现在就去下载吧？"});

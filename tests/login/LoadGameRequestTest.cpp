@@ -49,6 +49,18 @@ TEST(AccountDecodingTest, PercentEncodedUtf8BecomesCharacters)
     EXPECT_EQ(DecodeAccount(QStringLiteral("张%41")), QStringLiteral("张A"));
 }
 
+TEST(AccountDecodingTest, ServerIsDecodedAsTheAccountIs)
+{
+    const auto request = LoadGameRequest::FromArguments(
+        {QStringLiteral("http://g/?account=%E7%8E%A9&server_id=%E4%B8%80%E5%8C%BA&t=1")});
+    EXPECT_EQ(request.server, QStringLiteral("一区"));
+    EXPECT_EQ(LoadGameRequest::FromArguments({kPage, QStringLiteral("a"), QStringLiteral("%E4%B8%80%E5%8C%BA")}).server,
+              QStringLiteral("一区"));
+    EXPECT_EQ(LoadGameRequest::FromArguments({QStringLiteral("http://g/?server_id=100%")}).server, QStringLiteral("100%"));
+    EXPECT_EQ(DuplicateLoginMessage(request.account, request.server),
+              QStringLiteral("账号 玩 已在 一区服 登录，同一账号不能在一服重复登录"));
+}
+
 TEST(AccountDecodingTest, MalformedInputGivesDefinedText)
 {
     EXPECT_EQ(DecodeAccount(QStringLiteral("100%")), QStringLiteral("100%"));

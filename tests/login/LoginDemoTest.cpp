@@ -2,7 +2,6 @@
 
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTest>
 #include <QTimer>
 #include <QWebEngineView>
 
@@ -11,6 +10,7 @@
 #include "login/CLoginBkDlg.h"
 #include "login/CMyBrowserControlSite.h"
 #include "login/RealInput.h"
+#include "support/Wait.h"
 #include "web/GamePageList.h"
 
 namespace {
@@ -139,8 +139,7 @@ TEST_F(LoginDemoTest, ExitAndMinimiseButtons)
     bool pageHidden = false;
     Run([&](CLoginBkDlg &d) {
         Click(d, QStringLiteral("btn-minimize"));
-        QTest::qWait(500);
-        minimised = d.isMinimized();
+        minimised = TestWait::Until([&] { return d.isMinimized(); });
         pageHidden = !d.LoginPage.isVisible();
         d.done(0);
     });

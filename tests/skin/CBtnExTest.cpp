@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "skin/CBtnEx.h"
 #include "skin/SkinImage.h"
 #include "skin/SkinTestSupport.h"
+#include "support/Wait.h"
 
 namespace {
 
@@ -52,10 +54,10 @@ TEST_F(ButtonTest, HoverFrameAfterTheMouseRestsOnTheButton)
 {
     PointerTo(&parent, QPoint(5, 5));
     PointerTo(button, QPoint(5, 5));
-    QTRY_VERIFY(button->m_bHover);
+    ASSERT_EVENTUALLY(button->m_bHover);
     EXPECT_EQ(button->CurrentFrame(), FrameHover);
     PointerTo(&parent, QPoint(5, 5));
-    QTRY_VERIFY(!button->m_bHover);
+    ASSERT_EVENTUALLY(!button->m_bHover);
     EXPECT_FALSE(button->m_bTracking);
     EXPECT_EQ(button->CurrentFrame(), FrameNormal);
 }
@@ -64,7 +66,7 @@ TEST_F(ButtonTest, PressedFrameLatchesUntilReleaseWhenDraggedOff)
 {
     QSignalSpy clicks(button, &CBtnEx::clicked);
     PointerTo(button, QPoint(5, 5));
-    QTRY_VERIFY(button->m_bTracking);
+    ASSERT_EVENTUALLY(button->m_bTracking);
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(button->CurrentFrame(), FramePressed);
     QTest::mouseMove(button, QPoint(80, 80));
@@ -83,6 +85,23 @@ TEST_F(ButtonTest, ClickInsideReachesTheOwner)
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_EQ(button->GetDlgCtrlID(), 7);
+}
+
+TEST_F(ButtonTest, DoubleClickGivesOneClickAndOneDoubleClickNotice)
+{
+    QSignalSpy clicks(button, &CBtnEx::clicked);
+    QSignalSpy doubleClicks(button, &CBtnEx::doubleClicked);
+    int releases = 0;
+    QObject::connect(button, &CBtnEx::released, [&] { ++releases; });
+    PointerTo(button, QPoint(5, 5));
+    ASSERT_EVENTUALLY(button->m_bTracking);
+    ASSERT_TRUE(XDoTool({"click", "--repeat", "2", "--delay", "60", "1"}));
+    ASSERT_EVENTUALLY(doubleClicks.count() == 1);
+    // The second release, the one that could click again, has arrived too.
+    ASSERT_EVENTUALLY(QGuiApplication::mouseButtons() == Qt::NoButton && releases == 1);
+    TestWait::ProcessFor(50);
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_FALSE(button->m_bPressed);
 }
 
 TEST_F(ButtonTest, DisabledButtonShowsFrameThreeAndGreyText)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
@@ -8,8 +10,11 @@
 
 #include "skin/CBtnEx.h"
 #include "skin/CDlgEx.h"
+#include "skin/CTabCtrlBase.h"
 #include "skin/MessageBoxLayout.h"
 #include "skin/SkinImage.h"
+#include "skin/SkinTestSupport.h"
+#include "support/Wait.h"
 
 namespace {
 
@@ -64,6 +69,28 @@ private:
     bool m_resizable;
 };
 
+// Counts the mouse events of one type that reach a widget.
+class EventCount : public QObject
+{
+public:
+    EventCount(QWidget *widget, QEvent::Type type)
+        : m_type(type)
+    {
+        widget->installEventFilter(this);
+    }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == m_type;
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+};
+
 class DialogTest : public ::testing::Test
 {
 protected:
@@ -76,6 +103,32 @@ protected:
     }
 
     QRect WorkArea() const { return dialog->screen()->availableGeometry(); }
+
+    // A tab strip across the caption from the dialog's top edge, as the main window has.
+    CTabCtrlBase *CaptionTabs()
+    {
+        auto *tabs = new CTabCtrlBase(dialog.get());
+        QImage strip(120, 20, QImage::Format_RGB32);
+        strip.fill(Qt::gray);
+        tabs->SetTabImages(QImage(), strip);
+        tabs->InsertItem(0, QStringLiteral("一"));
+        tabs->InsertItem(1, QStringLiteral("二"));
+        tabs->setGeometry(100, 0, 100, 20);
+        tabs->show();
+        return tabs;
+    }
+
+    // Presses the real left button at `from` (dialog coordinates), drags by `by`, releases.
+    void Drag(QPoint from, QPoint by)
+    {
+        PointerTo(dialog.get(), from);
+        TestWait::ProcessFor(50);
+        ASSERT_TRUE(XDoTool({"mousedown", "1"}));
+        TestWait::ProcessFor(50);
+        PointerTo(dialog.get(), from + by);
+        TestWait::ProcessFor(50);
+        ASSERT_TRUE(XDoTool({"mouseup", "1"}));
+    }
 
     std::unique_ptr<TestDialog> dialog;
 };
@@ -125,7 +178,7 @@ TEST_F(DialogTest, SetTitleRepaintsOnlyTheTitleStrip)
     QApplication::processEvents();
     dialog->painted = QRegion();
     dialog->SetTitle(QStringLiteral("岚汐翼川记"));
-    QTRY_VERIFY(!dialog->painted.isEmpty());
+    ASSERT_EVENTUALLY(!dialog->painted.isEmpty());
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("岚汐翼川记"));
     EXPECT_EQ(dialog->painted.boundingRect(), dialog->TitleRect());
     EXPECT_EQ(dialog->TitleRect().left(), 4 + 5);
@@ -167,7 +220,7 @@ TEST_F(DialogTest, RestoreReturnsToWhereADragEnded)
     QTest::mousePress(dialog.get(), Qt::LeftButton, {}, QPoint(150, 12));
     QTest::mouseMove(dialog.get(), dialog->mapFromGlobal(start + QPoint(40, 25)));
     QTest::mouseRelease(dialog.get(), Qt::LeftButton, {}, dialog->mapFromGlobal(start + QPoint(40, 25)));
-    QTRY_COMPARE(dialog->pos(), QPoint(140, 125));
+    ASSERT_EVENTUALLY(dialog->pos() == QPoint(140, 125));
     const QRect dragged = dialog->geometry();
     EXPECT_EQ(dialog->m_rcRestore, dragged);
     dialog->ToggleMaximize();
@@ -182,7 +235,7 @@ TEST_F(DialogTest, BorderDragResizesFromTheRightEdge)
     QTest::mousePress(dialog.get(), Qt::LeftButton, {}, QPoint(398, 150));
     QTest::mouseMove(dialog.get(), dialog->mapFromGlobal(start + QPoint(30, 0)));
     QTest::mouseRelease(dialog.get(), Qt::LeftButton, {}, dialog->mapFromGlobal(start + QPoint(30, 0)));
-    QTRY_COMPARE(dialog->width(), 430);
+    ASSERT_EVENTUALLY(dialog->width() == 430);
     EXPECT_EQ(dialog->m_rcRestore, dialog->geometry());
 }
 
@@ -203,6 +256,51 @@ TEST_F(DialogTest, CaptionDoubleClickMaximisesOnlyResizableDialogs)
     // Below the caption nothing happens.
     QTest::mouseDClick(dialog.get(), Qt::LeftButton, {}, QPoint(150, 150));
     EXPECT_FALSE(dialog->m_bMaximized);
+}
+
+TEST_F(DialogTest, PressesOnATabStripNeitherDragNorResizeNorMaximise)
+{
+    Open(30, true);
+    CTabCtrlBase *tabs = CaptionTabs();
+    const QRect before = dialog->geometry();
+    EventCount releases(tabs, QEvent::MouseButtonRelease);
+    EventCount doubleClicks(tabs, QEvent::MouseButtonDblClick);
+
+    // Dragging the second tab by its middle: the tab is selected, the window stays.
+    Drag(QPoint(160, 12), QPoint(40, 25));
+    ASSERT_EVENTUALLY(releases.count == 1);
+    EXPECT_EQ(tabs->GetCurSel(), 1);
+    EXPECT_EQ(dialog->geometry(), before);
+
+    // The tab's top row lies in the window's resize border.
+    Drag(QPoint(110, 1), QPoint(0, -20));
+    ASSERT_EVENTUALLY(releases.count == 2);
+    EXPECT_EQ(tabs->GetCurSel(), 0);
+    EXPECT_EQ(dialog->geometry(), before);
+
+    PointerTo(dialog.get(), QPoint(160, 12));
+    TestWait::ProcessFor(50);
+    ASSERT_TRUE(XDoTool({"click", "--repeat", "2", "--delay", "60", "1"}));
+    ASSERT_EVENTUALLY(doubleClicks.count == 1 && releases.count == 4);
+    EXPECT_FALSE(dialog->m_bMaximized);
+    EXPECT_EQ(dialog->geometry(), before);
+}
+
+TEST_F(DialogTest, CaptionButtonInTheResizeBorderShowsTheArrow)
+{
+    Open(30, true);
+    CBtnEx *close = dialog->Button(kCaptionCloseId);
+    CBtnEx *min = dialog->Button(kCaptionMinimizeId);
+    ASSERT_TRUE(close && min);
+    // First over the window's own top border left of the buttons (a resize arrow there),
+    // then onto the close button's top row, which lies in that border too.
+    PointerTo(dialog.get(), QPoint(min->x() - 20, 1));
+    ASSERT_EVENTUALLY(dialog->cursor().shape() == Qt::SizeVerCursor);
+    PointerTo(close, QPoint(close->width() / 2, 2 - close->y()));
+    ASSERT_EVENTUALLY(close->m_bTracking);
+    PointerTo(close, QPoint(close->width() / 2 + 1, 2 - close->y()));
+    ASSERT_EVENTUALLY(close->m_bHover);
+    EXPECT_EQ(close->cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(DialogTest, WithoutCaptionBandEveryPointDrags)

@@ -92,6 +92,16 @@ TEST_F(ProgressTest, PercentTextIsDrawnWhenAsked)
     EXPECT_TRUE(HasColour(bar->grab().toImage(), qRgb(255, 255, 0)));
 }
 
+TEST_F(ProgressTest, PositionOutsideTheRangeMovesToItsEnd)
+{
+    bar->SetPos(40);
+    bar->SetPos(150);
+    EXPECT_EQ(bar->value(), 100);
+    EXPECT_EQ(bar->PercentText(), "100%");
+    bar->SetPos(-5);
+    EXPECT_EQ(bar->value(), 0);
+}
+
 TEST_F(ProgressTest, EmptyRangeDrawsNoFillAndReadsZeroPercent)
 {
     bar->SetRange(0, 0);

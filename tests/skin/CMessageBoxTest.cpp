@@ -7,6 +7,7 @@
 #include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"
 #include "skin/SkinImage.h"
+#include "support/Wait.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ void ClickWhenOpen(int id)
 {
     QTimer::singleShot(0, [id] {
         QWidget *box = nullptr;
-        QTRY_VERIFY((box = QApplication::activeModalWidget()) != nullptr);
+        ASSERT_EVENTUALLY((box = QApplication::activeModalWidget()) != nullptr);
         EXPECT_TRUE(QTest::qWaitForWindowExposed(box));
         for (CBtnEx *b : box->findChildren<CBtnEx *>())
             if (b->GetDlgCtrlID() == id)

@@ -7,6 +7,7 @@
 #include "skin/CStaticEx.h"
 #include "skin/SkinText.h"
 #include "skin/SkinTestSupport.h"
+#include "support/Wait.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ TEST_F(StaticTest, LinkShowsTheHandAndTheHoverColour)
 
     PointerTo(&parent, QPoint(300, 250));
     PointerTo(label, QPoint(10, 10));
-    QTRY_VERIFY(label->m_bHover);
+    ASSERT_EVENTUALLY(label->m_bHover);
     EXPECT_EQ(label->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_TRUE(HasColour(label->grab().toImage(), qRgb(255, 0, 0)));
 
@@ -88,7 +89,7 @@ TEST_F(StaticTest, LinkShowsTheHandAndTheHoverColour)
     EXPECT_EQ(clicks.count(), 1);
 
     PointerTo(&parent, QPoint(300, 250));
-    QTRY_VERIFY(!label->m_bHover);
+    ASSERT_EVENTUALLY(!label->m_bHover);
     EXPECT_FALSE(HasColour(label->grab().toImage(), qRgb(255, 0, 0)));
 }
 
@@ -99,7 +100,16 @@ TEST_F(StaticTest, FontOverridesApply)
     custom.m_nFontWeight = 700;
     custom.m_nUnderline = 1;
     const QFont font = custom.TextFont();
-    EXPECT_EQ(font.pixelSize(), 16);
+    // A positive height is the cell's: the line fits it, one pixel more would not.
+    EXPECT_LE(QFontMetrics(font).height(), 16);
+    QFont larger = font;
+    larger.setPixelSize(font.pixelSize() + 1);
+    EXPECT_GT(QFontMetrics(larger).height(), 16);
     EXPECT_EQ(font.weight(), QFont::Bold);
     EXPECT_TRUE(font.underline());
+
+    // A negative height is the characters' own.
+    CStaticEx characters(&parent);
+    characters.m_nFontHeight = -16;
+    EXPECT_EQ(characters.TextFont().pixelSize(), 16);
 }

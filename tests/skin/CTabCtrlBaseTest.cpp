@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "skin/CTabCtrlBase.h"
 #include "skin/SkinImage.h"
 #include "skin/SkinTestSupport.h"
+#include "support/Wait.h"
 
 namespace {
 
@@ -25,10 +27,28 @@ class TabStrip : public CTabCtrlBase
 public:
     using CTabCtrlBase::CTabCtrlBase;
     void SetHotTrack(bool on) { m_bHotTrack = on; }
+    int ExtraMode() const { return m_nExtraMode; }
     int extras = 0;
 
 protected:
     void DrawItemExtra(QPainter &, const QRect &, unsigned) override { ++extras; }
+};
+
+// Records where the last mouse move over `widget` arrived, so a test can tell that the
+// pointer's move was delivered before it checks what the move did not change.
+class MoveSeen : public QObject
+{
+public:
+    explicit MoveSeen(QWidget *widget) { widget->installEventFilter(this); }
+    QPoint last{-1, -1};
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseMove)
+            last = static_cast<QMouseEvent *>(event)->position().toPoint();
+        return false;
+    }
 };
 
 class TabTest : public ::testing::Test
@@ -68,14 +88,14 @@ TEST_F(TabTest, ItemsTakeTheFrameSizeSideBySide)
 TEST_F(TabTest, HotStateFollowsTheMouseAndClearsOnLeave)
 {
     MoveOnto(1);
-    QTRY_COMPARE(tabs->GetHotItem(), 1);
+    ASSERT_EVENTUALLY(tabs->GetHotItem() == 1);
     EXPECT_EQ(Pixel(1), 0x00c800u);
     MoveOnto(2);
-    QTRY_COMPARE(tabs->GetHotItem(), 2);
+    ASSERT_EVENTUALLY(tabs->GetHotItem() == 2);
     EXPECT_EQ(tabs->GetItemState(1), 0u);
     EXPECT_EQ(Pixel(1), 0xc80000u);
     PointerTo(&parent, QPoint(300, 200));
-    QTRY_COMPARE(tabs->GetHotItem(), -1);
+    ASSERT_EVENTUALLY(tabs->GetHotItem() == -1);
     EXPECT_EQ(Pixel(2), 0xc80000u);
 }
 
@@ -83,16 +103,16 @@ TEST_F(TabTest, SelectedTabNeverBecomesHot)
 {
     QSignalSpy changes(tabs, &CTabCtrlBase::selectionChanged);
     MoveOnto(0);
-    QTRY_COMPARE(tabs->GetHotItem(), 0);
+    ASSERT_EVENTUALLY(tabs->GetHotItem() == 0);
     QTest::mouseClick(tabs, Qt::LeftButton, {}, Centre(0));
     EXPECT_EQ(tabs->GetCurSel(), 0);
     EXPECT_EQ(changes.count(), 1);
     EXPECT_EQ(tabs->GetHotItem(), -1);
     PointerTo(tabs, Centre(0) + QPoint(1, 0));
     MoveOnto(1);
-    QTRY_COMPARE(tabs->GetHotItem(), 1);
+    ASSERT_EVENTUALLY(tabs->GetHotItem() == 1);
     PointerTo(tabs, Centre(0));
-    QTRY_COMPARE(tabs->GetHotItem(), -1);
+    ASSERT_EVENTUALLY(tabs->GetHotItem() == -1);
     EXPECT_EQ(Pixel(0), 0x0000c8u);
     // Selecting another tab leaves the old one plain, not hot, while the mouse is elsewhere.
     QTest::mouseClick(tabs, Qt::LeftButton, {}, Centre(1));
@@ -104,14 +124,13 @@ TEST_F(TabTest, WithoutHotTrackingTheSelectedTabShowsFrameOne)
 {
     tabs->SetHotTrack(false);
     tabs->SetCurSel(1);
-    MoveOnto(0);
-    QTRY_COMPARE(tabs->GetHotItem(), 0);
+    MoveSeen seen(tabs);
     MoveOnto(2);
-    QTRY_COMPARE(tabs->GetHotItem(), 2);
+    ASSERT_EVENTUALLY(tabs->HitTest(seen.last) == 2);
+    EXPECT_EQ(tabs->GetHotItem(), -1);
     EXPECT_EQ(Pixel(2), 0xc80000u);
     EXPECT_EQ(Pixel(1), 0x00c800u);
-    EXPECT_EQ(tabs->ItemFrame(CTabCtrlBase::StatePressed), 1);
-    EXPECT_EQ(tabs->ItemFrame(CTabCtrlBase::StateHot), 0);
+    EXPECT_FALSE(HasColour(tabs->grab().toImage(), qRgb(0, 0, 200)));
 }
 
 TEST_F(TabTest, DisabledItemsIgnoreClicksAndHover)
@@ -119,9 +138,9 @@ TEST_F(TabTest, DisabledItemsIgnoreClicksAndHover)
     tabs->SetCurSel(0);
     tabs->SetItemState(2, 0x2, 0x2);
     MoveOnto(1);
-    QTRY_COMPARE(tabs->GetHotItem(), 1);
+    ASSERT_EVENTUALLY(tabs->GetHotItem() == 1);
     MoveOnto(2);
-    QTRY_COMPARE(tabs->GetHotItem(), -1);
+    ASSERT_EVENTUALLY(tabs->GetHotItem() == -1);
     QTest::mouseClick(tabs, Qt::LeftButton, {}, Centre(2));
     EXPECT_EQ(tabs->GetCurSel(), 0);
     // No image for a disabled item: the parent's background shows.
@@ -149,9 +168,16 @@ TEST_F(TabTest, EveryItemRunsTheExtraStepAndTextsShowWithoutStrip)
 
 TEST_F(TabTest, ExtraStripSwitchesTheExtraMode)
 {
+    EXPECT_EQ(tabs->ExtraMode(), 1);
     QImage extra(39, 13, QImage::Format_RGB32);
     extra.fill(Qt::white);
     TabStrip withExtra(&parent);
     EXPECT_TRUE(withExtra.SetTabImages(extra, ItemStrip()));
+    EXPECT_EQ(withExtra.ExtraMode(), 4);
     EXPECT_EQ(withExtra.GetItemSize(), QSize(40, 20));
+
+    // An extra strip too narrow for three frames fails and leaves the mode alone.
+    TabStrip narrowExtra(&parent);
+    EXPECT_FALSE(narrowExtra.SetTabImages(QImage(2, 13, QImage::Format_RGB32), ItemStrip()));
+    EXPECT_EQ(narrowExtra.ExtraMode(), 1);
 }

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QCursor>
 #include <QPainter>
+#include <QProcess>
 #include <QWidget>
 
 #include "skin/SkinBackground.h"
@@ -51,4 +52,10 @@ inline bool HasColour(const QImage &image, QRgb rgb)
 inline void PointerTo(const QWidget *widget, QPoint point)
 {
     QCursor::setPos(widget->mapToGlobal(point));
+}
+
+// Runs xdotool with `arguments` (real button presses on the display); true on success.
+inline bool XDoTool(const QStringList &arguments)
+{
+    return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
 }
