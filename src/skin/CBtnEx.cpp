@@ -1,6 +1,8 @@
 #include "CBtnEx.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QStyleHints>
 #include <QPainter>
 
 #include "skin/SkinBackground.h"
@@ -133,6 +135,7 @@ void CBtnEx::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
         m_bPressed = false;
+        m_lastReleaseTime = event->timestamp();
         update();
     }
     QAbstractButton::mouseReleaseEvent(event);
@@ -140,6 +143,15 @@ void CBtnEx::mouseReleaseEvent(QMouseEvent *event)
 
 void CBtnEx::mouseDoubleClickEvent(QMouseEvent *event)
 {
+    // A double-click whose first click went elsewhere (a window that has just closed
+    // under the pointer) is this button's first press.
+    const bool ownFirstClick = m_lastReleaseTime != 0
+        && event->timestamp() - m_lastReleaseTime
+            <= static_cast<quint64>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    if (!ownFirstClick) {
+        mousePressEvent(event);
+        return;
+    }
     // Not a further press: the release that follows finds the button up and clicks nothing.
     event->accept();
     if (event->button() == Qt::LeftButton && isEnabled() && hitButton(event->position().toPoint()))

@@ -43,6 +43,8 @@ public:
     // The button's window rectangle in screen coordinates, refreshed on set-up.
     QRect m_rcWindow;
     bool m_bPressed = false;
+    // Time of the last left release on this button, to tell its own double-clicks.
+    quint64 m_lastReleaseTime = 0;
 
 signals:
     // The second press of a double click: the first press and release gave `clicked`,

@@ -55,7 +55,7 @@ TEST_P(GamePageInterception, ReachesTheGamePageExactlyOnceAndThePageStays)
 {
     const InterceptionCase &c = GetParam();
     const QString expected = c.Expected(kAddress);
-    MessageBoxAnswerer offer(IDOK);
+    MessageBoxAnswerer offer(IDCANCEL);
     QWidget owner;
     owner.setGeometry(100, 100, 640, 400);
     owner.show();
@@ -75,7 +75,7 @@ TEST_P(GamePageInterception, ReachesTheGamePageExactlyOnceAndThePageStays)
     ASSERT_EVENTUALLY(!reached.isEmpty(), kReachTimeoutMs);
     TestWait::ProcessFor(kSecondReportMs);
     EXPECT_EQ(reached, QStringList{expected});
-    // The host acted on it once: the launcher was offered and its page opened.
+    // The host acted on it once: the launcher was offered and, declined, its page opened.
     EXPECT_EQ(offer.texts.size(), 1);
     EXPECT_EQ(browser.opened, QStringList{QUrl(expected.section(QLatin1Char('|'), 2)).toString()});
     EXPECT_EQ(web->url(), QUrl(server->Url(c.Path())));

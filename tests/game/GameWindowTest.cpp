@@ -275,6 +275,8 @@ TEST_F(GameWindowTest, KeysReachThePageAndNeverCloseAWindow)
     CGameWnd *second = Enter(2);
     dlg.Tabs()->ShowNewestPage();
     ASSERT_EVENTUALLY(second->isVisible());
+    // Keys pressed before the page's script listens would be lost.
+    ASSERT_EVENTUALLY(Script(second, "typeof keys").toString() == "object");
     const int firstHits = server->Hits("/game/1");
     const int secondHits = server->Hits("/game/2");
 
