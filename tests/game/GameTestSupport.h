@@ -7,9 +7,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include "support/QtPrinters.h"
 
+class QWebEnginePage;
 class QWidget;
 
 
@@ -54,5 +56,8 @@ public slots:
 
 // Runs xdotool with `arguments` and waits for it; answers whether it succeeded.
 bool Xdotool(const QStringList &arguments);
+
+// Runs `source` in `page`'s main frame and waits for its value (invalid when none came).
+QVariant RunScript(QWebEnginePage *page, const QString &source);
 
 } // namespace GameTestSupport

@@ -117,14 +117,7 @@ protected:
 
     static QVariant Script(CGameWnd *page, const QString &source)
     {
-        QVariant result;
-        bool done = false;
-        page->View()->page()->runJavaScript(source, [&](const QVariant &value) {
-            result = value;
-            done = true;
-        });
-        TestWait::Until([&] { return done; });
-        return result;
+        return GameTestSupport::RunScript(page->View()->page(), source);
     }
 
     static inline QTemporaryDir *home = nullptr;

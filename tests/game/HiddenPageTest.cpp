@@ -89,14 +89,7 @@ protected:
 
     static QVariant Script(CGameWnd *page, const QString &source)
     {
-        QVariant result;
-        bool done = false;
-        page->View()->page()->runJavaScript(source, [&](const QVariant &value) {
-            result = value;
-            done = true;
-        });
-        TestWait::Until([&] { return done; });
-        return result;
+        return GameTestSupport::RunScript(page->View()->page(), source);
     }
     static int Ticks(CGameWnd *page) { return Script(page, QStringLiteral("window.ticks || 0")).toInt(); }
     static QString Visibility(CGameWnd *page) { return Script(page, QStringLiteral("document.visibilityState")).toString(); }
