@@ -1,6 +1,8 @@
 #include "app/InstanceChannel.h"
 
 #include <csignal>
+#include <ctime>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,14 +69,20 @@ protected:
     }
 
     // Starts a listener and kills it outright, leaving its endpoint behind as a crashed
-    // instance would.
+    // instance would. The endpoint is dated a minute back, as one left by an instance
+    // that ended earlier: endpoints made within one tick of the file system's clock
+    // share a time, and their order is then the order of their names.
     bool LeaveDeadEndpoint()
     {
         QProcess *listener = StartListener();
         if (!listener)
             return false;
         ::kill(static_cast<pid_t>(listener->processId()), SIGKILL);
-        return listener->waitForFinished();
+        if (!listener->waitForFinished())
+            return false;
+        const timespec earlier{::time(nullptr) - 60, 0};
+        const timespec times[2]{earlier, earlier};
+        return ::utimensat(AT_FDCWD, QFile::encodeName(m_lastPath).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
     }
 
     static QByteArray NextMessage(QProcess *listener)
