@@ -59,7 +59,11 @@ protected:
         m_env.insert("HOME", m_home.path());
         m_env.insert("XDG_DATA_HOME", m_home.filePath("data"));
         m_env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
+        m_env.insert("XDG_CACHE_HOME", m_home.filePath("cache"));
         m_env.insert("TMPDIR", m_home.filePath("tmp"));
+        // Without a runtime folder the single-instance endpoints live under TMPDIR, where
+        // no launcher of another test or of the user can take the hand-over.
+        m_env.remove("XDG_RUNTIME_DIR");
         ASSERT_TRUE(QDir().mkpath(m_home.filePath("tmp")));
         ASSERT_TRUE(QDir().mkpath(Folder()));
         ASSERT_TRUE(QFile::copy(FENLOW_BIN_DIR "/fenlow", Installed()));
@@ -91,6 +95,13 @@ protected:
     }
 
     static int DemoPort() { return qEnvironmentVariableIntValue("FENLOW_DEMO_PORT"); }
+
+    // What a start that shows no window left behind, for the failure message.
+    std::string StateOf(qint64 pid) const
+    {
+        const bool running = QFile::exists("/proc/" + QString::number(pid));
+        return std::string(running ? "still running" : "ended") + "; install folder: " + FolderFiles();
+    }
 
     // Starts the installed copy; answers its process id.
     qint64 Start(const QStringList &arguments)
@@ -155,7 +166,7 @@ TEST_F(UpdateStartTest, AnUpdateServerThatNeverAnswersOnlyDelaysTheStart)
     const QByteArray build = Md5Of(Installed());
 
     const qint64 pid = Start({"/ycjD"});
-    ASSERT_EVENTUALLY(HasVisibleWindow(pid), 30000);
+    ASSERT_EVENTUALLY(HasVisibleWindow(pid), 30000) << StateOf(pid);
     EXPECT_EQ(server.Hits("/wd/qovan/ycjWDUpdate.htm"), 1);
     EXPECT_EQ(Md5Of(Installed()), build);
     EXPECT_EQ(FolderFiles(), "fenlow Platform.ini");
@@ -171,7 +182,7 @@ TEST_F(UpdateStartTest, ADeadUpdateServerLeavesTheStartAsItWas)
     }
     WritePlatformIni(origin, DemoPort());
     const qint64 pid = Start({"/ycjD"});
-    ASSERT_EVENTUALLY(HasVisibleWindow(pid), 30000);
+    ASSERT_EVENTUALLY(HasVisibleWindow(pid), 30000) << StateOf(pid);
     EXPECT_EQ(FolderFiles(), "fenlow Platform.ini");
 }
 
