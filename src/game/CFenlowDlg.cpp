@@ -197,9 +197,11 @@ void CFenlowDlg::RunMenuCommand(int id)
         ToggleMainWindow(false);
         break;
     case SystemMenu::kClearCache:
-        // The notice does not wait for the clearing, which goes on by itself.
+        // The notice does not wait for the clearing, which goes on by itself; what the
+        // player does after it waits until the pages send the login again.
         StartBrowserCacheClearing();
         ShowSkinnedMessage(MB_OK, QString::fromUtf8(kProgramTitle), QString::fromUtf8(kCacheCleared));
+        AwaitBrowserCacheClearing();
         break;
     case SystemMenu::kUpdate:
         runUpdate();

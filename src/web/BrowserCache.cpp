@@ -3,6 +3,7 @@
 #include <thread>
 
 #include <QDir>
+#include <QEventLoop>
 #include <QWebEngineProfile>
 
 #include "web/CookieKeeper.h"
@@ -12,9 +13,19 @@
 void StartBrowserCacheClearing()
 {
     QWebEngineProfile *profile = WebEngineSetup::Profile();
-    profile->clearHttpCache();
-    WebEngineSetup::Cookies()->RestoreAfterClearing();
-    std::thread([folder = profile->cachePath()] { ClearBrowserCache(folder); }).detach();
+    WebEngineSetup::Cookies()->ClearKeepingCookies([profile] {
+        profile->clearHttpCache();
+        std::thread([folder = profile->cachePath()] { ClearBrowserCache(folder); }).detach();
+    });
+}
+
+void AwaitBrowserCacheClearing()
+{
+    CookieKeeper *keeper = WebEngineSetup::Cookies();
+    QEventLoop loop;
+    QObject::connect(keeper, &CookieKeeper::cookiesRestored, &loop, &QEventLoop::quit);
+    while (keeper->IsRestoring())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 bool ClearBrowserCache(const QString &folder)

@@ -4,9 +4,16 @@
 
 // Starts clearing the program's browser cache and returns at once: the profile's HTTP
 // cache is cleared (cookies stay, and with them the login), then a worker that nothing
-// waits for empties the cache folder. Call it on the GUI thread; calling it again while
-// a clearing runs is harmless.
+// waits for empties the cache folder. The engine restarts its network context for the
+// clearing; the profile's CookieKeeper emits cookiesRestored() once the restarted
+// context holds the cookies again. Call it on the GUI thread; calling it again while a
+// clearing runs is harmless.
 void StartBrowserCacheClearing();
+
+// Handles every event but the user's input until the running clearings have the cookies
+// back, so that what the user does next sends the login again; returns at once when no
+// clearing runs.
+void AwaitBrowserCacheClearing();
 
 // The worker's part: deletes the cache folder `folder` with DeleteFolderTree and makes
 // it again, empty, for the running engine. Answers DeleteFolderTree's result, false when
