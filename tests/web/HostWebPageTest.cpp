@@ -74,7 +74,9 @@ TEST_F(HostWebPageTest, TopFrameReportsExactAddressTextAndStays)
     TestHttpServer::Response noContent;
     noContent.status = "204 No Content";
     m_server.SetResponse(QStringLiteral("/stay"), noContent);
-    Script(QStringLiteral("window.unloadAsked = 0; addEventListener('beforeunload', () => ++window.unloadAsked)"));
+    ASSERT_EQ(Script(QStringLiteral("window.unloadAsked = 0;"
+                                    "addEventListener('beforeunload', () => ++window.unloadAsked); 'counting'")),
+              QStringLiteral("counting"));
     const QUrl before = m_page->url();
     EXPECT_EQ(Reported(QStringLiteral("document.getElementById('link').click()")),
               QStringLiteral("app://loadgame|http://game.localhost/play?account=abc&server_id=12"));
