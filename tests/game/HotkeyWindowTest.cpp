@@ -19,6 +19,7 @@
 #include "settings/HotkeySettings.h"
 #include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"
+#include "support/EventCount.h"
 #include "support/TestHttpServer.h"
 #include "support/Wait.h"
 
@@ -201,26 +202,11 @@ TEST_F(HotkeyWindowTest, TheSwitchKeyWaitsWhileAFurtherLoginIsOpen)
     ASSERT_EVENTUALLY(tabs->GetCurSel() == 0);
 }
 
-// Counts the hotkeys a window receives.
-class HotkeyCounter : public QObject
-{
-public:
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        count += event->type() == HotkeyEvent::EventType();
-        return false;
-    }
-};
-
 TEST_F(HotkeyWindowTest, TheSoundKeyTwiceWithinOnePeriodAppliesNothing)
 {
     Open(1);
     ToggleSound(1);
-    HotkeyCounter hotkeys;
-    dlg->installEventFilter(&hotkeys);
+    EventCount hotkeys(dlg.get(), HotkeyEvent::EventType());
     // Right after a period applied the change, two presses land well within the next one.
     std::vector<int> applied{dlg->MuteApplied};
     QTimer watch;
