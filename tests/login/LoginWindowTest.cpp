@@ -161,12 +161,15 @@ TEST_F(LoginWindowTest, ColourKeyCheckRunsOnlyWhileTheWindowIsShown)
         d.QWidget::setVisible(false);
         hidden = RunningPageTimers(d.LoginPage);
         d.QWidget::setVisible(true);
+        // Shown again, the check first looks often for the page's next frame, then
+        // settles back to its pace.
         shownAgain = RunningPageTimers(d.LoginPage);
+        EXPECT_EVENTUALLY(RunningPageTimers(d.LoginPage) == QList<int>{250});
         d.done(0);
     });
     EXPECT_EQ(shown, QList<int>{250});
     EXPECT_EQ(hidden, QList<int>{});
-    EXPECT_EQ(shownAgain, QList<int>{250});
+    EXPECT_EQ(shownAgain, QList<int>{30});
 }
 
 TEST_F(LoginWindowTest, PageKeepsItsPlaceWhenTheWindowMoves)
