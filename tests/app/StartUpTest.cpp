@@ -28,8 +28,6 @@ namespace {
 // The login window takes the size of its picture.
 const QSize kLoginWindowSize(1045, 646);
 
-const char *const kAskHandOverText = "检测到已经有一个岚汐翼川记在运行，是否在已运行的窗口上登录新账号？";
-
 class StartUpTest : public testing::Test
 {
 protected:
@@ -195,6 +193,19 @@ protected:
         return count;
     }
 
+    // While an instance listens, starts a plain copy and checks that it first asks
+    // whether to hand over; the answer is the caller's.
+    void StartAskingToHandOver(QProcess *&listener, QProcess *&fenlow)
+    {
+        listener = StartListener();
+        ASSERT_NE(listener, nullptr);
+        fenlow = Start(FENLOW_BIN_DIR "/fenlow", {"some-argument"});
+        const QImage box = MessageBoxPixels(QMessageBox::Question,
+                                            "检测到已经有一个岚汐翼川记在运行，是否在已运行的窗口上登录新账号？",
+                                            QMessageBox::Yes | QMessageBox::No);
+        ASSERT_NO_FATAL_FAILURE(ExpectFirstWindowShows(fenlow, box));
+    }
+
     // Every file of the test's data and settings folders with its size, to see that
     // nothing changed.
     QStringList HomeContents() const
@@ -242,11 +253,9 @@ TEST_F(StartUpTest, PlainStartAsksAndHandsOverOnYes)
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         GTEST_SKIP() << "needs an X display";
-    QProcess *listener = StartListener();
-    ASSERT_NE(listener, nullptr);
-    QProcess *fenlow = Start(FENLOW_BIN_DIR "/fenlow", {"some-argument"});
-    const QImage box = MessageBoxPixels(QMessageBox::Question, kAskHandOverText, QMessageBox::Yes | QMessageBox::No);
-    ASSERT_NO_FATAL_FAILURE(ExpectFirstWindowShows(fenlow, box));
+    QProcess *listener = nullptr;
+    QProcess *fenlow = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartAskingToHandOver(listener, fenlow));
     ASSERT_TRUE(PressKeyInWindowOf(fenlow, "y"));
     ASSERT_TRUE(listener->waitForReadyRead(10000));
     EXPECT_EQ(listener->readLine().trimmed(), "1026");
@@ -257,11 +266,9 @@ TEST_F(StartUpTest, PlainStartGoesOnAsItsOwnInstanceOnNo)
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         GTEST_SKIP() << "needs an X display";
-    QProcess *listener = StartListener();
-    ASSERT_NE(listener, nullptr);
-    QProcess *fenlow = Start(FENLOW_BIN_DIR "/fenlow", {"some-argument"});
-    const QImage box = MessageBoxPixels(QMessageBox::Question, kAskHandOverText, QMessageBox::Yes | QMessageBox::No);
-    ASSERT_NO_FATAL_FAILURE(ExpectFirstWindowShows(fenlow, box));
+    QProcess *listener = nullptr;
+    QProcess *fenlow = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartAskingToHandOver(listener, fenlow));
     ASSERT_TRUE(PressKeyInWindowOf(fenlow, "n"));
     // Its own login window comes after the answer, where a hand-over would have come.
     ASSERT_EVENTUALLY(FirstWindowSizeOf(fenlow) == kLoginWindowSize);

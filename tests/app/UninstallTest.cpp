@@ -244,22 +244,23 @@ protected:
     // `scripts` run.
     int FewestPausesSeen(int scripts)
     {
+        const QByteArray script = QFile::encodeName(m_scripts + "/DelSelf");
+        const auto read = [](const QString &pid, const char *file) {
+            QFile entry("/proc/" + pid + "/" + file);
+            return entry.open(QIODevice::ReadOnly) ? entry.readAll() : QByteArray();
+        };
         std::set<QString> shells;
         const QStringList processes = QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         for (const QString &pid : processes) {
-            QFile cmdline("/proc/" + pid + "/cmdline");
-            if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(QFile::encodeName(m_scripts + "/DelSelf")))
+            if (read(pid, "cmdline").contains(script))
                 shells.insert(pid);
         }
         for (const QString &pid : processes) {
-            QFile stat("/proc/" + pid + "/stat");
-            if (!stat.open(QIODevice::ReadOnly))
-                continue;
             // "<pid> (<name>) <state> <parent> ..."
-            const QByteArray line = stat.readAll();
-            const qsizetype close = line.lastIndexOf(')');
-            const QString parent = QString::fromLatin1(line.mid(close + 2).split(' ').value(1));
-            if (line.mid(line.indexOf('(') + 1, close - line.indexOf('(') - 1) == "sleep" && shells.count(parent))
+            const QByteArray stat = read(pid, "stat");
+            const qsizetype open = stat.indexOf('('), close = stat.lastIndexOf(')');
+            const QString parent = QString::fromLatin1(stat.mid(close + 2).split(' ').value(1));
+            if (open >= 0 && stat.mid(open + 1, close - open - 1) == "sleep" && shells.count(parent))
                 m_pauses[parent].insert(pid);
         }
         if (static_cast<int>(shells.size()) < scripts)
