@@ -19,6 +19,14 @@ namespace {
 
 // How often the colour-keyed shape follows the page's rendering.
 constexpr int kMaskIntervalMs = 250;
+// How often the rendering is checked while the window waits for the page's first frame.
+constexpr int kFirstFrameCheckMs = 30;
+// How long a page may show nothing but the engine's canvas, once it has loaded and the
+// window has shown, before that counts as the page's own look.
+constexpr int kPlainCanvasGraceMs = 1000;
+
+// A shape that shows no pixel at all (an empty region would mean no shape).
+const QRegion kNothingShown(-1, -1, 1, 1);
 
 bool IsSwallowedKey(const QEvent *event)
 {
@@ -60,14 +68,34 @@ void CLoginDlg::Create()
 void CLoginDlg::FollowOwner(bool ownerShown)
 {
     if (ownerShown && m_navigated) {
+        if (!isVisible())
+            AwaitFirstFrame();
         show();
-        m_maskTimer.start();
     } else {
         hide();
         m_maskTimer.stop();
         // The last rendering only spares work while the page is shown.
         m_rendering = QImage();
     }
+}
+
+void CLoginDlg::AwaitFirstFrame()
+{
+    // Until the page's first frame can be grabbed the engine shows its plain canvas, which
+    // would flash over the background; the window keeps its last shape meanwhile, and
+    // shows nothing before its first.
+    if (m_mask.isEmpty())
+        setMask(kNothingShown);
+    m_frameAwaited = true;
+    m_canvasSince.start();
+    m_maskTimer.start(kFirstFrameCheckMs);
+}
+
+bool CLoginDlg::FrameStillAwaited(const QImage &rendering) const
+{
+    if (!IsPlainColour(rendering, Page()->backgroundColor().rgb()))
+        return false;
+    return !m_loaded || m_canvasSince.elapsed() < kPlainCanvasGraceMs;
 }
 
 bool CLoginDlg::DispatchAppCommand(const QString &address)
@@ -89,13 +117,22 @@ void CLoginDlg::OnBeforeNavigate(const QString &address)
 void CLoginDlg::OnNavigateComplete(const QUrl &url)
 {
     CDHtmDlgEx::OnNavigateComplete(url);
+    PageLoaded();
     PageArrived();
     QTimer::singleShot(kMaskIntervalMs, this, &CLoginDlg::UpdateKeyMask);
 }
 
 void CLoginDlg::OnLoadInterrupted(const QUrl &)
 {
+    PageLoaded();
     PageArrived();
+}
+
+void CLoginDlg::PageLoaded()
+{
+    m_loaded = true;
+    // The page's first frame follows its load by a moment.
+    m_canvasSince.start();
 }
 
 void CLoginDlg::PageArrived()
@@ -178,14 +215,18 @@ void CLoginDlg::UpdateKeyMask()
     // Most checks find the page as it was; comparing renderings costs far less than
     // building the region again.
     QImage rendering = View()->grab().toImage();
+    if (m_frameAwaited) {
+        if (FrameStillAwaited(rendering))
+            return;
+        m_frameAwaited = false;
+        m_maskTimer.setInterval(kMaskIntervalMs);
+    }
     if (rendering == m_rendering)
         return;
     m_rendering = std::move(rendering);
     QRegion shape = RegionWithoutKey(m_rendering, kColorKey);
-    // An empty mask would mean no mask at all; a page of nothing but key colour keeps one
-    // corner pixel instead.
     if (shape.isEmpty())
-        shape = QRegion(0, 0, 1, 1);
+        shape = kNothingShown;
     if (shape == m_mask)
         return;
     m_mask = shape;

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QRegion>
 #include <QString>
@@ -14,9 +15,10 @@
 
 // The login page window: shows the platform's login page over the login background and
 // turns the page's "app://" requests into program actions. Page areas of exactly
-// RGB(254,254,254) show the background window through. It has no taskbar entry, stays
-// hidden until the first page's document has arrived (its images may still load) or its
-// first load ended otherwise, and ignores Esc and F5. Its commands end the
+// RGB(254,254,254) show the background window through, at every display scale. It has no
+// taskbar entry, stays hidden until the first page's document has arrived (its images may
+// still load) or its first load ended otherwise, shows nothing of the page before the
+// page's first frame, and ignores Esc and F5. Its commands end the
 // owning login window (a QDialog) with IDOK or IDCANCEL. "loadgame" enters a game only
 // with a page factory; without one it does nothing.
 class CLoginDlg : public CDHtmDlgEx
@@ -63,10 +65,20 @@ private:
     void EndLogin(int result);
     // The first page's document arrived or its load ended: the window comes up.
     void PageArrived();
+    // The page's load ended, completed or not.
+    void PageLoaded();
     void UpdateKeyMask();
+    // The window is about to show: its shape waits for the page's first frame.
+    void AwaitFirstFrame();
+    // Whether `rendering` is still the engine's plain canvas rather than the page.
+    bool FrameStillAwaited(const QImage &rendering) const;
 
     const GamePageFactory m_pageFactory;
     bool m_navigated{false};
+    bool m_loaded{false};
+    bool m_frameAwaited{false};
+    // Since the window showed or the page loaded, whichever came later.
+    QElapsedTimer m_canvasSince;
     QTimer m_maskTimer{this};
     QImage m_rendering;
     QRegion m_mask;

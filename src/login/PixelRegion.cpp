@@ -5,11 +5,21 @@
 
 namespace {
 
+// One pixel for each device-independent pixel, since window shapes are given in those:
+// on a scaled display the device pixel nearest each logical pixel stands for it.
+QImage LogicalPixels(const QImage &image)
+{
+    if (image.devicePixelRatio() == 1.0)
+        return image.convertToFormat(QImage::Format_ARGB32);
+    return image.scaled(image.deviceIndependentSize().toSize(), Qt::IgnoreAspectRatio, Qt::FastTransformation)
+        .convertToFormat(QImage::Format_ARGB32);
+}
+
 // Builds the region from horizontal runs of kept pixels, one scan line at a time.
 template<typename Keep>
 QRegion RegionOf(const QImage &image, Keep keep)
 {
-    const QImage pixels = image.convertToFormat(QImage::Format_ARGB32);
+    const QImage pixels = LogicalPixels(image);
     QList<QRect> runs;
     for (int y = 0; y < pixels.height(); ++y) {
         const auto *line = reinterpret_cast<const QRgb *>(pixels.constScanLine(y));
@@ -40,4 +50,18 @@ QRegion RegionWithoutKey(const QImage &image, QRgb key)
 QRegion OpaqueRegion(const QImage &image, int minAlpha)
 {
     return RegionOf(image, [minAlpha](QRgb pixel) { return qAlpha(pixel) >= minAlpha; });
+}
+
+bool IsPlainColour(const QImage &image, QRgb colour)
+{
+    const QImage pixels = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb rgb = colour & RGB_MASK;
+    for (int y = 0; y < pixels.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(pixels.constScanLine(y));
+        for (int x = 0; x < pixels.width(); ++x) {
+            if ((line[x] & RGB_MASK) != rgb)
+                return false;
+        }
+    }
+    return true;
 }

@@ -1,4 +1,5 @@
 // Starts the real launcher in its start modes against real instance endpoints.
+#include <algorithm>
 #include <csignal>
 #include <memory>
 
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QImage>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QProcess>
@@ -95,12 +97,18 @@ protected:
         return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
     }
 
+    // Waits for the first visible window of `process` and answers its id (empty when none
+    // came).
+    static QString FirstWindowOf(QProcess *process)
+    {
+        return XDoTool({"search", "--sync", "--onlyvisible", "--pid", QString::number(process->processId())})
+            .section('\n', 0, 0);
+    }
+
     // Waits for the first visible window of `process` and answers its size.
     static QSize FirstWindowSizeOf(QProcess *process)
     {
-        const QString window = XDoTool({"search", "--sync", "--onlyvisible", "--pid",
-                                        QString::number(process->processId())})
-                                   .section('\n', 0, 0);
+        const QString window = FirstWindowOf(process);
         if (window.isEmpty())
             return {};
         QSize size;
@@ -116,9 +124,7 @@ protected:
     // Waits for a window of `process`, gives it the focus and presses `key`.
     static bool PressKeyInWindowOf(QProcess *process, const QString &key)
     {
-        const QString window = XDoTool({"search", "--sync", "--onlyvisible", "--pid",
-                                        QString::number(process->processId())})
-                                   .section('\n', 0, 0);
+        const QString window = FirstWindowOf(process);
         if (window.isEmpty())
             return false;
         XDoTool({"windowfocus", "--sync", window});
@@ -126,10 +132,19 @@ protected:
         return true;
     }
 
-    // The size a message box with `text` takes on this display, built as the launcher
-    // builds its boxes (Chinese framework texts): a box with another text, another icon
-    // or other buttons has another size.
-    static QSize MessageBoxSize(QMessageBox::Icon icon, const char *text, QMessageBox::StandardButtons buttons)
+    // What the X server shows in `window`, read back from it.
+    static QImage WindowPixels(const QString &window)
+    {
+        QProcess import;
+        import.start("import", {"-window", window, "png:-"});
+        import.waitForFinished(15000);
+        return QImage::fromData(import.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+    }
+
+    // The pixels of a message box built as the launcher builds its boxes (Chinese
+    // framework texts) with `icon`, `text` and `buttons`, given the focus as the
+    // launcher's box is before it is answered.
+    static QImage MessageBoxPixels(QMessageBox::Icon icon, const char *text, QMessageBox::StandardButtons buttons)
     {
         static QTranslator *translator = [] {
             auto *t = new QTranslator(qApp);
@@ -139,10 +154,56 @@ protected:
             return t;
         }();
         Q_UNUSED(translator);
+        // The pointer rests away from both boxes, so that neither shows a hovered button.
+        XDoTool({"mousemove", "0", "0"});
         QMessageBox box(icon, QString::fromUtf8(kProgramTitle), QString::fromUtf8(text), buttons);
         box.show();
-        TestWait::ProcessFor(100);
-        return box.size();
+        const QString window = QString::number(box.winId());
+        XDoTool({"windowfocus", "--sync", window});
+        if (!TestWait::Until([&] { return box.isActiveWindow(); }))
+            return {};
+        return WindowPixels(window);
+    }
+
+    // Waits until the first window of `process` shows what `expected` shows, pixel for
+    // pixel: the same icon, text and buttons.
+    static void ExpectFirstWindowShows(QProcess *process, const QImage &expected)
+    {
+        ASSERT_FALSE(expected.isNull());
+        const QString window = FirstWindowOf(process);
+        ASSERT_FALSE(window.isEmpty());
+        XDoTool({"windowfocus", "--sync", window});
+        QImage shown;
+        EXPECT_TRUE(TestWait::Until([&] {
+            shown = WindowPixels(window);
+            return shown == expected;
+        })) << "the window shows " << DifferingPixels(shown, expected) << " other pixels";
+    }
+
+    // How many pixels differ between `a` and `b` (all of the larger when their sizes
+    // differ).
+    static qsizetype DifferingPixels(const QImage &a, const QImage &b)
+    {
+        if (a.size() != b.size())
+            return std::max<qsizetype>(qsizetype(a.width()) * a.height(), qsizetype(b.width()) * b.height());
+        qsizetype count = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                count += a.pixel(x, y) != b.pixel(x, y);
+        return count;
+    }
+
+    // While an instance listens, starts a plain copy and checks that it first asks
+    // whether to hand over; the answer is the caller's.
+    void StartAskingToHandOver(QProcess *&listener, QProcess *&fenlow)
+    {
+        listener = StartListener();
+        ASSERT_NE(listener, nullptr);
+        fenlow = Start(FENLOW_BIN_DIR "/fenlow", {"some-argument"});
+        const QImage box = MessageBoxPixels(QMessageBox::Question,
+                                            "检测到已经有一个岚汐翼川记在运行，是否在已运行的窗口上登录新账号？",
+                                            QMessageBox::Yes | QMessageBox::No);
+        ASSERT_NO_FATAL_FAILURE(ExpectFirstWindowShows(fenlow, box));
     }
 
     // Every file of the test's data and settings folders with its size, to see that
@@ -192,16 +253,27 @@ TEST_F(StartUpTest, PlainStartAsksAndHandsOverOnYes)
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         GTEST_SKIP() << "needs an X display";
-    QProcess *listener = StartListener();
-    ASSERT_NE(listener, nullptr);
-    QProcess *fenlow = Start(FENLOW_BIN_DIR "/fenlow", {"some-argument"});
-    EXPECT_EQ(FirstWindowSizeOf(fenlow),
-              MessageBoxSize(QMessageBox::Question, "检测到已经有一个岚汐翼川记在运行，是否在已运行的窗口上登录新账号？",
-                             QMessageBox::Yes | QMessageBox::No));
+    QProcess *listener = nullptr;
+    QProcess *fenlow = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartAskingToHandOver(listener, fenlow));
     ASSERT_TRUE(PressKeyInWindowOf(fenlow, "y"));
     ASSERT_TRUE(listener->waitForReadyRead(10000));
     EXPECT_EQ(listener->readLine().trimmed(), "1026");
     EXPECT_TRUE(fenlow->waitForFinished(10000));
+}
+
+TEST_F(StartUpTest, PlainStartGoesOnAsItsOwnInstanceOnNo)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs an X display";
+    QProcess *listener = nullptr;
+    QProcess *fenlow = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartAskingToHandOver(listener, fenlow));
+    ASSERT_TRUE(PressKeyInWindowOf(fenlow, "n"));
+    // Its own login window comes after the answer, where a hand-over would have come.
+    ASSERT_EVENTUALLY(FirstWindowSizeOf(fenlow) == kLoginWindowSize);
+    EXPECT_EQ(fenlow->state(), QProcess::Running);
+    EXPECT_EQ(listener->readAll(), QByteArray());
 }
 
 TEST_F(StartUpTest, HungInstanceGivesTheFailureNoticeInsteadOfAHang)
@@ -215,8 +287,12 @@ TEST_F(StartUpTest, HungInstanceGivesTheFailureNoticeInsteadOfAHang)
     // The installed copy hands over without a question, so the one window it shows
     // before going on as a new instance is the failure notice, not the login picture.
     QProcess *fenlow = Start(InstalledCopy(), {});
-    EXPECT_EQ(FirstWindowSizeOf(fenlow), MessageBoxSize(QMessageBox::Information, "在当前运行程序中进入游戏失败，将在新窗口中打开游戏",
-                                                        QMessageBox::Ok));
+    const QImage box =
+        MessageBoxPixels(QMessageBox::Information, "在当前运行程序中进入游戏失败，将在新窗口中打开游戏", QMessageBox::Ok);
+    ASSERT_NO_FATAL_FAILURE(ExpectFirstWindowShows(fenlow, box));
+    // Once read, the notice gives way to a login window of its own.
+    ASSERT_TRUE(PressKeyInWindowOf(fenlow, "Return"));
+    EXPECT_EVENTUALLY(FirstWindowSizeOf(fenlow) == kLoginWindowSize);
     ::kill(static_cast<pid_t>(hung->processId()), SIGCONT);
 }
 
@@ -242,8 +318,9 @@ TEST_F(StartUpTest, UninstallStartAsksAndChangesNothing)
     const QString copy = InstalledCopy();
     const QStringList before = HomeContents();
     QProcess *fenlow = Start(copy, {"/UnInst"});
-    EXPECT_EQ(FirstWindowSizeOf(fenlow), MessageBoxSize(QMessageBox::Question, "确定要移除 岚汐翼川记极速登录器吗？",
-                                                        QMessageBox::Yes | QMessageBox::No));
+    const QImage box =
+        MessageBoxPixels(QMessageBox::Question, "确定要移除 岚汐翼川记极速登录器吗？", QMessageBox::Yes | QMessageBox::No);
+    ASSERT_NO_FATAL_FAILURE(ExpectFirstWindowShows(fenlow, box));
     ASSERT_TRUE(PressKeyInWindowOf(fenlow, "n"));
     ASSERT_TRUE(fenlow->waitForFinished(10000));
     EXPECT_EQ(fenlow->exitCode(), 0);

@@ -1,6 +1,10 @@
 // The uninstall steps: the self-delete script's text, the shortcuts and the start-menu
 // folder, and real copies of a program that remove themselves from hostile paths.
+#include <algorithm>
+#include <climits>
+#include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -233,6 +237,40 @@ protected:
     }
 
     QStringList Scripts() const { return QDir(m_scripts).entryList({"DelSelf*.sh"}, QDir::Files); }
+
+    // Each waiting script pauses between its checks for the running copy. Notes the
+    // pauses the scripts of this case are in now and answers how many distinct ones the
+    // script with the fewest has been seen in since ForgetPauses(); 0 while fewer than
+    // `scripts` run.
+    int FewestPausesSeen(int scripts)
+    {
+        const QByteArray script = QFile::encodeName(m_scripts + "/DelSelf");
+        const auto read = [](const QString &pid, const char *file) {
+            QFile entry("/proc/" + pid + "/" + file);
+            return entry.open(QIODevice::ReadOnly) ? entry.readAll() : QByteArray();
+        };
+        std::set<QString> shells;
+        const QStringList processes = QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        for (const QString &pid : processes) {
+            if (read(pid, "cmdline").contains(script))
+                shells.insert(pid);
+        }
+        for (const QString &pid : processes) {
+            // "<pid> (<name>) <state> <parent> ..."
+            const QByteArray stat = read(pid, "stat");
+            const qsizetype open = stat.indexOf('('), close = stat.lastIndexOf(')');
+            const QString parent = QString::fromLatin1(stat.mid(close + 2).split(' ').value(1));
+            if (open >= 0 && stat.mid(open + 1, close - open - 1) == "sleep" && shells.count(parent))
+                m_pauses[parent].insert(pid);
+        }
+        if (static_cast<int>(shells.size()) < scripts)
+            return 0;
+        int fewest = INT_MAX;
+        for (const QString &shell : shells)
+            fewest = std::min(fewest, static_cast<int>(m_pauses[shell].size()));
+        return fewest;
+    }
+    void ForgetPauses() { m_pauses.clear(); }
     bool Pwned() const
     {
         return QFile::exists(m_work + "/pwned") || QFile::exists(m_folder + "/pwned") || QFile::exists("/pwned")
@@ -245,6 +283,8 @@ protected:
     QString m_scripts;
     QString m_copy;
     std::vector<std::unique_ptr<QProcess>> m_processes;
+    // Per script shell, the pauses it was seen in.
+    std::map<QString, std::set<QString>> m_pauses;
 };
 
 TEST_F(SelfDeleteTest, AloneInItsFolderTheCopyAndTheFolderGo)
@@ -252,8 +292,9 @@ TEST_F(SelfDeleteTest, AloneInItsFolderTheCopyAndTheFolderGo)
     QProcess *copy = Start();
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(Scripts().size(), 1);
-    // The script waits for the process: after a few of its checks the copy is still there.
-    TestWait::ProcessFor(2500);
+    // The script waits for the process: after two of its checks (three pauses) the copy
+    // is still there.
+    ASSERT_EVENTUALLY(FewestPausesSeen(1) >= 3 || !QFile::exists(m_copy), kScriptTimeoutMs);
     EXPECT_TRUE(QFile::exists(m_copy));
     End(copy);
     ASSERT_EVENTUALLY(!QFile::exists(m_folder), kScriptTimeoutMs);
@@ -284,7 +325,9 @@ TEST_F(SelfDeleteTest, WaitsWhileASecondInstanceRuns)
     ASSERT_NE(second, nullptr);
     ASSERT_EQ(Scripts().size(), 2);
     End(first);
-    TestWait::ProcessFor(3000);
+    // Both scripts checked twice since the first copy ended, and found the second.
+    ForgetPauses();
+    ASSERT_EVENTUALLY(FewestPausesSeen(2) >= 3 || !QFile::exists(m_copy), kScriptTimeoutMs);
     EXPECT_TRUE(QFile::exists(m_copy));
     EXPECT_EQ(Scripts().size(), 2);
     End(second);

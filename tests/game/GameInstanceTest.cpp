@@ -43,6 +43,13 @@ public:
         Send("state");
         return Await("state ");
     }
+    // How many hide-or-restore messages of other instances this one took.
+    int Toggles()
+    {
+        const QString state = State();
+        const qsizetype at = state.indexOf(QStringLiteral(" toggles="));
+        return at < 0 ? -1 : state.mid(at + 9).section(QLatin1Char(' '), 0, 0).toInt();
+    }
 
 private:
     QProcess m_process;
@@ -51,6 +58,14 @@ private:
 class GameInstanceTest : public testing::Test
 {
 protected:
+    // Once every endpoint has answered a later message, each instance has taken in the
+    // messages sent to it before that one, also those an instance passed on wrongly.
+    static void AwaitEveryEndpoint()
+    {
+        for (const QString &endpoint : InstanceChannel::Endpoints())
+            ASSERT_TRUE(InstanceChannel::Post(endpoint, 0, true, 5000)) << endpoint.toStdString();
+    }
+
     void SetUp() override
     {
         qputenv("TMPDIR", m_temp.path().toUtf8());
@@ -71,10 +86,12 @@ TEST_F(GameInstanceTest, BossKeyHidesAndRestoresEveryInstanceOnce)
     a.Send("boss");
     for (Instance *instance : {&a, &b, &c})
         EXPECT_EVENTUALLY(instance->State().contains("visible=0"));
-    // The others toggled without passing it on: once every instance has answered a
-    // later message (so has taken in whatever was sent before it), a stays hidden.
-    for (const QString &endpoint : InstanceChannel::Endpoints())
-        ASSERT_TRUE(InstanceChannel::Post(endpoint, 0, true, 5000));
+    // The others toggled without passing it on: each heard a's message alone, and a
+    // heard none.
+    ASSERT_NO_FATAL_FAILURE(AwaitEveryEndpoint());
+    EXPECT_EQ(a.Toggles(), 0);
+    EXPECT_EQ(b.Toggles(), 1);
+    EXPECT_EQ(c.Toggles(), 1);
     EXPECT_TRUE(a.State().contains("visible=0"));
 
     b.Send("boss");
@@ -95,10 +112,14 @@ TEST_F(GameInstanceTest, TheBossKeyOnTheKeyboardHidesAndRestoresEveryInstance)
     ASSERT_TRUE(PressKeys(QStringLiteral("ctrl+F9")));
     for (Instance *instance : {&a, &b, &c})
         EXPECT_EVENTUALLY(instance->State().contains("visible=0"));
-    // Each instance also hears the others' broadcasts: none of them may undo the hiding.
-    TestWait::ProcessFor(300);
-    for (Instance *instance : {&a, &b, &c})
+    // The instance that holds the key tells the two others, who pass nothing on: two
+    // messages in all, and no instance undid its hiding.
+    ASSERT_NO_FATAL_FAILURE(AwaitEveryEndpoint());
+    EXPECT_EQ(a.Toggles() + b.Toggles() + c.Toggles(), 2);
+    for (Instance *instance : {&a, &b, &c}) {
+        EXPECT_LE(instance->Toggles(), 1);
         EXPECT_TRUE(instance->State().contains("visible=0"));
+    }
 
     ASSERT_TRUE(PressKeys(QStringLiteral("ctrl+F9")));
     for (Instance *instance : {&a, &b, &c})

@@ -10,7 +10,6 @@
 #include <QWindow>
 #include <QProcess>
 #include <QTimer>
-#include <QWebEnginePage>
 
 #include "skin/CMessageBox.h"
 #include "support/Wait.h"
@@ -83,18 +82,6 @@ QString MessageBoxText(QWidget *box)
 bool Xdotool(const QStringList &arguments)
 {
     return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
-}
-
-QVariant RunScript(QWebEnginePage *page, const QString &source)
-{
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(source, [&](const QVariant &value) {
-        result = value;
-        done = true;
-    });
-    TestWait::Until([&] { return done; });
-    return result;
 }
 
 } // namespace GameTestSupport

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "support/PageScript.h"
 #include "support/QtPrinters.h"
 
 class QWebEnginePage;
@@ -57,7 +58,6 @@ public slots:
 // Runs xdotool with `arguments` and waits for it; answers whether it succeeded.
 bool Xdotool(const QStringList &arguments);
 
-// Runs `source` in `page`'s main frame and waits for its value (invalid when none came).
-QVariant RunScript(QWebEnginePage *page, const QString &source);
+using PageScript::RunScript;
 
 } // namespace GameTestSupport

@@ -1,12 +1,14 @@
 // A real main window in a process of its own, driven over stdin by the instance tests:
 // "boss" hides or restores it and tells the other instances, "hide" hides or restores it
-// as its hide button does, "state" prints what it
-// shows, "close-modal" cancels the window that runs modally over it.
+// as its hide button does, "state" prints what it shows and how many hide-or-restore
+// messages of other instances its endpoint took, "close-modal" cancels the window that
+// runs modally over it.
 #include <unistd.h>
 
 
 #include <QApplication>
 
+#include "app/InstanceChannel.h"
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
 #include "game/GameTestSupport.h"
@@ -17,17 +19,18 @@
 
 namespace {
 
-void PrintState(CFenlowDlg &dlg)
+void PrintState(CFenlowDlg &dlg, int toggles)
 {
     int logins = 0;
     for (QWidget *window : QApplication::topLevelWidgets())
         logins += qobject_cast<CLoginBkDlg *>(window) && window->isVisible();
     QWidget *modal = QApplication::activeModalWidget();
     const QString text = modal && modal != &dlg ? GameTestSupport::MessageBoxText(modal) : QString();
-    ProbeChannel::Print(QStringLiteral("state visible=%1 logins=%2 pages=%3 message=%4")
+    ProbeChannel::Print(QStringLiteral("state visible=%1 logins=%2 pages=%3 toggles=%4 message=%5")
               .arg(int(dlg.isVisible()))
               .arg(logins)
               .arg(GamePageList::Instance().Count())
+              .arg(toggles)
               .arg(text));
 }
 
@@ -47,13 +50,14 @@ int main(int argc, char **argv)
     CFenlowDlg dlg([](QWidget *owner) {
         return std::make_unique<CLoginBkDlg>(owner, [](const QString &address) { return new CGameWnd(address); });
     });
+    int toggles = 0;
     const auto run = [&](const QByteArray &command) {
         if (command == "boss") {
             dlg.ToggleMainWindow(true);
         } else if (command == "hide") {
             dlg.ToggleMainWindow(false);
         } else if (command == "state") {
-            PrintState(dlg);
+            PrintState(dlg, toggles);
         } else if (command == "close-modal") {
             if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()); modal && modal != &dlg)
                 modal->reject();
@@ -61,7 +65,14 @@ int main(int argc, char **argv)
     };
     ProbeChannel::ReadCommands(&dlg, run, [] { QCoreApplication::exit(0); });
     QMetaObject::invokeMethod(
-        &dlg, [&dlg] { ProbeChannel::Print(QStringLiteral("ready ") + dlg.EndpointPath()); }, Qt::QueuedConnection);
+        &dlg,
+        [&dlg, &toggles] {
+            // The endpoint exists once the window runs; it counts messages as they arrive.
+            QObject::connect(dlg.findChild<InstanceEndpoint *>(), &InstanceEndpoint::messageReceived, &dlg,
+                             [&toggles](int message) { toggles += message == kToggleMessage; });
+            ProbeChannel::Print(QStringLiteral("ready ") + dlg.EndpointPath());
+        },
+        Qt::QueuedConnection);
     dlg.DoModal();
     return 0;
 }

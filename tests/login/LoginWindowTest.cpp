@@ -85,15 +85,17 @@ TEST_F(LoginWindowTest, SameAccountOnSameServerIsRefused)
 {
     GamePageList::Instance().Append(nullptr, QStringLiteral("abc"), QStringLiteral("12"));
     QString shown;
-    const int result = Run([&shown](CLoginBkDlg &d) {
-        QTimer::singleShot(500, [&shown] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                shown = box->windowTitle() + QLatin1Char('|') + box->text();
-                box->accept();
-            }
-        });
-        RunScript(d, QStringLiteral("document.getElementById('enter').click()"));
+    // The notice is answered as soon as it is up.
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->windowTitle() + QLatin1Char('|') + box->text();
+            box->accept();
+        }
     });
+    answerer.start(20);
+    const int result = Run([](CLoginBkDlg &d) { RunScript(d, QStringLiteral("document.getElementById('enter').click()")); });
+    answerer.stop();
     EXPECT_EQ(result, CLoginDlg::IDCANCEL);
     EXPECT_EQ(shown, QStringLiteral("岚汐翼川记|账号 abc 已在 12服 登录，同一账号不能在一服重复登录"));
     EXPECT_EQ(GamePageList::Instance().Count(), 1);
@@ -131,11 +133,10 @@ TEST_F(LoginWindowTest, MinimizeHidesPageAndUnknownCommandsDoNothing)
     Run([&](CLoginBkDlg &d) {
         EXPECT_FALSE(d.LoginPage.DispatchAppCommand(QStringLiteral("app://nosuch/")));
         RunScript(d, QStringLiteral("location.href = 'app://minimize/'"));
-        QTimer::singleShot(1000, &d, [&] {
-            pageHidden = !d.LoginPage.isVisible();
-            stillOpen = d.isVisible();
-            d.done(0);
-        });
+        // Once the command has hidden the page, the login must still be open.
+        pageHidden = TestWait::Until([&] { return !d.LoginPage.isVisible(); });
+        stillOpen = d.isVisible();
+        d.done(0);
     });
     EXPECT_TRUE(pageHidden);
     EXPECT_TRUE(stillOpen);
@@ -161,12 +162,15 @@ TEST_F(LoginWindowTest, ColourKeyCheckRunsOnlyWhileTheWindowIsShown)
         d.QWidget::setVisible(false);
         hidden = RunningPageTimers(d.LoginPage);
         d.QWidget::setVisible(true);
+        // Shown again, the check first looks often for the page's next frame, then
+        // settles back to its pace.
         shownAgain = RunningPageTimers(d.LoginPage);
+        EXPECT_EVENTUALLY(RunningPageTimers(d.LoginPage) == QList<int>{250});
         d.done(0);
     });
     EXPECT_EQ(shown, QList<int>{250});
     EXPECT_EQ(hidden, QList<int>{});
-    EXPECT_EQ(shownAgain, QList<int>{250});
+    EXPECT_EQ(shownAgain, QList<int>{30});
 }
 
 TEST_F(LoginWindowTest, PageKeepsItsPlaceWhenTheWindowMoves)

@@ -147,7 +147,8 @@ TEST_F(SettingDlgTest, AFileThatCannotBeWrittenStillRegistersAndKeepsTheOldFile)
     EXPECT_EQ(RegisteredHotkey(BossKeyId), (HotkeyPair{MOD_CONTROL, 120}));
     EXPECT_EQ(Stored("ShortKey"), "4,65");
     EXPECT_EQ(SettingsFile::ReadValue(HotkeySettingsPath(), "Later", "Kept", {}), "1");
-    TestWait::ProcessFor(300);
+    // No message, also none the closing left queued.
+    ASSERT_TRUE(TestWait::QueuedBeforeDelivered());
     EXPECT_TRUE(answer.texts.isEmpty());
 }
 

@@ -14,6 +14,7 @@
 #include "skin/MessageBoxLayout.h"
 #include "skin/SkinImage.h"
 #include "skin/SkinTestSupport.h"
+#include "support/EventCount.h"
 #include "support/Wait.h"
 
 namespace {
@@ -67,28 +68,6 @@ protected:
 private:
     int m_caption;
     bool m_resizable;
-};
-
-// Counts the mouse events of one type that reach a widget.
-class EventCount : public QObject
-{
-public:
-    EventCount(QWidget *widget, QEvent::Type type)
-        : m_type(type)
-    {
-        widget->installEventFilter(this);
-    }
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        count += event->type() == m_type;
-        return false;
-    }
-
-private:
-    QEvent::Type m_type;
 };
 
 class DialogTest : public ::testing::Test

@@ -38,4 +38,11 @@ void ProcessFor(int ms)
     }
 }
 
+bool QueuedBeforeDelivered(int timeoutMs)
+{
+    bool ran = false;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [&ran] { ran = true; }, Qt::QueuedConnection);
+    return Until([&ran] { return ran; }, timeoutMs);
+}
+
 } // namespace TestWait

@@ -17,6 +17,11 @@ bool Until(const std::function<bool()> &done, int timeoutMs = kDefaultTimeoutMs)
 // Processes events for `ms` milliseconds.
 void ProcessFor(int ms);
 
+// Queues a call to the event loop and processes events until it ran: what was queued
+// before it (calls, posted events, zero-delay timers) has been delivered by then.
+// Answers whether it ran within `timeoutMs`.
+bool QueuedBeforeDelivered(int timeoutMs = kDefaultTimeoutMs);
+
 } // namespace TestWait
 
 #define FENLOW_EVENTUALLY_(check, condition, ...)                                                  \

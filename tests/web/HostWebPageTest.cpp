@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
-#include <QTest>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
+#include "support/PageScript.h"
+#include "support/QtPrinters.h"
 #include "support/TestHttpServer.h"
+#include "support/Wait.h"
 #include "web/HostWebPage.h"
 #include "web/WebEngineSetup.h"
 
@@ -38,11 +40,18 @@ protected:
         m_view.resize(400, 300);
         m_view.show();
         QSignalSpy loaded(m_page, &QWebEnginePage::loadFinished);
+        QSignalSpy arrived(m_page, &HostWebPage::documentArrived);
         m_page->load(QUrl(m_server.Url(QStringLiteral("/top"))));
         ASSERT_TRUE(loaded.wait(kLoadTimeoutMs));
-        // The subframe and the channel settle shortly after the top frame.
-        QTest::qWait(300);
+        // The top frame's script says its document arrived over the channel, so the
+        // channel is up; the subframe's document, scripts included, is complete.
+        ASSERT_EVENTUALLY(arrived.count() == 1, kLoadTimeoutMs);
+        ASSERT_EVENTUALLY(Script(QStringLiteral("document.getElementById('same').contentDocument.readyState")) ==
+                              QStringLiteral("complete"),
+                          kLoadTimeoutMs);
     }
+
+    QString Script(const QString &source) { return PageScript::RunScript(m_page, source).toString(); }
 
     // Runs `script` in the top frame and answers the first "app:" address reported.
     QString Reported(const QString &script)
@@ -61,6 +70,13 @@ protected:
 
 TEST_F(HostWebPageTest, TopFrameReportsExactAddressTextAndStays)
 {
+    // Every navigation the document lets begin asks it to unload first.
+    TestHttpServer::Response noContent;
+    noContent.status = "204 No Content";
+    m_server.SetResponse(QStringLiteral("/stay"), noContent);
+    ASSERT_EQ(Script(QStringLiteral("window.unloadAsked = 0;"
+                                    "addEventListener('beforeunload', () => ++window.unloadAsked); 'counting'")),
+              QStringLiteral("counting"));
     const QUrl before = m_page->url();
     EXPECT_EQ(Reported(QStringLiteral("document.getElementById('link').click()")),
               QStringLiteral("app://loadgame|http://game.localhost/play?account=abc&server_id=12"));
@@ -68,7 +84,12 @@ TEST_F(HostWebPageTest, TopFrameReportsExactAddressTextAndStays)
               QStringLiteral("app://loadgame:abc,12|http://g.localhost/?a=1"));
     EXPECT_EQ(Reported(QStringLiteral("document.getElementById('form').submit()")),
               QStringLiteral("app://exitgame/?x=1"));
-    QTest::qWait(300);
+    // A later navigation of the top frame reaches the network (and, answered with no
+    // content, leaves the page); the addresses before it never began to navigate: the
+    // document was asked to unload once, for that navigation alone, and is still there.
+    Script(QStringLiteral("location.href = '/stay'"));
+    ASSERT_EVENTUALLY(m_server.Hits(QStringLiteral("/stay")) == 1, kLoadTimeoutMs);
+    EXPECT_EQ(Script(QStringLiteral("String(window.unloadAsked)")), QStringLiteral("1"));
     EXPECT_EQ(m_page->url(), before);
 }
 
