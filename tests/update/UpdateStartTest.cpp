@@ -100,7 +100,10 @@ protected:
     std::string StateOf(qint64 pid) const
     {
         const bool running = QFile::exists("/proc/" + QString::number(pid));
-        return std::string(running ? "still running" : "ended") + "; install folder: " + FolderFiles();
+        QFile report(Folder() + "/fenlow.dmp");
+        const QByteArray crash = report.open(QIODevice::ReadOnly) ? report.read(4096) : QByteArray();
+        return std::string(running ? "still running" : "ended") + "; install folder: " + FolderFiles() + "\n"
+            + crash.toStdString();
     }
 
     // Starts the installed copy; answers its process id.
