@@ -17,7 +17,7 @@ namespace {
 // first page loads; such a clearing ends by the time limit.)
 constexpr int kRoundMs = 10;
 // A clearing whose restart never shows counts as done after this long.
-constexpr int kGiveUpMs = 30000;
+constexpr int kGiveUpMs = 5000;
 
 const char *const kMarkerName = "fenlow-cache-clearing";
 // A host no page can have, so the marker is never sent anywhere.
