@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QWindow>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "skin/CMessageBox.h"
@@ -47,6 +48,14 @@ MessageBoxAnswerer::MessageBoxAnswerer(int result)
 MessageBoxAnswerer::~MessageBoxAnswerer()
 {
     delete m_impl;
+}
+
+QTemporaryDir *NewPrivateHome()
+{
+    auto *home = new QTemporaryDir;
+    for (const char *name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "TMPDIR"})
+        qputenv(name, home->path().toUtf8());
+    return home;
 }
 
 bool RequestCloseByWindowManager(QWidget *window)

@@ -12,6 +12,7 @@
 #include "support/PageScript.h"
 #include "support/QtPrinters.h"
 
+class QTemporaryDir;
 class QWebEnginePage;
 class QWidget;
 
@@ -19,12 +20,16 @@ class QWidget;
 // Helpers for the game window tests that drive real windows under X11.
 namespace GameTestSupport {
 
-// Answers every skinned message box that comes up with `result` and records its title
-// and text, until destroyed.
+// A new temporary folder that HOME, XDG_DATA_HOME, XDG_CONFIG_HOME and TMPDIR now name,
+// so that the suite's settings, profile and instance endpoints are its own.
+QTemporaryDir *NewPrivateHome();
+
 // Sends `window` the close request a window manager sends for Alt+F4 or its close
 // button (WM_DELETE_WINDOW); true when it was sent.
 bool RequestCloseByWindowManager(QWidget *window);
 
+// Answers every skinned message box that comes up with `result` and records its title
+// and text, until destroyed.
 class MessageBoxAnswerer
 {
 public:

@@ -20,6 +20,7 @@
 #include "game/GameTestSupport.h"
 #include "skin/CBtnEx.h"
 #include "skin/MessageBoxLayout.h"
+#include "support/EventCount.h"
 #include "support/TestHttpServer.h"
 #include "support/Wait.h"
 #include "web/GamePageList.h"
@@ -54,37 +55,12 @@ protected:
     }
 };
 
-// Counts the events of one type `watched` receives into `count`.
-class EventWatch : public QObject
-{
-public:
-    EventWatch(QObject *watched, QEvent::Type type, int *count)
-        : m_type(type)
-        , m_count(count)
-    {
-        watched->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        *m_count += event->type() == m_type;
-        return false;
-    }
-
-private:
-    QEvent::Type m_type;
-    int *m_count;
-};
-
 class GameWindowTest : public testing::Test
 {
 protected:
     static void SetUpTestSuite()
     {
-        home = new QTemporaryDir;
-        for (const char *name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "TMPDIR"})
-            qputenv(name, home->path().toUtf8());
+        home = GameTestSupport::NewPrivateHome();
         qunsetenv("XDG_RUNTIME_DIR");
         server = new TestHttpServer;
         for (int n = 1; n <= 3; ++n)
@@ -307,10 +283,9 @@ TEST_F(GameWindowTest, PagesRefuseCloseRequestsAndEscape)
     ASSERT_EVENTUALLY(page->isVisible());
 
     // The close request reaches the page's window, which refuses it.
-    int closeRequests = 0;
-    EventWatch watch(page, QEvent::Close, &closeRequests);
+    EventCount closeRequests(page, QEvent::Close);
     ASSERT_TRUE(RequestCloseByWindowManager(page));
-    ASSERT_EVENTUALLY(closeRequests == 1);
+    ASSERT_EVENTUALLY(closeRequests.count == 1);
     TestWait::ProcessFor(50);
     EXPECT_TRUE(page->isVisible());
     EXPECT_TRUE(page->HasWindow());

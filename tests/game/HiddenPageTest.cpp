@@ -70,9 +70,7 @@ class HiddenPageTest : public testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        home = new QTemporaryDir;
-        for (const char *name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "TMPDIR"})
-            qputenv(name, home->path().toUtf8());
+        home = GameTestSupport::NewPrivateHome();
         server = new TestHttpServer;
         for (int n = 1; n <= 2; ++n)
             server->SetPage("/game/" + QString::number(n), AnimatedPage(n));

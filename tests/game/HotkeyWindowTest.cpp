@@ -81,9 +81,7 @@ class HotkeyWindowTest : public testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        home = new QTemporaryDir;
-        for (const char *name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "TMPDIR"})
-            qputenv(name, home->path().toUtf8());
+        home = GameTestSupport::NewPrivateHome();
         server = new TestHttpServer;
         server->SetPage(QStringLiteral("/tone"), kTonePage);
         server->SetPage(QStringLiteral("/game"), "<!doctype html><title>岚汐翼川记- 城</title>");
