@@ -197,9 +197,9 @@ protected:
     QString Current() const { return m_dir.filePath("fenlow"); }
     QString New() const { return m_dir.filePath("Newycj.exe"); }
     QString Old() const { return m_dir.filePath("Oldycj.exe"); }
-    static QString Md5Of(const QByteArray &bytes)
+    static UpdateDescriptor Md5Of(const QByteArray &bytes)
     {
-        return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+        return {QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex()), {}};
     }
 
     QTemporaryDir m_dir;
@@ -207,7 +207,10 @@ protected:
 
 TEST_F(ExecutableSwapTest, PutsTheNewBuildInPlaceWithTheOldPermissions)
 {
-    ASSERT_TRUE(SwapInExecutable(Current(), New(), Old(), Md5Of("new build").toUpper()));
+    UpdateDescriptor upperCase = Md5Of("new build");
+    upperCase.version = upperCase.version.toUpper();
+    upperCase.sha256 = QString::fromLatin1(QCryptographicHash::hash("new build", QCryptographicHash::Sha256).toHex()).toUpper();
+    ASSERT_TRUE(SwapInExecutable(Current(), New(), Old(), upperCase));
     EXPECT_EQ(ReadFile(Current()), "new build");
     EXPECT_EQ(ReadFile(Old()), "old build");
     EXPECT_FALSE(QFile::exists(New()));
@@ -218,7 +221,10 @@ TEST_F(ExecutableSwapTest, PutsTheNewBuildInPlaceWithTheOldPermissions)
 
 TEST_F(ExecutableSwapTest, ADownloadThatIsNotTheNamedReleaseChangesNothing)
 {
-    for (const QString &expected : {Md5Of("other build"), QString(), QString("not a digest")}) {
+    UpdateDescriptor otherSha256 = Md5Of("new build");
+    otherSha256.sha256 = QString::fromLatin1(QCryptographicHash::hash("other build", QCryptographicHash::Sha256).toHex());
+    for (const UpdateDescriptor &expected : {Md5Of("other build"), UpdateDescriptor{}, UpdateDescriptor{"not a digest", {}},
+                                             otherSha256}) {
         EXPECT_FALSE(SwapInExecutable(Current(), New(), Old(), expected));
         EXPECT_EQ(ReadFile(Current()), "old build");
         EXPECT_FALSE(QFile::exists(Old()));
