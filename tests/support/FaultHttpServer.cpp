@@ -4,6 +4,8 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -196,6 +198,12 @@ std::string FaultHttpServer::ReadHead(Connection &connection)
 
 void FaultHttpServer::Serve(int client)
 {
+    // TLS writes to a client that hung up raise SIGPIPE in this thread alone; blocked, it
+    // makes them fail instead.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     Connection connection{client};
     if (StartTls(connection)) {
         Answer(connection);
