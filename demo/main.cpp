@@ -6,7 +6,7 @@
 
 #include "DemoRouter.h"
 #include "DemoServer.h"
-#include "app/PlatformHosts.h"
+#include "base/PlatformHosts.h"
 #include "update/DescriptorSigner.h"
 
 namespace {

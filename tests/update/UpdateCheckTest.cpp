@@ -12,7 +12,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "app/PlatformHosts.h"
+#include "base/PlatformHosts.h"
 #include "support/FaultHttpServer.h"
 #include "support/SigningTool.h"
 #include "update/DescriptorSigner.h"
