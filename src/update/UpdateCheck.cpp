@@ -93,7 +93,8 @@ bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor
         if (!checks || !IsUpdateDue(subject.timeFile, QDateTime::currentDateTimeUtc()))
             return false;
     }
-    const UpdateDescriptor descriptor = FetchUpdateDescriptor(subject.descriptorAddress, subject.descriptorFile, subject.key);
+    const UpdateDescriptor descriptor =
+        FetchUpdateDescriptor(subject.descriptorAddress, subject.descriptorFile, subject.key);
     if (descriptor.version.isEmpty())
         return false;
     if (reached)
