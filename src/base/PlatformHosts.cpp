@@ -48,6 +48,8 @@ PlatformHosts PlatformHosts::Load(const QString &iniPath)
     ReadKey(iniPath, "Forum", hosts.forum);
     ReadKey(iniPath, "Pay", hosts.pay);
     ReadKey(iniPath, "Service", hosts.service);
+    if (const std::optional<QByteArray> key = ProfileIni::ReadBytes(iniPath, "Update", "PublicKey"))
+        hosts.updateKey = QString::fromUtf8(*key);
     return hosts;
 }
 

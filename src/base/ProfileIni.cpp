@@ -19,35 +19,54 @@ using Ini = CSimpleIniA;
 
 enum class Load { Missing, Loaded, Unreadable };
 
-Load LoadIni(const QString &path, Ini &ini)
+bool ParseText(const QByteArray &text, Ini &ini)
 {
     ini.SetUnicode(false);
     ini.SetMultiKey(true);
     ini.SetSpaces(false);
+    if (text.size() > kFileLimit || text.contains('\0'))
+        return false;
+    return ini.LoadData(text.constData(), std::size_t(text.size())) >= 0;
+}
+
+Load LoadIni(const QString &path, Ini &ini)
+{
     QFile file(path);
-    if (!file.exists())
+    if (!file.exists()) {
+        ParseText({}, ini);
         return Load::Missing;
+    }
     if (!file.open(QIODevice::ReadOnly) || file.size() > kFileLimit)
         return Load::Unreadable;
-    const QByteArray data = file.read(kFileLimit + 1);
-    if (data.size() > kFileLimit || data.contains('\0'))
-        return Load::Unreadable;
-    return ini.LoadData(data.constData(), std::size_t(data.size())) < 0 ? Load::Unreadable : Load::Loaded;
+    return ParseText(file.read(kFileLimit + 1), ini) ? Load::Loaded : Load::Unreadable;
+}
+
+std::optional<QByteArray> ValueOf(const Ini &ini, const char *section, const char *key)
+{
+    const char *value = ini.GetValue(section, key, nullptr);
+    if (!value)
+        return std::nullopt;
+    return QByteArray(value);
 }
 
 } // namespace
 
 namespace ProfileIni {
 
+std::optional<QByteArray> ValueIn(const QByteArray &text, const char *section, const char *key)
+{
+    Ini ini;
+    if (!ParseText(text, ini))
+        return std::nullopt;
+    return ValueOf(ini, section, key);
+}
+
 std::optional<QByteArray> ReadBytes(const QString &path, const char *section, const char *key)
 {
     Ini ini;
     if (LoadIni(path, ini) != Load::Loaded)
         return std::nullopt;
-    const char *value = ini.GetValue(section, key, nullptr);
-    if (!value)
-        return std::nullopt;
-    return QByteArray(value);
+    return ValueOf(ini, section, key);
 }
 
 QString ReadValue(const QString &path, const char *section, const char *key, const QString &fallback,

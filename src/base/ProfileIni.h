@@ -12,6 +12,10 @@
 // read as text.
 namespace ProfileIni {
 
+// The raw value of `key` in `section` of the file content `text`; nullopt when the
+// section or the key is missing or `text` cannot be read as text.
+std::optional<QByteArray> ValueIn(const QByteArray &text, const char *section, const char *key);
+
 // The raw value of `key` in `section` of the file at `path`; nullopt when the file, the
 // section or the key is missing or the file cannot be read as text.
 std::optional<QByteArray> ReadBytes(const QString &path, const char *section, const char *key);
