@@ -9,7 +9,7 @@ struct UpdateDescriptor {
     QString address; // at most 511 characters
 
     // Reads the INI file at `path` as the profile functions do (section and key names
-    // without case, values trimmed); `versionKey` names the version's key. Missing keys
-    // and an unreadable file give empty texts.
+    // without case, values trimmed, the first of repeated keys wins); `versionKey` names
+    // the version's key. Missing keys and an unreadable file give empty texts.
     static UpdateDescriptor Read(const QString &path, const QString &versionKey);
 };
