@@ -129,9 +129,7 @@ void CookieKeeper::handleAdded(const QNetworkCookie &cookie)
         handleMarker(cookie);
         return;
     }
-    const auto same = [&](const QNetworkCookie &kept) { return kept.hasSameIdentifier(cookie); };
-    m_cookies.removeIf(same);
-    m_removed.removeIf(same);
+    forget(cookie);
     m_cookies << cookie;
 }
 
@@ -147,10 +145,15 @@ void CookieKeeper::handleRemoved(const QNetworkCookie &cookie)
     // copy the restarted context loaded; the addition after it tells what the store holds.
     if (m_writtenBackRound >= 0)
         return;
+    forget(cookie);
+    m_removed << cookie;
+}
+
+void CookieKeeper::forget(const QNetworkCookie &cookie)
+{
     const auto same = [&](const QNetworkCookie &kept) { return kept.hasSameIdentifier(cookie); };
     m_cookies.removeIf(same);
     m_removed.removeIf(same);
-    m_removed << cookie;
 }
 
 void CookieKeeper::handleMarker(const QNetworkCookie &marker)

@@ -40,6 +40,8 @@ private:
     void handleAdded(const QNetworkCookie &cookie);
     void handleRemoved(const QNetworkCookie &cookie);
     void handleMarker(const QNetworkCookie &marker);
+    // Drops what the keeper knew of the cookie with `cookie`'s name, domain and path.
+    void forget(const QNetworkCookie &cookie);
     void startClearing();
     void nextRound();
     void writeBack();
