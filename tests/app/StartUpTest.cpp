@@ -20,6 +20,7 @@
 
 #include "app/InstanceChannel.h"
 #include "app/ProgramTitle.h"
+#include "support/TestHttpServer.h"
 #include "support/Wait.h"
 #include "update/UpdateCheck.h"
 
@@ -362,6 +363,84 @@ TEST_F(StartUpTest, UninstallOnYesRemovesTheCopyItsShortcutsAndItsStore)
     ASSERT_EVENTUALLY(!QFile::exists(folder), 60000);
     EXPECT_TRUE(QFile::exists(m_home.filePath("games")));
     EXPECT_FALSE(QFile::exists(m_home.filePath("games/pwned")));
+}
+
+
+// A copy of the launcher whose login page comes from `server`: the page sets a cookie
+// that lives a day, as a "remember me" login does.
+QString LauncherServedBy(const QTemporaryDir &home, TestHttpServer &server)
+{
+    TestHttpServer::Response login;
+    login.body = "<html><body>login</body></html>";
+    login.headers = "Set-Cookie: remember=yes; Max-Age=86400; Path=/\r\n";
+    server.SetResponse("/ycj/", login);
+    const QString folder = home.filePath("app");
+    QDir().mkpath(folder);
+    QFile ini(folder + "/Platform.ini");
+    if (!ini.open(QIODevice::WriteOnly) || ini.write("[Hosts]\nApps=" + server.Url("").toUtf8() + "\n") <= 0)
+        return {};
+    ini.close();
+    return QFile::copy(FENLOW_BIN_DIR "/fenlow", folder + "/fenlow") ? folder + "/fenlow" : QString();
+}
+
+bool Ended(QProcess *process)
+{
+    return process->state() == QProcess::NotRunning;
+}
+
+TEST_F(StartUpTest, ATerminationSignalKeepsAFreshLoginAndASecondOneEndsAtOnce)
+{
+    TestHttpServer server;
+    const QString launcher = LauncherServedBy(m_home, server);
+    ASSERT_FALSE(launcher.isEmpty());
+
+    // Logout sends SIGTERM 3 s after the page set its cookie: the program ends in order
+    // within 2 s, and the cookie is on disk for the next start.
+    QProcess *first = Start(launcher, {});
+    ASSERT_EVENTUALLY(server.Hits("/ycj/") == 1, 30000);
+    ASSERT_FALSE(FirstWindowOf(first).isEmpty());
+    TestWait::ProcessFor(3000);
+    ::kill(pid_t(first->processId()), SIGTERM);
+    ASSERT_EVENTUALLY(Ended(first), 2000);
+    EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first->exitCode(), 0);
+
+    QProcess *second = Start(launcher, {});
+    ASSERT_EVENTUALLY(server.Hits("/ycj/") == 2, 30000);
+    EXPECT_TRUE(server.CookieSent("/ycj/").contains("remember=yes")) << server.CookieSent("/ycj/").constData();
+    // Two signals one after the other: the second one does not wait for the first's end.
+    ::kill(pid_t(second->processId()), SIGINT);
+    ::kill(pid_t(second->processId()), SIGHUP);
+    ASSERT_EVENTUALLY(Ended(second), 2000);
+    EXPECT_EQ(second->exitStatus(), QProcess::CrashExit);
+}
+
+TEST_F(StartUpTest, NoDisplayEndsWithAMessageAndAPlatformTheUserChoseIsKept)
+{
+    TestHttpServer server;
+    const QString launcher = LauncherServedBy(m_home, server);
+    ASSERT_FALSE(launcher.isEmpty());
+
+    // No X display: the launcher says what it needs and ends with 1, no crash report.
+    m_env.insert("DISPLAY", ":65000");
+    m_env.remove("QT_QPA_PLATFORM");
+    QProcess *blind = Start(launcher, {});
+    ASSERT_EVENTUALLY(Ended(blind));
+    EXPECT_EQ(blind->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(blind->exitCode(), 1);
+    EXPECT_TRUE(blind->readAllStandardError().contains("needs an X server or, in a Wayland session, XWayland"));
+    EXPECT_FALSE(QFile::exists(m_home.filePath("app/fenlow.dmp")));
+    EXPECT_EQ(server.Hits("/ycj/"), 0);
+
+    // A platform the user set is kept even where an X display is reachable: here one
+    // that cannot start, so nothing opens and the login page is never asked for.
+    m_env.insert("DISPLAY", qEnvironmentVariable("DISPLAY"));
+    m_env.insert("QT_QPA_PLATFORM", "wayland");
+    m_env.insert("WAYLAND_DISPLAY", "fenlow-test-no-compositor");
+    QProcess *wayland = Start(launcher, {});
+    ASSERT_EVENTUALLY(Ended(wayland), 30000);
+    EXPECT_TRUE(wayland->readAllStandardError().contains("wayland"));
+    EXPECT_EQ(server.Hits("/ycj/"), 0);
 }
 
 } // namespace
