@@ -1,6 +1,7 @@
 // Starts the real launcher in its start modes against real instance endpoints.
 #include <algorithm>
 #include <csignal>
+#include <unistd.h>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSize>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTranslator>
 
@@ -441,6 +443,77 @@ TEST_F(StartUpTest, NoDisplayEndsWithAMessageAndAPlatformTheUserChoseIsKept)
     ASSERT_EVENTUALLY(Ended(wayland), 30000);
     EXPECT_TRUE(wayland->readAllStandardError().contains("wayland"));
     EXPECT_EQ(server.Hits("/ycj/"), 0);
+}
+
+
+// A headless Wayland compositor with XWayland, as a Wayland session runs it: the
+// Wayland socket is `socket`, the X display the one its log names.
+QString StartWayland(QProcess &weston, const QString &runtime, const QString &socket)
+{
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime);
+    weston.setProcessEnvironment(env);
+    weston.setProcessChannelMode(QProcess::MergedChannels);
+    weston.start("weston", {"--backend=headless-backend.so", "--xwayland", "--use-pixman", "--socket=" + socket});
+    QByteArray log;
+    const QByteArray mark = "xserver listening on display ";
+    TestWait::Until([&] {
+        log += weston.readAll();
+        return log.contains(mark) && log.indexOf('\n', log.indexOf(mark)) > 0;
+    });
+    const qsizetype at = log.indexOf(mark);
+    return at < 0 ? QString() : QString::fromUtf8(log.mid(at + mark.size())).section(QLatin1Char(0x0a), 0, 0).trimmed();
+}
+
+TEST_F(StartUpTest, InAWaylandSessionTheWindowsUseXWaylandAndALogoutEndsTheMainWindowInOrder)
+{
+    if (QStandardPaths::findExecutable("weston").isEmpty())
+        GTEST_SKIP() << "needs weston";
+    QProcess weston;
+    const QString display = StartWayland(weston, m_home.filePath("wayland"), "fenlow-test");
+    ASSERT_FALSE(display.isEmpty());
+
+    TestHttpServer server;
+    const QString launcher = LauncherServedBy(m_home, server);
+    ASSERT_FALSE(launcher.isEmpty());
+    TestHttpServer::Response login;
+    // The page logs in once the login window had time to show.
+    login.body = "<html><body><script>setTimeout(function () {"
+                 "location.href = 'app://loadgame:alice,1|' + location.origin + '/game/'; }, 3000);</script></body></html>";
+    server.SetResponse("/ycj/", login);
+    server.SetPage("/game/", "<html><body>game</body></html>");
+
+    m_env.insert("DISPLAY", display);
+    m_env.insert("WAYLAND_DISPLAY", m_home.filePath("wayland/fenlow-test"));
+    m_env.insert("XDG_SESSION_TYPE", "wayland");
+    m_env.remove("QT_QPA_PLATFORM");
+    QProcess *fenlow = Start(launcher, {});
+    ASSERT_EVENTUALLY(server.Hits("/ycj/") == 1, 30000);
+
+    // The login window is a window of the XWayland display.
+    QProcess tool;
+    QProcessEnvironment toolEnv = QProcessEnvironment::systemEnvironment();
+    toolEnv.insert("DISPLAY", display);
+    tool.setProcessEnvironment(toolEnv);
+    tool.start("xdotool", {"search", "--sync", "--onlyvisible", "--pid", QString::number(fenlow->processId())});
+    ASSERT_EVENTUALLY(Ended(&tool), 10000);
+    EXPECT_FALSE(tool.readAllStandardOutput().trimmed().isEmpty());
+
+    // The login reaches the main window: its game page is asked for and its endpoint
+    // listens for further starts.
+    ASSERT_EVENTUALLY(server.Hits("/game/") >= 1, 30000);
+    const QString endpoints = m_home.filePath("tmp/Fenlow_ycj-%1").arg(::getuid());
+    ASSERT_EVENTUALLY(!QDir(endpoints).entryList(QDir::System | QDir::NoDotAndDotDot).isEmpty());
+
+    // Logout: the main window's endpoint goes with the program.
+    ::kill(pid_t(fenlow->processId()), SIGTERM);
+    ASSERT_EVENTUALLY(Ended(fenlow), 2000);
+    EXPECT_EQ(fenlow->exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(QDir(endpoints).entryList(QDir::System | QDir::NoDotAndDotDot).isEmpty());
+    weston.terminate();
+    weston.waitForFinished();
 }
 
 } // namespace
