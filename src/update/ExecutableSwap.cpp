@@ -58,7 +58,7 @@ bool SwapByRenames(const QByteArray &current, const QByteArray &downloaded, cons
 } // namespace
 
 bool SwapInExecutable(const QString &current, const QString &downloaded, const QString &old,
-                      const QString &expectedMd5)
+                      const UpdateDescriptor &expected)
 {
     const QByteArray currentPath = QFile::encodeName(current);
     const QByteArray newPath = QFile::encodeName(downloaded);
@@ -67,8 +67,7 @@ bool SwapInExecutable(const QString &current, const QString &downloaded, const Q
     if (QFileInfo(downloaded).absolutePath() != folder || QFileInfo(old).absolutePath() != folder)
         return false;
 
-    const QString md5 = FileMd5(downloaded);
-    if (md5.isEmpty() || expectedMd5.isEmpty() || IsDifferentVersion(md5, expectedMd5))
+    if (!IsDescribedFile(downloaded, expected))
         return false;
     struct stat running {};
     if (::stat(currentPath.constData(), &running) != 0

@@ -2,9 +2,9 @@
 
 #include <QFile>
 
-#include "app/PlatformHosts.h"
-#include "app/ProgramPaths.h"
-#include "app/ProgramTitle.h"
+#include "base/PlatformHosts.h"
+#include "base/ProgramPaths.h"
+#include "base/ProgramTitle.h"
 #include "platform/PlatformFolders.h"
 #include "platform/ProcessLaunch.h"
 #include "skin/CMessageBox.h"
@@ -48,7 +48,7 @@ bool ApplyUpdateAt(const UpdatePlaces &places, const UpdateDescriptor &offer,
         dialog.SetDownload(offer.address, places.downloaded, places.resourceOrigin);
         downloaded = dialog.DoModal() == IDOK;
     }
-    if (!downloaded || !SwapInExecutable(places.current, places.downloaded, places.old, offer.version)) {
+    if (!downloaded || !SwapInExecutable(places.current, places.downloaded, places.old, offer)) {
         Discard(places.downloaded);
         return false;
     }

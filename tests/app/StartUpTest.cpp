@@ -20,8 +20,8 @@
 #include <QTemporaryDir>
 #include <QTranslator>
 
-#include "app/InstanceChannel.h"
-#include "app/ProgramTitle.h"
+#include "base/InstanceChannel.h"
+#include "base/ProgramTitle.h"
 #include "support/TestHttpServer.h"
 #include "support/Wait.h"
 #include "update/UpdateCheck.h"

@@ -1,8 +1,8 @@
-#include "app/PlatformHosts.h"
+#include "base/PlatformHosts.h"
 
 #include <QSettings>
 
-#include "app/ProgramPaths.h"
+#include "base/ProgramPaths.h"
 
 namespace {
 
@@ -49,6 +49,12 @@ PlatformHosts PlatformHosts::Load(const QString &iniPath)
     ReadKey(ini, "Forum", hosts.forum);
     ReadKey(ini, "Pay", hosts.pay);
     ReadKey(ini, "Service", hosts.service);
+    ini.endGroup();
+    const QString updateKey = QStringLiteral("Update/PublicKey");
+    if (ini.contains(updateKey)) {
+        // A value with commas reads as a list; joined again, it stays the text written.
+        hosts.updateKey = ini.value(updateKey).toStringList().join(QLatin1Char(','));
+    }
     return hosts;
 }
 
