@@ -1,9 +1,12 @@
 #include "app/CFenlowApp.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QStringList>
 #include <QTranslator>
 
@@ -14,6 +17,8 @@
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
 #include "login/CLoginBkDlg.h"
+#include "platform/DisplayServer.h"
+#include "platform/ExitSignals.h"
 #include "platform/PlatformFolders.h"
 #include "update/PendingDeletions.h"
 #include "update/SelfUpdate.h"
@@ -27,6 +32,8 @@ const char *const kAskHandOver = "检测到已经有一个岚汐翼川记在运�
 const char *const kAskUninstall = "确定要移除 岚汐翼川记极速登录器吗？";
 const char *const kHandOverFailed = "在当前运行程序中进入游戏失败，将在新窗口中打开游戏";
 const char *const kRemoved = "岚汐翼川记已成功移除，部分文件将在程序退出\r\n或计算机重启后自行删除";
+const char *const kNoDisplay = "fenlow: no X display can be reached (DISPLAY=\"%s\"); the launcher needs an X server "
+                               "or, in a Wayland session, XWayland\n";
 const char *const kRemovePackage = "\r\n程序文件由软件包 fenlow 安装，请用“sudo apt remove fenlow”删除";
 
 QStringList ArgumentsOf(int argc, char **argv)
@@ -56,6 +63,8 @@ int CFenlowApp::Run()
 bool CFenlowApp::InitInstance()
 {
     InstallCrashFilter();
+    // First of all: a signal from now on is kept until the event loop can end the program.
+    ExitSignals::Install();
     m_mode = ClassifyStartMode(ArgumentsOf(m_argc, m_argv), PlatformFolders::ExecutablePath(),
                                PlatformFolders::CommonAppData());
 
@@ -65,15 +74,16 @@ bool CFenlowApp::InitInstance()
         return false;
     PendingDeletions::WorkOff();
 
-    StartGui();
+    if (!StartGui())
+        return false;
     if (m_mode == StartMode::Uninstall) {
         Uninstall();
         return true;
     }
-    if (UpdateAtStart())
+    if (UpdateAtStart() || Ending())
         return true;
 
-    if (InstanceChannel::AnyInstanceRunning() && HandOverToRunningInstance())
+    if (InstanceChannel::AnyInstanceRunning() && (HandOverToRunningInstance() || Ending()))
         return false;
 
     SetBrowserCacheLimit();
@@ -85,23 +95,36 @@ bool CFenlowApp::InitInstance()
         login.DoModal();
     }
     // The main window opens only when the login entered at least one game page.
-    if (GamePageList::Instance().Count() > 0) {
+    if (GamePageList::Instance().Count() > 0 && !Ending()) {
         CFenlowDlg main([pageFactory](QWidget *owner) { return std::make_unique<CLoginBkDlg>(owner, pageFactory); });
+        m_main = &main;
         main.DoModal();
+        m_main = nullptr;
     }
     return false;
 }
 
 int CFenlowApp::ExitInstance()
 {
-    return 0;
+    return m_exitCode;
 }
 
-void CFenlowApp::StartGui()
+bool CFenlowApp::StartGui()
 {
     if (!m_gui) {
+        if (!DisplayServer::ChoosePlatform()) {
+            std::fprintf(stderr, kNoDisplay, qgetenv("DISPLAY").constData());
+            m_exitCode = 1;
+            return false;
+        }
         WebEngineSetup::BeforeApplication();
         m_gui = std::make_unique<QApplication>(m_argc, m_argv);
+        DisplayServer::ForgetPlatformChoice();
+        auto *notifier = new QSocketNotifier(ExitSignals::ReadFd(), QSocketNotifier::Read, m_gui.get());
+        QObject::connect(notifier, &QSocketNotifier::activated, m_gui.get(), [this, notifier] {
+            notifier->setEnabled(false);
+            EndOnSignal();
+        });
         QCoreApplication::setApplicationVersion(QStringLiteral(FENLOW_VERSION_TEXT));
         QApplication::setQuitOnLastWindowClosed(false);
         // Every text of the launcher is Chinese; the framework's and the web engine's own
@@ -113,6 +136,23 @@ void CFenlowApp::StartGui()
                 QCoreApplication::installTranslator(translator);
         }
     }
+    return true;
+}
+
+void CFenlowApp::EndOnSignal()
+{
+    // Every event loop ends, the modal ones of a login, a message box or the update's
+    // progress too; the windows then close in order and the web profile goes to disk as
+    // the program's objects are destroyed.
+    if (m_main)
+        m_main->ExitProgram();
+    else
+        QCoreApplication::exit(0);
+}
+
+bool CFenlowApp::Ending()
+{
+    return ExitSignals::Received() != 0;
 }
 
 bool CFenlowApp::UpdateAtStart()

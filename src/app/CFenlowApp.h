@@ -4,6 +4,7 @@
 
 #include "base/StartMode.h"
 
+class CFenlowDlg;
 class QApplication;
 
 // The program's entry: decides the start mode, hands over to a running instance or runs
@@ -27,8 +28,14 @@ public:
     int ExitInstance();
 
 private:
-    // Creates the GUI application object the first time a window or message is needed.
-    void StartGui();
+    // Creates the GUI application object the first time a window or message is needed;
+    // false when no window system can serve it (then the exit code is 1).
+    bool StartGui();
+    // A termination signal: the program ends as its exit command ends it, from the event
+    // loop; no further window opens.
+    void EndOnSignal();
+    // True once a termination signal arrived.
+    static bool Ending();
     // The daily update of the "/ycjD" start and the installed copy: true when a new
     // build was swapped in and started, which then carries on instead of this process.
     bool UpdateAtStart();
@@ -43,4 +50,6 @@ private:
     char **m_argv{};
     StartMode m_mode{StartMode::Plain};
     std::unique_ptr<QApplication> m_gui;
+    CFenlowDlg *m_main{};
+    int m_exitCode{};
 };

@@ -10,6 +10,7 @@
 #include "skin/MessageBoxLayout.h"
 #include "skin/SkinImage.h"
 #include "update/HttpGetToFile.h"
+#include "update/HttpTransfer.h"
 
 namespace {
 
@@ -32,8 +33,10 @@ CPrgsDlg::CPrgsDlg(QWidget *parent)
 
 CPrgsDlg::~CPrgsDlg()
 {
-    if (m_worker)
+    if (m_worker) {
+        m_transfer->Cancel();
         m_worker->wait();
+    }
 }
 
 void CPrgsDlg::SetDownload(const QString &address, const QString &target, const QString &requiredOrigin)
@@ -73,6 +76,8 @@ void CPrgsDlg::startDownload()
         m_worker->wait();
     HttpGetOptions options;
     options.requiredOrigin = m_requiredOrigin;
+    m_transfer = std::make_unique<HttpTransfer>();
+    options.transfer = m_transfer.get();
     options.progress = [this](int percent) {
         QMetaObject::invokeMethod(this, [this, percent] { m_progress->SetPos(percent); }, Qt::QueuedConnection);
     };

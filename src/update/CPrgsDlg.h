@@ -6,12 +6,14 @@
 #include <QString>
 
 class CImgProgress;
+class HttpTransfer;
 class QThread;
 
 // The small dialog that shows the download of a new executable: caption "版本更新中",
 // one image progress bar. It starts the download a moment after it shows, keeps
 // painting while the transfer runs on a worker thread and ends with IDOK when the whole
-// file arrived, IDCANCEL otherwise. It cannot be closed while it downloads.
+// file arrived, IDCANCEL otherwise. It cannot be closed while it downloads; a dialog
+// destroyed mid-download (the program ends on a signal) cancels the transfer first.
 class CPrgsDlg : public QDialog
 {
     Q_OBJECT
@@ -42,5 +44,6 @@ private:
     QString m_target;
     QString m_requiredOrigin;
     std::unique_ptr<QThread> m_worker;
+    std::unique_ptr<HttpTransfer> m_transfer;
     bool m_downloading = false;
 };

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "platform/ExitSignals.h"
 #include "update/UpdateCheck.h"
 
 namespace {
@@ -24,6 +25,34 @@ bool FlushToDisk(const QByteArray &path, int flags)
 bool Rename(const QByteArray &from, const QByteArray &to)
 {
     return std::rename(from.constData(), to.constData()) == 0;
+}
+
+// The previous executable gets the name `old` as a second link, so the running name
+// never goes missing: the one rename that follows replaces it in a single step.
+bool KeepAsOld(const QByteArray &current, const QByteArray &old)
+{
+    const QByteArray staged = old + ".link";
+    ::unlink(staged.constData());
+    if (::link(current.constData(), staged.constData()) != 0)
+        return false;
+    if (Rename(staged, old))
+        return true;
+    ::unlink(staged.constData());
+    return false;
+}
+
+// Where the folder takes no second links: two renames, with the executable's name
+// missing between them, so no second signal may end the process there.
+bool SwapByRenames(const QByteArray &current, const QByteArray &downloaded, const QByteArray &old)
+{
+    const ExitSignals::HoldImmediateEnd hold;
+    if (!Rename(current, old))
+        return false;
+    if (!Rename(downloaded, current)) {
+        Rename(old, current);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -46,12 +75,8 @@ bool SwapInExecutable(const QString &current, const QString &downloaded, const Q
         || !FlushToDisk(newPath, O_RDONLY))
         return false;
 
-    if (!Rename(currentPath, oldPath))
+    if (!(KeepAsOld(currentPath, oldPath) ? Rename(newPath, currentPath) : SwapByRenames(currentPath, newPath, oldPath)))
         return false;
-    if (!Rename(newPath, currentPath)) {
-        Rename(oldPath, currentPath);
-        return false;
-    }
     FlushToDisk(QFile::encodeName(folder), O_RDONLY | O_DIRECTORY);
     return true;
 }

@@ -41,9 +41,14 @@ bool ApplyUpdateAt(const UpdatePlaces &places, const UpdateDescriptor &offer,
 {
     if (places.current.isEmpty() || places.downloaded.isEmpty() || places.old.isEmpty())
         return false;
-    CPrgsDlg dialog(parent);
-    dialog.SetDownload(offer.address, places.downloaded, places.resourceOrigin);
-    if (dialog.DoModal() != IDOK || !SwapInExecutable(places.current, places.downloaded, places.old, offer)) {
+    bool downloaded = false;
+    {
+        // The dialog ends its transfer when it goes, before what arrived is discarded.
+        CPrgsDlg dialog(parent);
+        dialog.SetDownload(offer.address, places.downloaded, places.resourceOrigin);
+        downloaded = dialog.DoModal() == IDOK;
+    }
+    if (!downloaded || !SwapInExecutable(places.current, places.downloaded, places.old, offer)) {
         Discard(places.downloaded);
         return false;
     }

@@ -1,6 +1,7 @@
 // Starts the real launcher in its start modes against real instance endpoints.
 #include <algorithm>
 #include <csignal>
+#include <unistd.h>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -15,11 +16,13 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSize>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTranslator>
 
 #include "base/InstanceChannel.h"
 #include "base/ProgramTitle.h"
+#include "support/TestHttpServer.h"
 #include "support/Wait.h"
 #include "update/UpdateCheck.h"
 
@@ -362,6 +365,155 @@ TEST_F(StartUpTest, UninstallOnYesRemovesTheCopyItsShortcutsAndItsStore)
     ASSERT_EVENTUALLY(!QFile::exists(folder), 60000);
     EXPECT_TRUE(QFile::exists(m_home.filePath("games")));
     EXPECT_FALSE(QFile::exists(m_home.filePath("games/pwned")));
+}
+
+
+// A copy of the launcher whose login page comes from `server`: the page sets a cookie
+// that lives a day, as a "remember me" login does.
+QString LauncherServedBy(const QTemporaryDir &home, TestHttpServer &server)
+{
+    TestHttpServer::Response login;
+    login.body = "<html><body>login</body></html>";
+    login.headers = "Set-Cookie: remember=yes; Max-Age=86400; Path=/\r\n";
+    server.SetResponse("/ycj/", login);
+    const QString folder = home.filePath("app");
+    QDir().mkpath(folder);
+    QFile ini(folder + "/Platform.ini");
+    if (!ini.open(QIODevice::WriteOnly) || ini.write("[Hosts]\nApps=" + server.Url("").toUtf8() + "\n") <= 0)
+        return {};
+    ini.close();
+    return QFile::copy(FENLOW_BIN_DIR "/fenlow", folder + "/fenlow") ? folder + "/fenlow" : QString();
+}
+
+bool Ended(QProcess *process)
+{
+    return process->state() == QProcess::NotRunning;
+}
+
+TEST_F(StartUpTest, ATerminationSignalKeepsAFreshLoginAndASecondOneEndsAtOnce)
+{
+    TestHttpServer server;
+    const QString launcher = LauncherServedBy(m_home, server);
+    ASSERT_FALSE(launcher.isEmpty());
+
+    // Logout sends SIGTERM 3 s after the page set its cookie: the program ends in order
+    // within 2 s, and the cookie is on disk for the next start.
+    QProcess *first = Start(launcher, {});
+    ASSERT_EVENTUALLY(server.Hits("/ycj/") == 1, 30000);
+    ASSERT_FALSE(FirstWindowOf(first).isEmpty());
+    TestWait::ProcessFor(3000);
+    ::kill(pid_t(first->processId()), SIGTERM);
+    ASSERT_EVENTUALLY(Ended(first), 2000);
+    EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first->exitCode(), 0);
+
+    QProcess *second = Start(launcher, {});
+    ASSERT_EVENTUALLY(server.Hits("/ycj/") == 2, 30000);
+    EXPECT_TRUE(server.CookieSent("/ycj/").contains("remember=yes")) << server.CookieSent("/ycj/").constData();
+    // Two signals one after the other: the second one does not wait for the first's end.
+    ::kill(pid_t(second->processId()), SIGINT);
+    ::kill(pid_t(second->processId()), SIGHUP);
+    ASSERT_EVENTUALLY(Ended(second), 2000);
+    EXPECT_EQ(second->exitStatus(), QProcess::CrashExit);
+}
+
+TEST_F(StartUpTest, NoDisplayEndsWithAMessageAndAPlatformTheUserChoseIsKept)
+{
+    TestHttpServer server;
+    const QString launcher = LauncherServedBy(m_home, server);
+    ASSERT_FALSE(launcher.isEmpty());
+
+    // No X display: the launcher says what it needs and ends with 1, no crash report.
+    m_env.insert("DISPLAY", ":65000");
+    m_env.remove("QT_QPA_PLATFORM");
+    QProcess *blind = Start(launcher, {});
+    ASSERT_EVENTUALLY(Ended(blind));
+    EXPECT_EQ(blind->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(blind->exitCode(), 1);
+    EXPECT_TRUE(blind->readAllStandardError().contains("needs an X server or, in a Wayland session, XWayland"));
+    EXPECT_FALSE(QFile::exists(m_home.filePath("app/fenlow.dmp")));
+    EXPECT_EQ(server.Hits("/ycj/"), 0);
+
+    // A platform the user set is kept even where an X display is reachable: here one
+    // that cannot start, so nothing opens and the login page is never asked for.
+    m_env.insert("DISPLAY", qEnvironmentVariable("DISPLAY"));
+    m_env.insert("QT_QPA_PLATFORM", "wayland");
+    m_env.insert("WAYLAND_DISPLAY", "fenlow-test-no-compositor");
+    QProcess *wayland = Start(launcher, {});
+    ASSERT_EVENTUALLY(Ended(wayland), 30000);
+    EXPECT_TRUE(wayland->readAllStandardError().contains("wayland"));
+    EXPECT_EQ(server.Hits("/ycj/"), 0);
+}
+
+
+// A headless Wayland compositor with XWayland, as a Wayland session runs it: the
+// Wayland socket is `socket`, the X display the one its log names.
+QString StartWayland(QProcess &weston, const QString &runtime, const QString &socket)
+{
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime);
+    weston.setProcessEnvironment(env);
+    weston.setProcessChannelMode(QProcess::MergedChannels);
+    weston.start("weston", {"--backend=headless-backend.so", "--xwayland", "--use-pixman", "--socket=" + socket});
+    QByteArray log;
+    const QByteArray mark = "xserver listening on display ";
+    TestWait::Until([&] {
+        log += weston.readAll();
+        return log.contains(mark) && log.indexOf('\n', log.indexOf(mark)) > 0;
+    });
+    const qsizetype at = log.indexOf(mark);
+    return at < 0 ? QString() : QString::fromUtf8(log.mid(at + mark.size())).section(QLatin1Char(0x0a), 0, 0).trimmed();
+}
+
+TEST_F(StartUpTest, InAWaylandSessionTheWindowsUseXWaylandAndALogoutEndsTheMainWindowInOrder)
+{
+    if (QStandardPaths::findExecutable("weston").isEmpty())
+        GTEST_SKIP() << "needs weston";
+    QProcess weston;
+    const QString display = StartWayland(weston, m_home.filePath("wayland"), "fenlow-test");
+    ASSERT_FALSE(display.isEmpty());
+
+    TestHttpServer server;
+    const QString launcher = LauncherServedBy(m_home, server);
+    ASSERT_FALSE(launcher.isEmpty());
+    TestHttpServer::Response login;
+    // The page logs in once the login window had time to show.
+    login.body = "<html><body><script>setTimeout(function () {"
+                 "location.href = 'app://loadgame:alice,1|' + location.origin + '/game/'; }, 3000);</script></body></html>";
+    server.SetResponse("/ycj/", login);
+    server.SetPage("/game/", "<html><body>game</body></html>");
+
+    m_env.insert("DISPLAY", display);
+    m_env.insert("WAYLAND_DISPLAY", m_home.filePath("wayland/fenlow-test"));
+    m_env.insert("XDG_SESSION_TYPE", "wayland");
+    m_env.remove("QT_QPA_PLATFORM");
+    QProcess *fenlow = Start(launcher, {});
+    ASSERT_EVENTUALLY(server.Hits("/ycj/") == 1, 30000);
+
+    // The login window is a window of the XWayland display.
+    QProcess tool;
+    QProcessEnvironment toolEnv = QProcessEnvironment::systemEnvironment();
+    toolEnv.insert("DISPLAY", display);
+    tool.setProcessEnvironment(toolEnv);
+    tool.start("xdotool", {"search", "--sync", "--onlyvisible", "--pid", QString::number(fenlow->processId())});
+    ASSERT_EVENTUALLY(Ended(&tool), 10000);
+    EXPECT_FALSE(tool.readAllStandardOutput().trimmed().isEmpty());
+
+    // The login reaches the main window: its game page is asked for and its endpoint
+    // listens for further starts.
+    ASSERT_EVENTUALLY(server.Hits("/game/") >= 1, 30000);
+    const QString endpoints = m_home.filePath("tmp/Fenlow_ycj-%1").arg(::getuid());
+    ASSERT_EVENTUALLY(!QDir(endpoints).entryList(QDir::System | QDir::NoDotAndDotDot).isEmpty());
+
+    // Logout: the main window's endpoint goes with the program.
+    ::kill(pid_t(fenlow->processId()), SIGTERM);
+    ASSERT_EVENTUALLY(Ended(fenlow), 2000);
+    EXPECT_EQ(fenlow->exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(QDir(endpoints).entryList(QDir::System | QDir::NoDotAndDotDot).isEmpty());
+    weston.terminate();
+    weston.waitForFinished();
 }
 
 } // namespace

@@ -45,12 +45,17 @@ void TestHttpServer::HandleConnection()
     while (QTcpSocket *socket = nextPendingConnection()) {
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-            if (!socket->canReadLine() || socket->property("answered").toBool())
+            if (!socket->peek(socket->bytesAvailable()).contains("\r\n\r\n") || socket->property("answered").toBool())
                 return;
             socket->setProperty("answered", true);
             const QList<QByteArray> request = socket->readLine().split(' ');
             const QString path = request.size() > 1 ? QString::fromLatin1(request.at(1)).section(QLatin1Char('?'), 0, 0)
                                                     : QString();
+            m_cookies.remove(path);
+            for (QByteArray line = socket->readLine(); !line.trimmed().isEmpty(); line = socket->readLine()) {
+                if (line.toLower().startsWith("cookie:"))
+                    m_cookies.insert(path, line.mid(7).trimmed());
+            }
             ++m_hits[path];
             Response response;
             const auto found = m_responses.constFind(path);

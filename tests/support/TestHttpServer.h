@@ -31,10 +31,13 @@ public:
     QString OtherOriginUrl(const QString &path) const;
     // How many requests asked for `path` (its query aside).
     int Hits(const QString &path) const { return m_hits.value(path); }
+    // The Cookie header of the latest request for `path` (empty without one).
+    QByteArray CookieSent(const QString &path) const { return m_cookies.value(path); }
 
 private:
     void HandleConnection();
 
     QHash<QString, Response> m_responses;
     QHash<QString, int> m_hits;
+    QHash<QString, QByteArray> m_cookies;
 };

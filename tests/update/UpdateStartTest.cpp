@@ -105,7 +105,7 @@ protected:
     {
         const bool running = QFile::exists("/proc/" + QString::number(pid));
         QFile report(Folder() + "/fenlow.dmp");
-        const QByteArray crash = report.open(QIODevice::ReadOnly) ? report.read(4096) : QByteArray();
+        const QByteArray crash = report.open(QIODevice::ReadOnly) ? report.read(40000) : QByteArray();
         return std::string(running ? "still running" : "ended") + "; install folder: " + FolderFiles() + "\n"
             + crash.toStdString();
     }
@@ -217,6 +217,31 @@ TEST_F(UpdateStartTest, ADeadUpdateServerLeavesTheStartAsItWas)
     const qint64 pid = Start({"/ycjD"});
     ASSERT_EVENTUALLY(HasVisibleWindow(pid), 30000) << StateOf(pid);
     EXPECT_EQ(FolderFiles(), "fenlow Platform.ini");
+}
+
+TEST_F(UpdateStartTest, ATerminationSignalDuringTheDownloadEndsTheStartAndChangesNothing)
+{
+    ASSERT_NE(DemoPort(), 0) << "needs the demo platform (FENLOW_DEMO_PORT)";
+    FaultHttpServer server;
+    const std::string origin = "http://127.0.0.1:" + std::to_string(server.Port());
+    server.Set("/wd/qovan/ycjWDUpdate.htm",
+               FaultHttpServer::Reply::With(200, "[VerKey]\nycj=0123456789abcdef0123456789abcdef\nUpdAddr=" + origin
+                                                     + "/new\n"));
+    FaultHttpServer::Reply stalled;
+    stalled.mode = FaultHttpServer::Mode::Stall;
+    stalled.generated = 1 << 20;
+    stalled.stallAfter = 1 << 10;
+    server.Set("/new", stalled);
+    WritePlatformIni(QString::fromStdString(origin), DemoPort());
+    const QByteArray build = Md5Of(Installed());
+
+    const qint64 pid = Start({"/ycjD"});
+    ASSERT_EVENTUALLY(server.Hits("/new") == 1, 30000) << StateOf(pid);
+    ::kill(pid_t(pid), SIGTERM);
+    ASSERT_EVENTUALLY(!QFile::exists("/proc/" + QString::number(pid) + "/exe"), 2000);
+    EXPECT_EQ(Md5Of(Installed()), build);
+    EXPECT_EQ(FolderFiles(), "fenlow Platform.ini");
+    EXPECT_TRUE(ProcessesRunning(Installed()).isEmpty());
 }
 
 } // namespace
