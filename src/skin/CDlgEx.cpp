@@ -394,9 +394,12 @@ void CDlgEx::OnCaptionClose()
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
+// Only the minimised state is asked for: a window manager that counts a window filling the
+// work area as maximised would take a maximise request sent along with it as a restore.
 void CDlgEx::OnCaptionMinimize()
 {
-    QMetaObject::invokeMethod(this, &QWidget::showMinimized, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { setWindowState(Qt::WindowMinimized); }, Qt::QueuedConnection);
 }
 
 void CDlgEx::ToggleMaximize()

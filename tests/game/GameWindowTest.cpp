@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QKeyEvent>
+#include <QProcess>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -304,7 +305,9 @@ TEST_F(GameWindowTest, PageLoadedWhileMinimisedShowsOnlyWithTheWindow)
     CFenlowDlg dlg;
     dlg.show();
     ASSERT_EVENTUALLY(dlg.isVisible());
-    dlg.showMinimized();
+    // Minimised alone, as the caption button asks: a window manager that counts the
+    // full-size window as maximised would take showMinimized()'s maximise along as a restore.
+    dlg.setWindowState(Qt::WindowMinimized);
     ASSERT_EVENTUALLY(dlg.isMinimized());
     CGameWnd *page = Enter(1);
     dlg.Tabs()->ShowNewestPage();
@@ -314,6 +317,47 @@ TEST_F(GameWindowTest, PageLoadedWhileMinimisedShowsOnlyWithTheWindow)
     EXPECT_FALSE(page->isVisible());
     dlg.showNormal();
     EXPECT_EVENTUALLY(page->isVisible());
+}
+
+// What the X server holds for property `name` of `window`, as xprop prints it.
+QString WindowProperty(QWidget *window, const char *name)
+{
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window->winId()), QString::fromLatin1(name)});
+    xprop.waitForFinished();
+    return QString::fromUtf8(xprop.readAllStandardOutput());
+}
+
+// Needs a window manager (scripts/test starts one): it decides what the main window may do
+// from what the window tells it, and minimises and restores it.
+TEST_F(GameWindowTest, MainWindowIsAnApplicationWindowThatMinimisesThroughItsButton)
+{
+    CFenlowDlg dlg;
+    QTimer::singleShot(0, &dlg, [&] {
+        ASSERT_EVENTUALLY(dlg.isVisible());
+        CGameWnd *page = Enter(1);
+        dlg.Tabs()->ShowNewestPage();
+        ASSERT_EVENTUALLY(page->isVisible());
+        EXPECT_TRUE(WindowProperty(&dlg, "_NET_WM_WINDOW_TYPE").contains(QLatin1String("_NET_WM_WINDOW_TYPE_NORMAL")));
+        EXPECT_FALSE(WindowProperty(&dlg, "WM_TRANSIENT_FOR").contains(QLatin1String("window id")));
+        EXPECT_FALSE(WindowProperty(&dlg, "_NET_WM_STATE").contains(QLatin1String("MODAL")));
+        EXPECT_EVENTUALLY(WindowProperty(&dlg, "_NET_WM_ALLOWED_ACTIONS").contains("_NET_WM_ACTION_MINIMIZE"));
+        EXPECT_TRUE(WindowProperty(&dlg, "_NET_WM_ALLOWED_ACTIONS").contains("_NET_WM_ACTION_MAXIMIZE_HORZ"));
+        for (CBtnEx *button : dlg.findChildren<CBtnEx *>()) {
+            if (button->GetDlgCtrlID() == kCaptionMinimizeId)
+                button->click();
+        }
+        EXPECT_EVENTUALLY(WindowProperty(&dlg, "WM_STATE").contains(QLatin1String("Iconic")));
+        EXPECT_EVENTUALLY(!page->isVisible());
+        // A taskbar brings it back through _NET_ACTIVE_WINDOW: the page comes back at its place.
+        const QRect pagePlace = page->geometry();
+        EXPECT_TRUE(Xdotool({QStringLiteral("windowactivate"), QString::number(dlg.winId())}));
+        EXPECT_EVENTUALLY(WindowProperty(&dlg, "WM_STATE").contains(QLatin1String("Normal")));
+        EXPECT_EVENTUALLY(page->isVisible());
+        EXPECT_EQ(page->geometry(), pagePlace);
+        dlg.done(IDOK);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
 }
 
 TEST_F(GameWindowTest, HidingTheMainWindowKeepsItsModalLoop)
