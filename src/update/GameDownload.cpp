@@ -2,8 +2,8 @@
 
 #include <QDir>
 
-#include "app/PlatformHosts.h"
-#include "app/ProgramPaths.h"
+#include "base/PlatformHosts.h"
+#include "base/ProgramPaths.h"
 #include "update/UpdateCheck.h"
 
 GameDownloadPlaces CurrentGameDownloadPlaces()
@@ -12,7 +12,8 @@ GameDownloadPlaces CurrentGameDownloadPlaces()
     QString folder = ExeDirPath(QString());
     if (folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
-    return {UpdateDescriptorAddress(hosts.resource), hosts.download, folder, QDir::tempPath()};
+    return {UpdateDescriptorAddress(hosts.resource), hosts.download, folder, QDir::tempPath(),
+            DescriptorKey::FromSetting(hosts.updateKey)};
 }
 
 QString GameDescriptorAddress(const QString &updateDescriptorAddress, const QString &gameName)
