@@ -89,9 +89,9 @@ CFenlowDlg::CFenlowDlg(LoginFactory loginFactory, QWidget *parent)
     connect(Button(GameLayout::kHideButton), &CBtnEx::clicked, this, [this] { ToggleMainWindow(false); });
     connect(Button(GameLayout::kSystemButton), &CBtnEx::clicked, this, &CFenlowDlg::ShowButtonMenu);
     connect(Button(GameLayout::kSoundButton), &CBtnEx::clicked, this, [this] { MuteRequested = !MuteRequested; });
-    // Run modally without blocking the application's other windows: the tray icon is a
-    // window of its own and must take clicks while this one runs.
-    setWindowModality(Qt::WindowModal);
+    // A normal top-level application window, listed in the taskbar with minimise and
+    // maximise; its modal loop stays inside the program (DoModal) and blocks no window.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinMaxButtonsHint);
     m_tabs->setObjectName(QStringLiteral("TabStrip%1").arg(kTabStripId));
     connect(m_tabs, &CCaptTab::pageCountChanged, this, &CFenlowDlg::updateMinimumSize);
     connect(m_tabs, &CCaptTab::pageCountChanged, this, &CFenlowDlg::syncPageMute);
@@ -321,6 +321,7 @@ void CFenlowDlg::OpenFurtherLogin()
     } else {
         const std::unique_ptr<QDialog> login = m_loginFactory(this);
         g_activeLoginWindow = login.get();
+        RunWindowModal(login.get());
         const int result = login->exec();
         g_activeLoginWindow = nullptr;
         if (result == IDOK && pages.Count() > before) {

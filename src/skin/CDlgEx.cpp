@@ -1,5 +1,7 @@
 #include "CDlgEx.h"
 
+#include <QApplication>
+#include <QEventLoop>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -61,7 +63,34 @@ QRect ResizedRect(const QRect &start, Qt::Edges edges, QPoint delta, QSize minim
     return r;
 }
 
+// The launcher window a dialog without a parent belongs to: the active one, else a shown
+// application window; none while the program has no window up.
+QWidget *OwnerFor(const QWidget *dialog)
+{
+    QWidget *active = QApplication::activeWindow();
+    if (active && active != dialog)
+        return active;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top != dialog && top->isVisible() && top->windowType() == Qt::Window)
+            return top;
+    }
+    return nullptr;
+}
+
 } // namespace
+
+void RunWindowModal(QDialog *dialog)
+{
+    QWidget *owner = dialog->parentWidget() ? dialog->parentWidget()->window() : OwnerFor(dialog);
+    if (!owner)
+        return;
+    if (!dialog->parentWidget()) {
+        dialog->winId();
+        owner->winId();
+        dialog->windowHandle()->setTransientParent(owner->windowHandle());
+    }
+    dialog->setWindowModality(Qt::WindowModal);
+}
 
 CDlgEx::CDlgEx(int templateId, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint)
@@ -77,7 +106,16 @@ CDlgEx::~CDlgEx() = default;
 
 int CDlgEx::DoModal()
 {
-    return exec();
+    if (windowType() != Qt::Window) {
+        RunWindowModal(this);
+        return exec();
+    }
+    // An application window: the window manager must see a plain top-level window, so the
+    // modal loop is our own rather than a modal state the window system is told about.
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::exit);
+    show();
+    return loop.exec();
 }
 
 void CDlgEx::setVisible(bool visible)
@@ -87,6 +125,9 @@ void CDlgEx::setVisible(bool visible)
         OnInitDialog();
     }
     QDialog::setVisible(visible);
+    // Takes the keyboard also where no window manager hands it to a new window.
+    if (visible)
+        activateWindow();
 }
 
 bool CDlgEx::OnInitDialog()
@@ -353,9 +394,12 @@ void CDlgEx::OnCaptionClose()
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
+// Only the minimised state is asked for: a window manager that counts a window filling the
+// work area as maximised would take a maximise request sent along with it as a restore.
 void CDlgEx::OnCaptionMinimize()
 {
-    QMetaObject::invokeMethod(this, &QWidget::showMinimized, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { setWindowState(Qt::WindowMinimized); }, Qt::QueuedConnection);
 }
 
 void CDlgEx::ToggleMaximize()

@@ -10,6 +10,11 @@
 
 class CBtnEx;
 
+// Makes `dialog` modal to its owner only (its parent's window, or for a dialog without a
+// parent the launcher window it comes up over), so that the other windows, the tray icon
+// among them, keep taking input. Without any owner its modality is left as it is.
+void RunWindowModal(QDialog *dialog);
+
 // Control ids of the caption buttons.
 inline constexpr int kCaptionCloseId = 50000;
 inline constexpr int kCaptionMinimizeId = 50001;
@@ -27,7 +32,9 @@ public:
     explicit CDlgEx(int templateId = 0, QWidget *parent = nullptr);
     ~CDlgEx() override;
 
-    // Runs the dialog modally and returns its result code.
+    // Runs the dialog modally and returns its result code. A dialog is modal to its owner
+    // only; an application window (type Qt::Window) runs the loop without telling the
+    // window system it is modal.
     int DoModal();
 
     // Sets the background and creates the caption buttons whose images are given (a null

@@ -1,6 +1,7 @@
 #include "CMessageBox.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPainter>
 
 #include "skin/CBtnEx.h"
@@ -61,6 +62,16 @@ bool CMessageBox::OnInitDialog()
     if (!g.second.isEmpty())
         m_btnSecond = createButton(kSecondButtonId, g.second, m_bmpSecond, g.secondText);
     return true;
+}
+
+// Enter answers the first button, the box's default one.
+void CMessageBox::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_btnFirst) {
+        m_btnFirst->click();
+        return;
+    }
+    CDlgEx::keyPressEvent(event);
 }
 
 CBtnEx *CMessageBox::createButton(int id, const QRect &rect, const QImage &strip, const QString &text)

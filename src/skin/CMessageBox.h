@@ -30,6 +30,7 @@ public:
 protected:
     bool OnInitDialog() override;
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
     int m_nType = MB_OK;
     QString m_strTitle;

@@ -5,6 +5,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "skin/CDlgEx.h"
 #include "skin/CImgProgress.h"
 #include "skin/DialogUnits.h"
 #include "skin/MessageBoxLayout.h"
@@ -49,6 +50,8 @@ void CPrgsDlg::SetDownload(const QString &address, const QString &target, const 
 int CPrgsDlg::DoModal()
 {
     m_progress->SetPos(0);
+    RunWindowModal(this);
+    QTimer::singleShot(0, this, [this] { activateWindow(); });
     return exec();
 }
 

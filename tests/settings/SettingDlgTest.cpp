@@ -11,6 +11,8 @@
 #include <QProcess>
 #include <QWidget>
 
+#include <QWindow>
+
 #include <gtest/gtest.h>
 
 #include "game/GameTestSupport.h"
@@ -78,7 +80,9 @@ protected:
     {
         dlg = std::make_unique<CSettingDlg>(&host);
         dlg->show();
-        ASSERT_EVENTUALLY(dlg->isVisible() && dlg->Edit(id)->isVisible());
+        // A window manager places the dialog once mapped: click only where it finally is.
+        ASSERT_EVENTUALLY(dlg->isVisible() && dlg->Edit(id)->isVisible() && dlg->windowHandle()->isExposed());
+        TestWait::ProcessFor(100);
         ASSERT_TRUE(Click(dlg->Edit(id)));
         ASSERT_EVENTUALLY(dlg->Edit(id)->hasFocus());
     }

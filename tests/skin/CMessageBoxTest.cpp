@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"
@@ -120,6 +122,29 @@ TEST(MessageBoxResult, ShowSkinnedMessageRunsTheBoxModally)
     EXPECT_EQ(ShowSkinnedMessage(MB_YESNO, QStringLiteral("岚汐翼川记"), QStringLiteral("窗口即将关闭，是否要退出游戏？")), IDYES);
     ClickWhenOpen(kFirstButtonId);
     EXPECT_EQ(ShowSkinnedMessage(7, QStringLiteral("岚汐翼川记"), QStringLiteral("缓存清除完毕！")), IDOK);
+}
+
+// A real Enter from the keyboard, with the pointer away from the box: the box takes the
+// keyboard when it shows (also without a window manager), and belongs to the window under it,
+// which alone it blocks.
+TEST(MessageBoxResult, EnterAnswersTheFirstButtonOverItsOwner)
+{
+    QWidget owner;
+    owner.setWindowTitle(QStringLiteral("owner"));
+    owner.resize(400, 300);
+    owner.show();
+    owner.activateWindow();
+    ASSERT_EVENTUALLY(owner.isActiveWindow());
+    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0")}), 0);
+    QTimer::singleShot(0, [&owner] {
+        QWidget *box = nullptr;
+        ASSERT_EVENTUALLY((box = QApplication::activeModalWidget()) != nullptr);
+        ASSERT_EVENTUALLY(box->isActiveWindow());
+        EXPECT_EQ(box->windowHandle()->transientParent(), owner.windowHandle());
+        EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+        EXPECT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")}), 0);
+    });
+    EXPECT_EQ(ShowSkinnedMessage(MB_YESNO, QStringLiteral("岚汐翼川记"), QStringLiteral("窗口即将关闭，是否要退出游戏？")), IDYES);
 }
 
 TEST(MessageBoxResult, MissingButtonStripStillClosesWithCancel)
