@@ -1,7 +1,6 @@
 #include "login/CLoginDlg.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -13,6 +12,7 @@
 #include "login/CMyBrowserControlSite.h"
 #include "login/LoadGameRequest.h"
 #include "login/PixelRegion.h"
+#include "platform/WindowShape.h"
 #include "web/GamePageList.h"
 
 namespace {
@@ -24,9 +24,6 @@ constexpr int kFirstFrameCheckMs = 30;
 // How long a page may show nothing but the engine's canvas, once it has loaded and the
 // window has shown, before that counts as the page's own look.
 constexpr int kPlainCanvasGraceMs = 1000;
-
-// A shape that shows no pixel at all (an empty region would mean no shape).
-const QRegion kNothingShown(-1, -1, 1, 1);
 
 bool IsSwallowedKey(const QEvent *event)
 {
@@ -84,8 +81,8 @@ void CLoginDlg::AwaitFirstFrame()
     // Until the page's first frame can be grabbed the engine shows its plain canvas, which
     // would flash over the background; the window keeps its last shape meanwhile, and
     // shows nothing before its first.
-    if (m_mask.isEmpty())
-        setMask(kNothingShown);
+    if (!m_shape)
+        ShowOnly(QRegion());
     m_frameAwaited = true;
     m_canvasSince.start();
     m_maskTimer.start(kFirstFrameCheckMs);
@@ -225,13 +222,17 @@ void CLoginDlg::UpdateKeyMask()
         return;
     m_rendering = std::move(rendering);
     QRegion shape = RegionWithoutKey(m_rendering, kColorKey);
-    if (shape.isEmpty())
-        shape = kNothingShown;
-    if (shape == m_mask)
-        return;
-    m_mask = shape;
-    setMask(shape);
-    // The window's repaints go through OpenGL, which never flushes the window system
-    // connection the shape request waits in; without this the new shape is not shown.
-    QGuiApplication::sync();
+    if (shape != m_shape)
+        ShowOnly(shape);
+}
+
+void CLoginDlg::ShowOnly(const QRegion &devicePixels)
+{
+    // The rendering is grabbed in device pixels and the shape is set in the same pixels:
+    // a shape in device-independent pixels would be rounded to whole ones on a display
+    // scaled by a fraction, showing or cutting a device pixel along the page's edges.
+    // The native window exists from here on, so the shape holds from its first frame.
+    winId();
+    WindowShape::SetDevicePixels(windowHandle(), devicePixels);
+    m_shape = devicePixels;
 }

@@ -1,23 +1,66 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+#include <xcb/shape.h>
+#include <xcb/xcb.h>
+
+#include <QGuiApplication>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QWebEngineView>
 
 #include "login/CLoginBkDlg.h"
+#include "login/RealInput.h"
 #include "support/TestHttpServer.h"
 #include "support/Wait.h"
 
 namespace {
 
 constexpr int kTimeoutMs = 20000;
-// The page's one area that is not key colour, in window coordinates.
-const QRect kBlock(10, 10, 100, 100);
+constexpr QRgb kKey = CLoginDlg::kColorKey;
+// The page's one area that is not key colour, in window coordinates; its edges fall on
+// whole device pixels at every scale the test runs at (1, 1.25, 1.5, 1.75, 2).
+const QRect kBlock(12, 12, 100, 100);
 
 const QByteArray kPage = R"(<!doctype html><html><head><link rel="stylesheet" href="/look.css"></head>
 <body><div id="block"></div></body></html>)";
 const QByteArray kLook = R"(body { margin: 0; background: #fefefe; }
-#block { position: absolute; left: 10px; top: 10px; width: 100px; height: 100px; background: #204060; })";
+#block { position: absolute; left: 12px; top: 12px; width: 100px; height: 100px; background: #204060; })";
+
+// Blocks of content on the key colour. At fractional scales most of their edges fall
+// between device pixels; the round one's edge pixels blend with the key colour.
+struct Block {
+    QRect rect;
+    QRgb colour;
+    bool round;
+};
+const Block kBlocks[] = {
+    {{12, 12, 100, 100}, 0x204060, false},
+    {{123, 17, 37, 29}, 0x802010, false},
+    {{41, 131, 53, 7}, 0x106030, false},
+    {{171, 61, 45, 45}, 0x303030, true},
+};
+
+QByteArray BlocksPage()
+{
+    QString page = QStringLiteral("<!doctype html><html><body style=\"margin: 0; background: #fefefe\">");
+    for (const Block &block : kBlocks) {
+        page += QStringLiteral("<div style=\"position: absolute; left: %1px; top: %2px; width: %3px; height: %4px; "
+                               "background: #%5;%6\"></div>")
+                    .arg(block.rect.x())
+                    .arg(block.rect.y())
+                    .arg(block.rect.width())
+                    .arg(block.rect.height())
+                    .arg(block.colour, 6, 16, QLatin1Char('0'))
+                    .arg(block.round ? QStringLiteral(" border-radius: 13px") : QString());
+    }
+    return (page + QStringLiteral("</body></html>")).toUtf8();
+}
 
 // The style sheet, answered after `delayMs`.
 TestHttpServer::Response Look(int delayMs)
@@ -27,6 +70,14 @@ TestHttpServer::Response Look(int delayMs)
     look.contentType = "text/css";
     look.delayMs = delayMs;
     return look;
+}
+
+template<typename Reply>
+using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
+
+xcb_connection_t *Connection()
+{
+    return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
 }
 
 // The login page window's state on the X server, as xwininfo reports it.
@@ -53,18 +104,240 @@ ServerShape ShapeOnServer(WId window)
     return shape;
 }
 
+// Every rectangle of the window's bounding shape on the X server, in device pixels.
+QRegion ShapeRectanglesOnServer(WId window)
+{
+    xcb_connection_t *connection = Connection();
+    const ReplyPtr<xcb_shape_get_rectangles_reply_t> reply(
+        xcb_shape_get_rectangles_reply(
+            connection, xcb_shape_get_rectangles(connection, static_cast<xcb_window_t>(window), XCB_SHAPE_SK_BOUNDING),
+            nullptr),
+        &std::free);
+    QRegion region;
+    if (!reply)
+        return region;
+    const xcb_rectangle_t *rects = xcb_shape_get_rectangles_rectangles(reply.get());
+    for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(reply.get()); ++i)
+        region += QRect(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
+    return region;
+}
+
+// The window's area on the root window, in device pixels.
+QRect DeviceRectOnScreen(WId window)
+{
+    xcb_connection_t *connection = Connection();
+    const auto id = static_cast<xcb_window_t>(window);
+    const ReplyPtr<xcb_get_geometry_reply_t> geometry(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), nullptr), &std::free);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const ReplyPtr<xcb_translate_coordinates_reply_t> origin(
+        xcb_translate_coordinates_reply(connection, xcb_translate_coordinates(connection, id, root, 0, 0), nullptr),
+        &std::free);
+    if (!geometry || !origin)
+        return {};
+    return {origin->dst_x, origin->dst_y, geometry->width, geometry->height};
+}
+
+// What the screen shows in `rect` (device pixels on the root window, within the screen).
+QImage ScreenPixels(const QRect &rect)
+{
+    xcb_connection_t *connection = Connection();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const ReplyPtr<xcb_get_image_reply_t> image(
+        xcb_get_image_reply(connection,
+                            xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<int16_t>(rect.x()),
+                                          static_cast<int16_t>(rect.y()), static_cast<uint16_t>(rect.width()),
+                                          static_cast<uint16_t>(rect.height()), ~0U),
+                            nullptr),
+        &std::free);
+    if (!image)
+        return {};
+    return QImage(xcb_get_image_data(image.get()), rect.width(), rect.height(), QImage::Format_RGB32).copy();
+}
+
+QRect ScreenRect()
+{
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(Connection())).data;
+    return {0, 0, screen->width_in_pixels, screen->height_in_pixels};
+}
+
 // Whether a shape with these extents shows any pixel of a window of `size`.
 bool ShowsAnything(const QRect &extents, const QSize &size)
 {
     return extents.intersects(QRect(QPoint(0, 0), size));
 }
 
-// The login window over a page whose style sheet draws one block on key colour; the
-// test runs the whole set-up under QT_SCALE_FACTOR 1 and 2.
+// Counts the device pixels of one kind of fault and keeps where the first one was.
+struct FaultCount {
+    const char *what;
+    int count{0};
+    QPoint first;
+
+    void Add(QPoint at)
+    {
+        if (count++ == 0)
+            first = at;
+    }
+};
+
+std::ostream &operator<<(std::ostream &out, const FaultCount &fault)
+{
+    return out << fault.count << " " << fault.what << " (first at " << fault.first.x() << "," << fault.first.y() << ")";
+}
+
+// The device pixels, in window coordinates, that a block covers whole at `ratio`: what
+// the screen must show in the block's colour however the engine rounds its edges.
+QRect InnerDevicePixels(const QRect &logical, qreal ratio)
+{
+    const QPoint topLeft(qCeil(logical.x() * ratio), qCeil(logical.y() * ratio));
+    const QPoint end(qFloor((logical.x() + logical.width()) * ratio), qFloor((logical.y() + logical.height()) * ratio));
+    return {topLeft, end - QPoint(1, 1)};
+}
+
+// Prints the counts of the page window's faults, device pixel by device pixel, comparing
+// the page's rendering, the window's shape on the X server and what the screen shows.
+// No faults: nothing of the key colour shows, every content pixel shows as rendered,
+// every block shows whole.
+class KeyFaults
+{
+public:
+    explicit KeyFaults(CLoginDlg &page)
+        : m_rendering(page.View()->grab().toImage().convertToFormat(QImage::Format_RGB32))
+        , m_onScreen(DeviceRectOnScreen(page.winId()))
+        , m_ratio(page.devicePixelRatioF())
+    {
+        const QRegion shape = ShapeRectanglesOnServer(page.winId());
+        m_shape = QImage(m_rendering.size(), QImage::Format_Mono);
+        m_shape.fill(0);
+        QPainter painter(&m_shape);
+        for (const QRect &rect : shape)
+            painter.fillRect(rect, Qt::color1);
+        painter.end();
+        const QRect visible = m_onScreen.intersected(ScreenRect());
+        m_screen = ScreenPixels(visible);
+        m_screenOffset = visible.topLeft() - m_onScreen.topLeft();
+        Count();
+    }
+
+    bool None() const
+    {
+        return !m_rendering.isNull() && !m_screen.isNull() && m_keyShown.count + m_keyInShape.count +
+                   m_contentCut.count + m_contentChanged.count + m_blockMissing.count == 0;
+    }
+
+    friend std::ostream &operator<<(std::ostream &out, const KeyFaults &faults)
+    {
+        return out << "page window at " << faults.m_onScreen.x() << "," << faults.m_onScreen.y() << " ("
+                   << faults.m_onScreen.width() << "x" << faults.m_onScreen.height() << " device pixels, rendering "
+                   << faults.m_rendering.width() << "x" << faults.m_rendering.height() << "): " << faults.m_keyShown
+                   << ", " << faults.m_keyInShape << ", " << faults.m_contentCut << ", " << faults.m_contentChanged
+                   << ", " << faults.m_blockMissing;
+    }
+
+private:
+    void Count()
+    {
+        for (int y = 0; y < m_rendering.height(); ++y) {
+            for (int x = 0; x < m_rendering.width(); ++x)
+                CountPixel(QPoint(x, y));
+        }
+        for (const Block &block : kBlocks) {
+            const QRect inner = InnerDevicePixels(block.rect, m_ratio).adjusted(1, 1, -1, -1);
+            for (int y = inner.top(); y <= inner.bottom(); ++y) {
+                for (int x = inner.left(); x <= inner.right(); ++x) {
+                    if (Shown(QPoint(x, y)).value_or(block.colour) != block.colour)
+                        m_blockMissing.Add(QPoint(x, y));
+                }
+            }
+        }
+    }
+
+    void CountPixel(QPoint at)
+    {
+        const QRgb rendered = m_rendering.pixel(at) & RGB_MASK;
+        const bool inShape = m_shape.pixelIndex(at) != 0;
+        const std::optional<QRgb> shown = Shown(at);
+        if (shown == kKey)
+            m_keyShown.Add(at);
+        if (rendered == kKey && inShape)
+            m_keyInShape.Add(at);
+        if (rendered != kKey && !inShape)
+            m_contentCut.Add(at);
+        if (rendered != kKey && shown && shown != rendered)
+            m_contentChanged.Add(at);
+    }
+
+    // The screen's pixel at `at` of the window; none where the window is off the screen.
+    std::optional<QRgb> Shown(QPoint at) const
+    {
+        const QPoint onScreen = at - m_screenOffset;
+        if (!m_screen.rect().contains(onScreen))
+            return std::nullopt;
+        return m_screen.pixel(onScreen) & RGB_MASK;
+    }
+
+    const QImage m_rendering;
+    const QRect m_onScreen;
+    const qreal m_ratio;
+    QImage m_shape;
+    QImage m_screen;
+    QPoint m_screenOffset;
+    FaultCount m_keyShown{"key-coloured pixels on screen"};
+    FaultCount m_keyInShape{"key pixels in the shape"};
+    FaultCount m_contentCut{"content pixels cut from the shape"};
+    FaultCount m_contentChanged{"content pixels shown otherwise than rendered"};
+    FaultCount m_blockMissing{"block pixels not shown"};
+};
+
+// Starts openbox for the suite when no window manager runs on the display, and ends it
+// afterwards: windows are placed, moved and dragged as on a desktop.
+class WindowManager
+{
+public:
+    WindowManager()
+    {
+        if (Running())
+            return;
+        m_openbox.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        if (!TestWait::Until([] { return Running(); }))
+            ADD_FAILURE() << "openbox did not start";
+    }
+
+    ~WindowManager()
+    {
+        if (m_openbox.state() == QProcess::NotRunning)
+            return;
+        m_openbox.terminate();
+        m_openbox.waitForFinished();
+    }
+
+private:
+    // A window manager names its check window on the root window.
+    static bool Running()
+    {
+        QProcess xprop;
+        xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+        xprop.waitForFinished();
+        return xprop.readAllStandardOutput().contains("window id #");
+    }
+
+    QProcess m_openbox;
+};
+
+// The login window over a page whose style sheet draws one block on key colour, under a
+// window manager; the test runs the whole set-up under QT_SCALE_FACTOR 1, 1.25, 1.5, 1.75
+// and 2.
 class LoginKeyShapeTest : public testing::Test
 {
 protected:
-    void SetUp() override { m_server.SetPage(QStringLiteral("/page"), kPage); }
+    static void SetUpTestSuite() { s_windowManager = new WindowManager; }
+    static void TearDownTestSuite() { delete s_windowManager; }
+
+    void SetUp() override
+    {
+        m_server.SetPage(QStringLiteral("/page"), kPage);
+        m_server.SetPage(QStringLiteral("/blocks"), BlocksPage());
+    }
 
     // Runs the login window until the server shows the block's shape, sampling the page
     // window's shape on the server all the while; answers the samples taken while the
@@ -93,15 +366,38 @@ protected:
         return samples;
     }
 
+    static WindowManager *s_windowManager;
     TestHttpServer m_server;
 };
 
-TEST_F(LoginKeyShapeTest, TheShapeIsThePagesOwnAreaInWindowCoordinates)
+WindowManager *LoginKeyShapeTest::s_windowManager = nullptr;
+
+// Where the login window is placed, in device-independent pixels; at fractional scales
+// most of these are not whole device pixels.
+const QPoint kPositions[] = {{0, 0}, {1, 1}, {3, 2}, {57, 31}, {10, 7}};
+
+TEST_F(LoginKeyShapeTest, EveryDevicePixelOfTheShapeFollowsThePageWhereverTheWindowIs)
 {
-    m_server.SetResponse(QStringLiteral("/look.css"), Look(0));
-    CLoginBkDlg dialog(nullptr, {}, m_server.Url(QStringLiteral("/page")));
-    RunUntilTheBlockShows(dialog);
-    EXPECT_TRUE((dialog.LoginPage.mask() ^ QRegion(kBlock)).isEmpty());
+    CLoginBkDlg dialog(nullptr, {}, m_server.Url(QStringLiteral("/blocks")));
+    CLoginDlg &page = dialog.LoginPage;
+    dialog.show();
+    for (const QPoint &position : kPositions) {
+        dialog.move(position);
+        ASSERT_EVENTUALLY(page.isVisible() && page.pos() == position + CLoginBkDlg::kPageRect.topLeft(), kTimeoutMs);
+        EXPECT_EVENTUALLY(KeyFaults(page).None(), kTimeoutMs)
+            << "at " << position.x() << "," << position.y() << ": " << KeyFaults(page);
+    }
+    // Dragging the picture by device pixels puts the window where the window system has it.
+    const QPoint grip = DeviceRectOnScreen(dialog.winId()).topLeft() + QPoint(60, 60);
+    ASSERT_TRUE(RealInput::MoveTo(grip));
+    ASSERT_TRUE(RealInput::Xdo({QStringLiteral("mousedown"), QStringLiteral("1")}));
+    for (int step = 1; step <= 3; ++step)
+        ASSERT_TRUE(RealInput::MoveTo(grip + QPoint(7 * step, 5 * step)));
+    ASSERT_TRUE(RealInput::Xdo({QStringLiteral("mouseup"), QStringLiteral("1")}));
+    const QPoint dragged = DeviceRectOnScreen(dialog.winId()).topLeft();
+    EXPECT_NE(dragged, grip - QPoint(60, 60)) << "the drag did not move the window";
+    EXPECT_EVENTUALLY(KeyFaults(page).None(), kTimeoutMs)
+        << "dragged to " << dragged.x() << "," << dragged.y() << ": " << KeyFaults(page);
 }
 
 TEST_F(LoginKeyShapeTest, NothingShowsWhileThePageHasNotPaintedItsFirstFrame)
