@@ -221,9 +221,21 @@ void CLoginDlg::UpdateKeyMask()
     if (rendering == m_rendering)
         return;
     m_rendering = std::move(rendering);
-    QRegion shape = RegionWithoutKey(m_rendering, kColorKey);
+    const QRegion shape = RegionWithoutKey(m_rendering, kColorKey).translated(RenderingOffset());
     if (shape != m_shape)
         ShowOnly(shape);
+}
+
+QPoint CLoginDlg::RenderingOffset()
+{
+    // On a display scaled by a fraction the window's height in device pixels can differ
+    // by one from its rendering's. The window shows the rendering against its bottom
+    // edge, so a taller rendering loses its top row and every row shows one pixel higher.
+    winId();
+    const QSize window = WindowShape::DeviceSize(windowHandle());
+    if (window.isEmpty())
+        return {};
+    return {0, window.height() - m_rendering.height()};
 }
 
 void CLoginDlg::ShowOnly(const QRegion &devicePixels)

@@ -69,6 +69,8 @@ private:
     // The page's load ended, completed or not.
     void PageLoaded();
     void UpdateKeyMask();
+    // Where the rendering's top-left device pixel shows in the window.
+    QPoint RenderingOffset();
     // Shows only these device pixels of the window.
     void ShowOnly(const QRegion &devicePixels);
     // The window is about to show: its shape waits for the page's first frame.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSize>
+
 class QRegion;
 class QWindow;
 
@@ -13,5 +15,9 @@ namespace WindowShape {
 // so a shape set before the window is shown holds from its first frame. Does nothing
 // where the window system is not X11 or has no shape extension.
 void SetDevicePixels(QWindow *window, const QRegion &region);
+
+// The size of `window` on the window system in device pixels, which on a display scaled by
+// a fraction may be a pixel less or more than its rendering; empty where it has none.
+QSize DeviceSize(QWindow *window);
 
 } // namespace WindowShape

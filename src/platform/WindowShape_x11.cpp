@@ -15,6 +15,12 @@ namespace WindowShape {
 
 namespace {
 
+xcb_connection_t *Connection()
+{
+    const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
 bool HasShapeExtension(xcb_connection_t *connection)
 {
     const xcb_query_extension_reply_t *extension = xcb_get_extension_data(connection, &xcb_shape_id);
@@ -36,11 +42,8 @@ std::vector<xcb_rectangle_t> Rectangles(const QRegion &region)
 
 void SetDevicePixels(QWindow *window, const QRegion &region)
 {
-    const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !window)
-        return;
-    xcb_connection_t *connection = x11->connection();
-    if (!HasShapeExtension(connection))
+    xcb_connection_t *connection = Connection();
+    if (!connection || !window || !HasShapeExtension(connection))
         return;
     const std::vector<xcb_rectangle_t> rectangles = Rectangles(region);
     // A region's rectangles come in bands from top to bottom, each band from left to right.
@@ -48,6 +51,18 @@ void SetDevicePixels(QWindow *window, const QRegion &region)
                          static_cast<xcb_window_t>(window->winId()), 0, 0,
                          static_cast<uint32_t>(rectangles.size()), rectangles.data());
     xcb_flush(connection);
+}
+
+QSize DeviceSize(QWindow *window)
+{
+    xcb_connection_t *connection = Connection();
+    if (!connection || !window)
+        return {};
+    const std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> geometry(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, static_cast<xcb_window_t>(window->winId())),
+                               nullptr),
+        &std::free);
+    return geometry ? QSize(geometry->width, geometry->height) : QSize();
 }
 
 } // namespace WindowShape
