@@ -412,14 +412,14 @@ TEST_F(LoginKeyShapeTest, EveryDevicePixelOfTheShapeFollowsThePageWhereverTheWin
             << "at " << position.x() << "," << position.y() << ": " << KeyFaults(page);
     }
     // Dragging the picture by device pixels puts the window where the window system has it.
-    const QPoint grip = DeviceRectOnScreen(dialog.winId()).topLeft() + QPoint(60, 60);
+    const QPoint grip = DeviceRectOnScreen(dialog.winId()).topLeft() + QPoint(300, 400);
     ASSERT_TRUE(RealInput::MoveTo(grip));
-    ASSERT_TRUE(RealInput::Xdo({QStringLiteral("mousedown"), QStringLiteral("1")}));
-    for (int step = 1; step <= 3; ++step)
-        ASSERT_TRUE(RealInput::MoveTo(grip + QPoint(7 * step, 5 * step)));
+    ASSERT_TRUE(RealInput::Xdo({QStringLiteral("mousedown"), QStringLiteral("1")}, 500));
+    for (int step = 1; step <= 4; ++step)
+        ASSERT_TRUE(RealInput::MoveTo(grip + QPoint(9 * step, 7 * step)));
     ASSERT_TRUE(RealInput::Xdo({QStringLiteral("mouseup"), QStringLiteral("1")}));
     const QPoint dragged = DeviceRectOnScreen(dialog.winId()).topLeft();
-    EXPECT_NE(dragged, grip - QPoint(60, 60)) << "the drag did not move the window";
+    EXPECT_NE(dragged, grip - QPoint(300, 400)) << "the drag did not move the window";
     EXPECT_EVENTUALLY(KeyFaults(page).None(), kTimeoutMs)
         << "dragged to " << dragged.x() << "," << dragged.y() << ": " << KeyFaults(page);
 }
