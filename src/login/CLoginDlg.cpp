@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QWebEngineView>
+#include <QWindow>
 
 #include "app/ProgramPaths.h"
 #include "app/ProgramTitle.h"
@@ -59,7 +60,18 @@ CLoginDlg::~CLoginDlg()
 
 void CLoginDlg::Create()
 {
+    winId();
+    connect(windowHandle(), &QWindow::screenChanged, this, &CLoginDlg::ScreenChanged);
     Navigate(PageUrl);
+}
+
+void CLoginDlg::ScreenChanged()
+{
+    // Another screen may have another scale: the page renders anew in other device
+    // pixels, and the shape follows its first frame there as it follows the first one.
+    m_rendering = QImage();
+    if (isVisible())
+        AwaitFirstFrame();
 }
 
 void CLoginDlg::FollowOwner(bool ownerShown)

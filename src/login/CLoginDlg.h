@@ -73,6 +73,8 @@ private:
     QPoint RenderingOffset();
     // Shows only these device pixels of the window.
     void ShowOnly(const QRegion &devicePixels);
+    // The window moved to another screen.
+    void ScreenChanged();
     // The window is about to show: its shape waits for the page's first frame.
     void AwaitFirstFrame();
     // Whether `rendering` is still the engine's plain canvas rather than the page.
