@@ -7,14 +7,14 @@
 #include <QWebEngineView>
 #include <QWindow>
 
-#include "app/ProgramPaths.h"
-#include "app/ProgramTitle.h"
+#include "base/ProgramPaths.h"
+#include "base/ProgramTitle.h"
 #include "login/AppAddress.h"
 #include "login/CMyBrowserControlSite.h"
 #include "login/LoadGameRequest.h"
 #include "login/PixelRegion.h"
+#include "game/GamePageList.h"
 #include "platform/WindowShape.h"
-#include "web/GamePageList.h"
 
 namespace {
 

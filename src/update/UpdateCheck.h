@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
-#include "app/StartMode.h"
+#include "base/StartMode.h"
 #include "update/UpdateDescriptor.h"
 
 // Where the platform publishes this launcher's descriptor, below `resourceOrigin`.
@@ -36,6 +36,10 @@ UpdateSubject CurrentUpdateSubject();
 // and only while an update is due. `reached` tells whether a descriptor was read.
 bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor *offer, bool *reached = nullptr);
 bool CheckForUpdate(bool force, UpdateDescriptor *offer, bool *reached = nullptr);
+
+// The folder of the update time store (and of the pending deletions):
+// $XDG_CONFIG_HOME/岚汐/ViziDuved/ycj.
+QString UpdateTimeStoreFolder();
 
 // The store of the last applied update's time: 16 bytes, eight little-endian 16-bit
 // fields (year, month, day of week, day, hour, minute, second, milliseconds) in UTC.
