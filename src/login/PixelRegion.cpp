@@ -44,7 +44,8 @@ QRegion RegionOf(const QImage &pixels, Keep keep)
 QRegion RegionWithoutKey(const QImage &image, QRgb key)
 {
     const QRgb rgb = key & RGB_MASK;
-    return RegionOf(image.convertToFormat(QImage::Format_ARGB32), [rgb](QRgb pixel) { return (pixel & RGB_MASK) != rgb; });
+    return RegionOf(image.convertToFormat(QImage::Format_ARGB32),
+                    [rgb](QRgb pixel) { return (pixel & RGB_MASK) != rgb; });
 }
 
 QRegion OpaqueRegion(const QImage &image, int minAlpha)
