@@ -411,7 +411,9 @@ TEST_F(LoginKeyShapeTest, EveryDevicePixelOfTheShapeFollowsThePageWhereverTheWin
     CLoginDlg &page = dialog.LoginPage;
     dialog.show();
     for (const QPoint &position : kPositions) {
-        ASSERT_EVENTUALLY(MovedTo(dialog, position), kTimeoutMs);
+        ASSERT_EVENTUALLY(MovedTo(dialog, position), kTimeoutMs)
+            << ": login window at " << dialog.pos().x() << "," << dialog.pos().y() << ", page at " << page.pos().x()
+            << "," << page.pos().y() << (page.isVisible() ? " shown" : " hidden");
         EXPECT_EVENTUALLY(KeyFaults(page).None(), kTimeoutMs)
             << "at " << position.x() << "," << position.y() << ": " << KeyFaults(page);
     }
