@@ -35,6 +35,7 @@ CLoginBkDlg::CLoginBkDlg(QWidget *parent, GamePageFactory pageFactory, const QSt
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowIcon(AppIcon);
     setWindowTitle(QString::fromUtf8(kProgramTitle));
+    LoginPage.installEventFilter(this);
     if (!BackImage.isNull()) {
         setFixedSize(ImageWidth, ImageHeight);
         // Without a compositing manager the alpha channel is not honoured and soft edges
@@ -109,6 +110,16 @@ void CLoginBkDlg::keyPressEvent(QKeyEvent *event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool CLoginBkDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    // A window manager may place the page window itself when it first maps it; the page
+    // goes back over its place on the picture.
+    const bool placed = event->type() == QEvent::Move || event->type() == QEvent::Show;
+    if (watched == &LoginPage && placed && LoginPage.pos() != pos() + kPageRect.topLeft())
+        PlacePage();
+    return QDialog::eventFilter(watched, event);
 }
 
 void CLoginBkDlg::PlacePage()

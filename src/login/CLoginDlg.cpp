@@ -1,11 +1,11 @@
 #include "login/CLoginDlg.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QWebEngineView>
+#include <QWindow>
 
 #include "base/ProgramPaths.h"
 #include "base/ProgramTitle.h"
@@ -14,6 +14,7 @@
 #include "login/LoadGameRequest.h"
 #include "login/PixelRegion.h"
 #include "game/GamePageList.h"
+#include "platform/WindowShape.h"
 
 namespace {
 
@@ -24,9 +25,6 @@ constexpr int kFirstFrameCheckMs = 30;
 // How long a page may show nothing but the engine's canvas, once it has loaded and the
 // window has shown, before that counts as the page's own look.
 constexpr int kPlainCanvasGraceMs = 1000;
-
-// A shape that shows no pixel at all (an empty region would mean no shape).
-const QRegion kNothingShown(-1, -1, 1, 1);
 
 bool IsSwallowedKey(const QEvent *event)
 {
@@ -62,7 +60,18 @@ CLoginDlg::~CLoginDlg()
 
 void CLoginDlg::Create()
 {
+    winId();
+    connect(windowHandle(), &QWindow::screenChanged, this, &CLoginDlg::ScreenChanged);
     Navigate(PageUrl);
+}
+
+void CLoginDlg::ScreenChanged()
+{
+    // Another screen may have another scale: the page renders anew in other device
+    // pixels, and the shape follows its first frame there as it follows the first one.
+    m_rendering = QImage();
+    if (isVisible())
+        AwaitFirstFrame();
 }
 
 void CLoginDlg::FollowOwner(bool ownerShown)
@@ -84,8 +93,8 @@ void CLoginDlg::AwaitFirstFrame()
     // Until the page's first frame can be grabbed the engine shows its plain canvas, which
     // would flash over the background; the window keeps its last shape meanwhile, and
     // shows nothing before its first.
-    if (m_mask.isEmpty())
-        setMask(kNothingShown);
+    if (!m_shape)
+        ShowOnly(QRegion());
     m_frameAwaited = true;
     m_canvasSince.start();
     m_maskTimer.start(kFirstFrameCheckMs);
@@ -224,14 +233,30 @@ void CLoginDlg::UpdateKeyMask()
     if (rendering == m_rendering)
         return;
     m_rendering = std::move(rendering);
-    QRegion shape = RegionWithoutKey(m_rendering, kColorKey);
-    if (shape.isEmpty())
-        shape = kNothingShown;
-    if (shape == m_mask)
-        return;
-    m_mask = shape;
-    setMask(shape);
-    // The window's repaints go through OpenGL, which never flushes the window system
-    // connection the shape request waits in; without this the new shape is not shown.
-    QGuiApplication::sync();
+    const QRegion shape = RegionWithoutKey(m_rendering, kColorKey).translated(RenderingOffset());
+    if (shape != m_shape)
+        ShowOnly(shape);
+}
+
+QPoint CLoginDlg::RenderingOffset()
+{
+    // On a display scaled by a fraction the window's height in device pixels can differ
+    // by one from its rendering's. The window shows the rendering against its bottom
+    // edge, so a taller rendering loses its top row and every row shows one pixel higher.
+    winId();
+    const QSize window = WindowShape::DeviceSize(windowHandle());
+    if (window.isEmpty())
+        return {};
+    return {0, window.height() - m_rendering.height()};
+}
+
+void CLoginDlg::ShowOnly(const QRegion &devicePixels)
+{
+    // The rendering is grabbed in device pixels and the shape is set in the same pixels:
+    // a shape in device-independent pixels would be rounded to whole ones on a display
+    // scaled by a fraction, showing or cutting a device pixel along the page's edges.
+    // The native window exists from here on, so the shape holds from its first frame.
+    winId();
+    WindowShape::SetDevicePixels(windowHandle(), devicePixels);
+    m_shape = devicePixels;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -68,6 +69,12 @@ private:
     // The page's load ended, completed or not.
     void PageLoaded();
     void UpdateKeyMask();
+    // Where the rendering's top-left device pixel shows in the window.
+    QPoint RenderingOffset();
+    // Shows only these device pixels of the window.
+    void ShowOnly(const QRegion &devicePixels);
+    // The window moved to another screen.
+    void ScreenChanged();
     // The window is about to show: its shape waits for the page's first frame.
     void AwaitFirstFrame();
     // Whether `rendering` is still the engine's plain canvas rather than the page.
@@ -81,5 +88,6 @@ private:
     QElapsedTimer m_canvasSince;
     QTimer m_maskTimer{this};
     QImage m_rendering;
-    QRegion m_mask;
+    // The window's shape in device pixels; none before the window was first shaped.
+    std::optional<QRegion> m_shape;
 };

@@ -15,11 +15,11 @@ QImage LogicalPixels(const QImage &image)
         .convertToFormat(QImage::Format_ARGB32);
 }
 
-// Builds the region from horizontal runs of kept pixels, one scan line at a time.
+// Builds the region of the kept pixels of `pixels` (in ARGB32) from horizontal runs, one
+// scan line at a time.
 template<typename Keep>
-QRegion RegionOf(const QImage &image, Keep keep)
+QRegion RegionOf(const QImage &pixels, Keep keep)
 {
-    const QImage pixels = LogicalPixels(image);
     QList<QRect> runs;
     for (int y = 0; y < pixels.height(); ++y) {
         const auto *line = reinterpret_cast<const QRgb *>(pixels.constScanLine(y));
@@ -44,12 +44,13 @@ QRegion RegionOf(const QImage &image, Keep keep)
 QRegion RegionWithoutKey(const QImage &image, QRgb key)
 {
     const QRgb rgb = key & RGB_MASK;
-    return RegionOf(image, [rgb](QRgb pixel) { return (pixel & RGB_MASK) != rgb; });
+    return RegionOf(image.convertToFormat(QImage::Format_ARGB32),
+                    [rgb](QRgb pixel) { return (pixel & RGB_MASK) != rgb; });
 }
 
 QRegion OpaqueRegion(const QImage &image, int minAlpha)
 {
-    return RegionOf(image, [minAlpha](QRgb pixel) { return qAlpha(pixel) >= minAlpha; });
+    return RegionOf(LogicalPixels(image), [minAlpha](QRgb pixel) { return qAlpha(pixel) >= minAlpha; });
 }
 
 bool IsPlainColour(const QImage &image, QRgb colour)

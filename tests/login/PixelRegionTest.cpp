@@ -29,12 +29,14 @@ QImage KeyedPicture(QSize size, QRect block, qreal ratio = 1.0)
     return image;
 }
 
-TEST(PixelRegionTest, KeyedRegionIsInLogicalPixelsAtEveryRatio)
+TEST(PixelRegionTest, KeyedRegionIsInTheImagesOwnPixelsAtEveryRatio)
 {
     EXPECT_TRUE(SameArea(RegionWithoutKey(KeyedPicture({240, 150}, {10, 10, 100, 100}), kKey), QRegion(10, 10, 100, 100)));
-    // A rendering grabbed on a display scaled by 2 has twice the pixels of the window.
-    EXPECT_TRUE(SameArea(RegionWithoutKey(KeyedPicture({480, 300}, {20, 20, 200, 200}, 2.0), kKey), QRegion(10, 10, 100, 100)));
-    EXPECT_TRUE(SameArea(RegionWithoutKey(KeyedPicture({360, 225}, {15, 15, 150, 150}, 1.5), kKey), QRegion(10, 10, 100, 100)));
+    // A rendering grabbed on a scaled display is in device pixels, and so is its shape:
+    // an edge between two logical pixels keeps its device pixel.
+    EXPECT_TRUE(SameArea(RegionWithoutKey(KeyedPicture({480, 300}, {20, 20, 200, 200}, 2.0), kKey), QRegion(20, 20, 200, 200)));
+    EXPECT_TRUE(SameArea(RegionWithoutKey(KeyedPicture({360, 225}, {15, 16, 151, 149}, 1.5), kKey), QRegion(15, 16, 151, 149)));
+    EXPECT_TRUE(SameArea(RegionWithoutKey(KeyedPicture({300, 188}, {13, 1, 7, 186}, 1.25), kKey), QRegion(13, 1, 7, 186)));
 }
 
 TEST(PixelRegionTest, KeyIgnoresAlphaAndKeepsNearKeyPixels)
