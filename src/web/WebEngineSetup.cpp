@@ -12,6 +12,7 @@
 
 #include "web/AppSchemeHandler.h"
 #include "web/CookieKeeper.h"
+#include "web/PageDownloads.h"
 
 const char *const WebEngineSetup::kAppScheme = "app";
 
@@ -59,6 +60,7 @@ QWebEngineProfile *WebEngineSetup::Profile()
         // them (and any not yet written) back after a clearing of the HTTP cache.
         g_cookieKeeper = new CookieKeeper(configured->cookieStore());
         configured->installUrlSchemeHandler(kAppScheme, new AppSchemeHandler(configured));
+        PageDownloads::Watch(configured);
 
         QWebEngineScript address;
         address.setName(QStringLiteral("fenlow-app-address"));
