@@ -25,6 +25,9 @@ struct InterceptionCase {
     const char *page;
     Arrives arrives{Arrives::AsWritten};
     bool realClick{false};
+    // Whether the page opens the address in a new window (so an http(s) address in its
+    // place goes to the desktop's browser).
+    bool opensWindow{false};
 
     QString Path() const { return QStringLiteral("/case/") + QLatin1String(name); }
     // The text that must reach the host for `address`.
