@@ -40,6 +40,8 @@ std::pair<QString, QString> SplitExtension(const QString &name)
 
 OpenedWindowAction DecideOpenedWindow(const QUrl &url)
 {
+    if (url.isEmpty())
+        return OpenedWindowAction::Drop;
     if (!url.isValid() || url.scheme() == QLatin1String("app"))
         return OpenedWindowAction::Command;
     if (url.scheme() == QLatin1String("about") && url.path() == QLatin1String("blank"))
@@ -62,8 +64,10 @@ QString CleanDownloadName(const QString &serverName)
     if (name.toUtf8().size() <= kMaxDownloadNameBytes)
         return name;
     auto [stem, extension] = SplitExtension(name);
-    if (extension.toUtf8().size() > kMaxDownloadNameBytes / 4)
+    if (extension.toUtf8().size() > kMaxDownloadNameBytes / 4) {
+        stem = name;
         extension.clear();
+    }
     return CutToBytes(stem, kMaxDownloadNameBytes - static_cast<int>(extension.toUtf8().size())).trimmed() + extension;
 }
 

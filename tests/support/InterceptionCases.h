@@ -15,7 +15,8 @@ class TestHttpServer;
 struct InterceptionCase {
     // How the address reaches the host: as the page wrote it; with a GET form's fields
     // as its query; or, where no script of the page can see the text (an HTTP redirect,
-    // a script-driven navigation of an opaque frame), as the engine's URL gives it back.
+    // a script-driven navigation of an opaque frame, a script of the opener sending an
+    // opened window on), as the engine's URL gives it back.
     enum class Arrives { AsWritten, WithFormQuery, AsTheEngineGivesIt };
 
     const char *name;
