@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include "app/PlatformHosts.h"
@@ -34,6 +36,14 @@ const char *const kDownloadCaption = "qovan游戏平台";
 const char *const kDownloadQuestion = "下载翼川记登录器，玩游戏更加方便快捷，现在就去下载吧？";
 
 constexpr int kContentFocusSettleMs = 100;
+
+// The page's own request to leave: it closes the tab as the tab's cross does.
+const char *const kCloseTabAddress = "app://closetab";
+
+const char *const kEndedHeading = "游戏页面已停止运行";
+const char *const kEndedText = "游戏页面意外关闭了，游戏没有继续运行。";
+const char *const kFailedHeading = "无法连接到游戏服务器";
+const char *const kFailedText = "游戏页面暂时无法打开，请检查网络连接后重新加载。";
 
 bool IsEnterKey(const QKeyEvent *event)
 {
@@ -67,15 +77,17 @@ void CGameWnd::Create(QWidget *owner)
     m_view = new QWebEngineView(this);
     m_view->setContextMenuPolicy(Qt::PreventContextMenu);
     m_page = new HostWebPage(m_view);
+    m_page->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     m_view->setPage(m_page);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
 
     connect(m_page, &QWebEnginePage::loadFinished, this, &CGameWnd::handleLoadFinished);
+    connect(m_page, &QWebEnginePage::loadingChanged, this, &CGameWnd::handleLoadingChanged);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &CGameWnd::handleRenderProcessTerminated);
     connect(m_page, &QWebEnginePage::titleChanged, this, &CGameWnd::OnTitleChange);
-    connect(m_page, &HostWebPage::appAddressRequested, this, &CGameWnd::LaunchGameLauncher);
+    connect(m_page, &HostWebPage::appAddressRequested, this, &CGameWnd::handleAppAddress);
     m_page->load(QUrl(m_address));
 }
 
@@ -185,15 +197,55 @@ void CGameWnd::handleLoadFinished()
     OnNavigateComplete(m_page->url());
 }
 
+void CGameWnd::handleLoadingChanged(const QWebEngineLoadingInfo &info)
+{
+    if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && info.errorCode() != WebEngineSetup::kAbortedError
+        && WebEngineSetup::IsFailedConnection(info.errorDomain()))
+        ShowErrorPage(QString::fromUtf8(kFailedHeading), QString::fromUtf8(kFailedText));
+}
+
 void CGameWnd::handleRenderProcessTerminated(int status)
 {
     if (status == QWebEnginePage::NormalTerminationStatus)
         return;
-    // The game stays in its tab as the error page, whose reconnect link loads it again;
-    // the new renderer is started from the event loop, not inside the engine's signal.
-    const QUrl url = m_page->url();
-    QTimer::singleShot(0, this, [this, url] {
-        m_page->setHtml(WebEngineSetup::ErrorPageHtml(WebEngineSetup::kErrorPage, url), url);
+    // The tab shows the error page until the player reloads: a page that keeps dying is
+    // never reloaded in a loop. The new renderer starts from the event loop, not inside
+    // the engine's signal.
+    QTimer::singleShot(0, this, [this] { ShowErrorPage(QString::fromUtf8(kEndedHeading), QString::fromUtf8(kEndedText)); });
+}
+
+void CGameWnd::handleAppAddress(const QString &address)
+{
+    if (address.startsWith(QLatin1String(kCloseTabAddress))) {
+        CloseThroughTab();
+        return;
+    }
+    LaunchGameLauncher(address);
+}
+
+void CGameWnd::ShowErrorPage(const QString &heading, const QString &text)
+{
+    const QUrl game = LastGameAddress();
+    m_page->setHtml(WebEngineSetup::GameErrorPageHtml(heading, text, game), game);
+}
+
+QUrl CGameWnd::LastGameAddress() const
+{
+    const GamePageList &list = GamePageList::Instance();
+    const QString stored = list.Urls.value(list.IndexOf(this));
+    return QUrl(stored.isEmpty() ? m_address : stored);
+}
+
+void CGameWnd::CloseThroughTab()
+{
+    CCaptTab *strip = TabStrip();
+    if (!strip)
+        return;
+    // The tab deletes this page; it asks from the event loop, after this call returned.
+    QPointer<CGameWnd> self(this);
+    QTimer::singleShot(0, strip, [strip, self] {
+        if (self)
+            strip->ConfirmClosePage(GamePageList::Instance().IndexOf(self));
     });
 }
 
