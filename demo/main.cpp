@@ -5,7 +5,7 @@
 
 #include "DemoRouter.h"
 #include "DemoServer.h"
-#include "app/PlatformHosts.h"
+#include "base/PlatformHosts.h"
 
 int main(int argc, char **argv)
 {

@@ -16,9 +16,9 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
-#include "app/PlatformHosts.h"
-#include "app/ProgramPaths.h"
-#include "app/StartMode.h"
+#include "base/PlatformHosts.h"
+#include "base/ProgramPaths.h"
+#include "base/StartMode.h"
 #include "game/CCaptTab.h"
 #include "game/EnterGameRequest.h"
 #include "game/PageTitle.h"
@@ -26,7 +26,7 @@
 #include "platform/FreedMemory.h"
 #include "skin/CMessageBox.h"
 #include "update/CDownGameDlg.h"
-#include "web/GamePageList.h"
+#include "game/GamePageList.h"
 #include "web/HostWebPage.h"
 #include "web/WebEngineSetup.h"
 

@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-#include "app/ProgramPaths.h"
+#include "base/ProgramPaths.h"
 #include "update/HttpGetToFile.h"
 #include "update/HttpTransfer.h"
 #include "update/PendingDeletions.h"

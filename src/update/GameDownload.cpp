@@ -2,8 +2,8 @@
 
 #include <QDir>
 
-#include "app/PlatformHosts.h"
-#include "app/ProgramPaths.h"
+#include "base/PlatformHosts.h"
+#include "base/ProgramPaths.h"
 #include "update/UpdateCheck.h"
 
 GameDownloadPlaces CurrentGameDownloadPlaces()

@@ -2,9 +2,9 @@
 
 #include <QFile>
 
-#include "app/PlatformHosts.h"
-#include "app/ProgramPaths.h"
-#include "app/ProgramTitle.h"
+#include "base/PlatformHosts.h"
+#include "base/ProgramPaths.h"
+#include "base/ProgramTitle.h"
 #include "platform/PlatformFolders.h"
 #include "platform/ProcessLaunch.h"
 #include "skin/CMessageBox.h"

@@ -8,8 +8,8 @@
 #include <QSaveFile>
 #include <QtEndian>
 
-#include "app/PlatformHosts.h"
-#include "app/ProgramPaths.h"
+#include "base/PlatformHosts.h"
+#include "base/ProgramPaths.h"
 #include "app/Uninstall.h"
 #include "platform/PlatformFolders.h"
 #include "update/HttpGetToFile.h"

@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
-#include "app/StartMode.h"
+#include "base/StartMode.h"
 #include "update/UpdateDescriptor.h"
 
 // Where the platform publishes this launcher's descriptor, below `resourceOrigin`.

@@ -1,8 +1,8 @@
-#include "app/PlatformHosts.h"
+#include "base/PlatformHosts.h"
 
 #include <QSettings>
 
-#include "app/ProgramPaths.h"
+#include "base/ProgramPaths.h"
 
 namespace {
 
