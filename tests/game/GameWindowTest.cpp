@@ -234,6 +234,7 @@ TEST_F(GameWindowTest, AKilledRendererLeavesItsTabsOwnErrorPageUntilThePlayerRel
     }
     ASSERT_NE(pages[0]->View()->page()->renderProcessPid(), pages[1]->View()->page()->renderProcessPid());
     const int hits = server->Hits("/game/1");
+    const int otherHits = server->Hits("/game/2") + server->Hits("/game/3");
 
     // Killed while its tab is hidden: the error page waits there, the other tabs play on.
     ASSERT_TRUE(kill(pages[0]));
@@ -262,6 +263,17 @@ TEST_F(GameWindowTest, AKilledRendererLeavesItsTabsOwnErrorPageUntilThePlayerRel
     EXPECT_EQ(server->Hits("/game/1"), hits + 1);
     EXPECT_EQ(title(pages[0]), "游戏页面已停止运行");
     EXPECT_EQ(GamePageList::Instance().Urls.value(0), server->Url("/game/1"));
+
+    // The other two killed at once while the main window is minimised: each tab gets its
+    // own error page, and only the chosen one comes up with the window.
+    dlg.showMinimized();
+    ASSERT_EVENTUALLY(!pages[0]->isVisible());
+    ASSERT_TRUE(kill(pages[1]) && kill(pages[2]));
+    ASSERT_EVENTUALLY(title(pages[1]) == "游戏页面已停止运行" && title(pages[2]) == "游戏页面已停止运行");
+    EXPECT_FALSE(pages[1]->isVisible() || pages[2]->isVisible());
+    dlg.showNormal();
+    ASSERT_EVENTUALLY(ShowsOnly(pages[0]));
+    EXPECT_EQ(server->Hits("/game/2") + server->Hits("/game/3"), otherHits);
 
     // Its leave link closes the tab as the cross does, asking first; the tab's caption
     // already says that its page stopped.
