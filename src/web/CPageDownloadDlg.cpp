@@ -9,6 +9,7 @@
 #include "skin/CStaticEx.h"
 #include "skin/DialogUnits.h"
 #include "skin/MessageBoxLayout.h"
+#include "skin/ProgressDialogLayout.h"
 #include "skin/SkinImage.h"
 
 namespace {
@@ -19,14 +20,9 @@ const char *const kFailedStatus = "下载失败，文件没有保存。";
 const char *const kCancelText = "取消";
 const char *const kCloseText = "确定";
 
-const QRect kDialogUnits(0, 0, 278, 85);
-const QRect kStatusUnits(10, 28, 258, 10);
-const QRect kProgressUnits(10, 41, 258, 12);
-const QRect kButtonUnits(222, 62, 50, 14);
+using namespace ProgressDialogLayout;
 
-constexpr int kCaptionHeight = 30;
-constexpr int kBorder = 4;
-const QColor kStatusColor(72, 81, 86);
+const QRect kStatusUnits(10, 28, 258, 10);
 constexpr int kStatusFontSize = 14;
 constexpr qint64 kBytesPerKb = 1024;
 constexpr int kFullPercent = 100;
@@ -61,7 +57,7 @@ void CPageDownloadDlg::createControls()
     m_progress->setGeometry(DialogUnitsToPixels(kProgressUnits));
     m_progress->SetRange(0, kFullPercent);
     m_button = new CBtnEx(IDCANCEL, this);
-    m_button->setGeometry(DialogUnitsToPixels(kButtonUnits));
+    m_button->setGeometry(DialogUnitsToPixels(kCancelUnits));
     m_button->m_strText = QString::fromUtf8(kCancelText);
     connect(m_button, &CBtnEx::clicked, this, &CPageDownloadDlg::reject);
 }
