@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -19,6 +20,9 @@ Q_LOGGING_CATEGORY(lcDownload, "fenlow.page.download", QtInfoMsg)
 
 const char *const kUnwritableCaption = "文件下载";
 const char *const kUnwritableText = "下载文件夹无法写入，文件没有保存：\n%1";
+
+// The engine writes a download under its name with this suffix until it is complete.
+const char *const kPartSuffix = ".download";
 
 constexpr QFile::Permissions kExecutable =
     QFile::ExeOwner | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther;
@@ -81,8 +85,10 @@ void PageDownloads::handleState(QWebEngineDownloadRequest *download, const QStri
         download->cancel();
         return;
     case QWebEngineDownloadRequest::DownloadCancelled:
-        // The name was free when the download began: whatever is there now is its part.
+        // Both names were free when the download began: whatever is there now is its part
+        // (the engine keeps the part of a download the disk had no room for).
         QFile::remove(target);
+        QFile::remove(target + QLatin1String(kPartSuffix));
         break;
     default:
         return;
@@ -93,7 +99,7 @@ void PageDownloads::handleState(QWebEngineDownloadRequest *download, const QStri
 bool PageDownloads::IsTaken(const QString &folder, const QString &name) const
 {
     const QString path = QDir(folder).filePath(name);
-    return m_running.contains(path) || QFileInfo::exists(path);
+    return m_running.contains(path) || QFileInfo::exists(path) || QFileInfo::exists(path + QLatin1String(kPartSuffix));
 }
 
 bool PrepareDownloadFolder(const QString &folder)

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QWebEngineView>
 
@@ -235,6 +237,25 @@ TEST_F(PageDownload, AServerResetMidBodyLeavesNoFileAndSaysSo)
     QDir(Folder()).removeRecursively();
     Serve("reset.bin", FaultHttpServer::Mode::Reset);
     HostedPage hosted(Host::Game, server->Url(QStringLiteral("/download")));
+    ASSERT_EVENTUALLY(DownloadDialog() != nullptr, kOpenTimeoutMs);
+    QPointer<CPageDownloadDlg> dialog = DownloadDialog();
+    ASSERT_EVENTUALLY(!dialog->Running(), kOpenTimeoutMs);
+    TestWait::ProcessFor(500);
+    EXPECT_EQ(Saved(), QStringList{});
+    EXPECT_EQ(dialog->Button()->m_strText, QStringLiteral("确定"));
+    dialog->close();
+}
+
+TEST_F(PageDownload, AFullDiskLeavesNoFileAndSaysSo)
+{
+    QDir(Folder()).removeRecursively();
+    QDir().mkpath(Folder());
+    // A download folder with room for a third of the file.
+    if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=100k", "tmpfs", Folder()}) != 0)
+        GTEST_SKIP() << "a small file system needs mount (root)";
+    const auto unmount = qScopeGuard([] { QProcess::execute(QStringLiteral("umount"), {Folder()}); });
+    Serve("big.bin", FaultHttpServer::Mode::Answer);
+    HostedPage hosted(Host::Login, server->Url(QStringLiteral("/download")));
     ASSERT_EVENTUALLY(DownloadDialog() != nullptr, kOpenTimeoutMs);
     QPointer<CPageDownloadDlg> dialog = DownloadDialog();
     ASSERT_EVENTUALLY(!dialog->Running(), kOpenTimeoutMs);
