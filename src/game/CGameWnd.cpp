@@ -216,7 +216,7 @@ void CGameWnd::handleRenderProcessTerminated(int status)
 
 void CGameWnd::handleAppAddress(const QString &address)
 {
-    if (address.startsWith(QLatin1String(kCloseTabAddress))) {
+    if (address.section(QLatin1Char('/'), 0, 2) == QLatin1String(kCloseTabAddress)) {
         CloseThroughTab();
         return;
     }

@@ -89,6 +89,11 @@ bool HostWebPage::acceptOpenedWindowNavigation(const QUrl &url)
 
 void HostWebPage::handToDesktop(const QUrl &url)
 {
+    // A window opened by an opened window counts against the page that is shown.
+    if (m_opener) {
+        m_opener->handToDesktop(url);
+        return;
+    }
     if (!m_desktopLimit.Admit(m_clock.elapsed())) {
         qCWarning(lcOpenedWindow, "dropped %s: too many windows opened", qUtf8Printable(url.toString(QUrl::FullyEncoded)));
         return;
@@ -99,6 +104,10 @@ void HostWebPage::handToDesktop(const QUrl &url)
 
 void HostWebPage::handleRefusedNavigation(const QUrl &url)
 {
+    if (m_opener) {
+        m_opener->handleRefusedNavigation(url);
+        return;
+    }
     Report(m_matcher.AddNavigation(url, m_clock.elapsed()));
     ScheduleExpiry();
 }
