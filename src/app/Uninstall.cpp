@@ -9,6 +9,7 @@
 #include "app/Shortcuts.h"
 #include "platform/PlatformFolders.h"
 #include "platform/ProcessLaunch.h"
+#include "update/UpdateCheck.h"
 
 namespace {
 
@@ -40,14 +41,6 @@ qint64 AppendTextToFile(const QString &path, const QByteArray &text)
         return -1;
     const qint64 written = file.write(text);
     return file.flush() ? written : -1;
-}
-
-QString UpdateTimeStoreFolder()
-{
-    const QString config = PlatformFolders::Config();
-    if (config.isEmpty())
-        return {};
-    return config + QStringLiteral("/岚汐/ViziDuved/ycj");
 }
 
 void RemoveUpdateTimeStore()

@@ -13,9 +13,6 @@ int CountFilesInTree(const QString &folder);
 // number written, or -1.
 qint64 AppendTextToFile(const QString &path, const QByteArray &text);
 
-// The folder of the update time store: $XDG_CONFIG_HOME/岚汐/ViziDuved/ycj.
-QString UpdateTimeStoreFolder();
-
 // Removes the update time store with all it holds (a link is removed, never followed).
 void RemoveUpdateTimeStore();
 

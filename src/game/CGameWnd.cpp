@@ -11,7 +11,6 @@
 #include <QQuickWindow>
 #include <QTimer>
 #include <QUrl>
-#include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -21,12 +20,12 @@
 #include "base/StartMode.h"
 #include "game/CCaptTab.h"
 #include "game/EnterGameRequest.h"
+#include "game/GamePageList.h"
 #include "game/PageTitle.h"
 #include "game/WebPages.h"
 #include "platform/FreedMemory.h"
 #include "skin/CMessageBox.h"
 #include "update/CDownGameDlg.h"
-#include "game/GamePageList.h"
 #include "web/HostWebPage.h"
 #include "web/WebEngineSetup.h"
 
@@ -74,18 +73,16 @@ void CGameWnd::Create(QWidget *owner)
     setParent(owner, Qt::Tool | Qt::FramelessWindowHint);
     setFocusPolicy(Qt::StrongFocus);
 
-    m_view = new QWebEngineView(this);
-    m_view->setContextMenuPolicy(Qt::PreventContextMenu);
-    m_page = new HostWebPage(m_view);
+    // A renderer that ended and a server that could not be reached leave the tab's own
+    // error page, until the player reloads: a page that keeps dying is never reloaded in
+    // a loop.
+    m_page = new HostWebPage(WebEngineSetup::Profile(), this);
     m_page->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
-    m_view->setPage(m_page);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
+    m_page->SetErrorPage([this](const QUrl &) { return ErrorPageHtml(kEndedHeading, kEndedText); });
+    m_view = m_page->ShowIn(this);
 
     connect(m_page, &QWebEnginePage::loadFinished, this, &CGameWnd::handleLoadFinished);
     connect(m_page, &QWebEnginePage::loadingChanged, this, &CGameWnd::handleLoadingChanged);
-    connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &CGameWnd::handleRenderProcessTerminated);
     connect(m_page, &QWebEnginePage::titleChanged, this, &CGameWnd::OnTitleChange);
     connect(m_page, &HostWebPage::appAddressRequested, this, &CGameWnd::handleAppAddress);
     m_page->load(QUrl(m_address));
@@ -201,17 +198,7 @@ void CGameWnd::handleLoadingChanged(const QWebEngineLoadingInfo &info)
 {
     if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && info.errorCode() != WebEngineSetup::kAbortedError
         && WebEngineSetup::IsFailedConnection(info.errorDomain()))
-        ShowErrorPage(QString::fromUtf8(kFailedHeading), QString::fromUtf8(kFailedText));
-}
-
-void CGameWnd::handleRenderProcessTerminated(int status)
-{
-    if (status == QWebEnginePage::NormalTerminationStatus)
-        return;
-    // The tab shows the error page until the player reloads: a page that keeps dying is
-    // never reloaded in a loop. The new renderer starts from the event loop, not inside
-    // the engine's signal.
-    QTimer::singleShot(0, this, [this] { ShowErrorPage(QString::fromUtf8(kEndedHeading), QString::fromUtf8(kEndedText)); });
+        m_page->setHtml(ErrorPageHtml(kFailedHeading, kFailedText), LastGameAddress());
 }
 
 void CGameWnd::handleAppAddress(const QString &address)
@@ -223,10 +210,9 @@ void CGameWnd::handleAppAddress(const QString &address)
     LaunchGameLauncher(address);
 }
 
-void CGameWnd::ShowErrorPage(const QString &heading, const QString &text)
+QString CGameWnd::ErrorPageHtml(const char *heading, const char *text) const
 {
-    const QUrl game = LastGameAddress();
-    m_page->setHtml(WebEngineSetup::GameErrorPageHtml(heading, text, game), game);
+    return WebEngineSetup::GameErrorPageHtml(QString::fromUtf8(heading), QString::fromUtf8(text), LastGameAddress());
 }
 
 QUrl CGameWnd::LastGameAddress() const

@@ -58,11 +58,10 @@ protected:
 private:
     void handleLoadFinished();
     void handleLoadingChanged(const QWebEngineLoadingInfo &info);
-    void handleRenderProcessTerminated(int status);
     void handleAppAddress(const QString &address);
-    // Shows the error page with `heading` and `text`; its reload action loads the tab's
-    // last game address.
-    void ShowErrorPage(const QString &heading, const QString &text);
+    // The tab's own error page with `heading` and `text`; its reload action loads the
+    // tab's last game address.
+    QString ErrorPageHtml(const char *heading, const char *text) const;
     // The address the page list holds for this page, else the one it was created with.
     QUrl LastGameAddress() const;
     // Closes this page's tab as its cross does (asking first; the last tab ends the program).

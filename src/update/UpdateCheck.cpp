@@ -10,7 +10,6 @@
 
 #include "base/PlatformHosts.h"
 #include "base/ProgramPaths.h"
-#include "app/Uninstall.h"
 #include "platform/PlatformFolders.h"
 #include "update/HttpGetToFile.h"
 
@@ -88,6 +87,14 @@ bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor
 bool CheckForUpdate(bool force, UpdateDescriptor *offer, bool *reached)
 {
     return CheckForUpdateOf(CurrentUpdateSubject(), force, offer, reached);
+}
+
+QString UpdateTimeStoreFolder()
+{
+    const QString config = PlatformFolders::Config();
+    if (config.isEmpty())
+        return {};
+    return config + QStringLiteral("/岚汐/ViziDuved/ycj");
 }
 
 QString UpdateTimeFile()

@@ -37,6 +37,10 @@ UpdateSubject CurrentUpdateSubject();
 bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor *offer, bool *reached = nullptr);
 bool CheckForUpdate(bool force, UpdateDescriptor *offer, bool *reached = nullptr);
 
+// The folder of the update time store (and of the pending deletions):
+// $XDG_CONFIG_HOME/岚汐/ViziDuved/ycj.
+QString UpdateTimeStoreFolder();
+
 // The store of the last applied update's time: 16 bytes, eight little-endian 16-bit
 // fields (year, month, day of week, day, hour, minute, second, milliseconds) in UTC.
 QString UpdateTimeFile();
