@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 
 // The platform's web hosts, each an origin such as "http://www.example.localhost:18321"
@@ -13,6 +15,9 @@ struct PlatformHosts {
     QString forum;    // key "Forum"
     QString pay;      // key "Pay"
     QString service;  // key "Service": customer service
+    // Section "Update", key "PublicKey": the key descriptors must be signed with, as
+    // written; nothing when the file names none.
+    std::optional<QString> updateKey;
 
     // The demo platform on loopback, used where the file or one of its keys is missing.
     static PlatformHosts Defaults();

@@ -12,7 +12,8 @@ GameDownloadPlaces CurrentGameDownloadPlaces()
     QString folder = ExeDirPath(QString());
     if (folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
-    return {UpdateDescriptorAddress(hosts.resource), hosts.download, folder, QDir::tempPath()};
+    return {UpdateDescriptorAddress(hosts.resource), hosts.download, folder, QDir::tempPath(),
+            DescriptorKey::FromSetting(hosts.updateKey)};
 }
 
 QString GameDescriptorAddress(const QString &updateDescriptorAddress, const QString &gameName)

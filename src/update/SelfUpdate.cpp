@@ -43,7 +43,7 @@ bool ApplyUpdateAt(const UpdatePlaces &places, const UpdateDescriptor &offer,
         return false;
     CPrgsDlg dialog(parent);
     dialog.SetDownload(offer.address, places.downloaded, places.resourceOrigin);
-    if (dialog.DoModal() != IDOK || !SwapInExecutable(places.current, places.downloaded, places.old, offer.version)) {
+    if (dialog.DoModal() != IDOK || !SwapInExecutable(places.current, places.downloaded, places.old, offer)) {
         Discard(places.downloaded);
         return false;
     }

@@ -15,9 +15,14 @@ QString FileMd5(const QString &path);
 // True when the two versions differ, letter case aside.
 bool IsDifferentVersion(const QString &remote, const QString &local);
 
-// Fetches the descriptor at `address` into `savePath`, reads it and deletes the file
-// (also what a failed transfer left). The version is empty on any failure.
-UpdateDescriptor FetchUpdateDescriptor(const QString &address, const QString &savePath);
+// True when the file at `path` is the release `descriptor` names: its MD5 is the
+// version and, when the descriptor gives one, its SHA-256 is that (letter case aside).
+bool IsDescribedFile(const QString &path, const UpdateDescriptor &descriptor);
+
+// Fetches the descriptor at `address` into `savePath`, reads it (signed by `key` when
+// there is one) and deletes the file (also what a failed transfer left). The version is
+// empty on any failure.
+UpdateDescriptor FetchUpdateDescriptor(const QString &address, const QString &savePath, const DescriptorKey &key);
 
 // What an update check needs to know about this program.
 struct UpdateSubject {
@@ -26,9 +31,10 @@ struct UpdateSubject {
     QString descriptorFile; // where the descriptor is saved while it is read
     QString executable;     // the running executable
     QString timeFile;       // the store of the last update time
+    DescriptorKey key{};    // the platform's key, when descriptors must be signed
 };
 
-// This process: its start mode, the configured resource host, the files beside it.
+// This process: its start mode, the configured resource host and key, the files beside it.
 UpdateSubject CurrentUpdateSubject();
 
 // True when the descriptor names another version than the running executable; then

@@ -1,30 +1,41 @@
 #include "update/UpdateDescriptor.h"
 
-// The descriptor is read as UTF-8 bytes; no wide-character conversion is needed.
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
-
 #include <QFile>
+
+#include "base/ProfileIni.h"
 
 namespace {
 
 constexpr char kSection[] = "VerKey";
 constexpr char kAddressKey[] = "UpdAddr";
+constexpr char kSha256Key[] = "SHA256";
 constexpr qsizetype kMaxVersion = 63;
 constexpr qsizetype kMaxAddress = 511;
+// Longer than any digest: a longer value is cut but can never match.
+constexpr qsizetype kMaxSha256 = 128;
 
-QString Value(const CSimpleIniA &ini, const char *key, qsizetype limit)
+QString Value(const QByteArray &body, const char *key, qsizetype limit)
 {
-    return QString::fromUtf8(ini.GetValue(kSection, key, "")).trimmed().left(limit);
+    return QString::fromUtf8(ProfileIni::ValueIn(body, kSection, key).value_or(QByteArray())).left(limit);
 }
 
 } // namespace
 
-UpdateDescriptor UpdateDescriptor::Read(const QString &path, const QString &versionKey)
+std::optional<UpdateDescriptor> UpdateDescriptor::Read(const QString &path, const QString &versionKey,
+                                                       const DescriptorKey &key)
 {
-    CSimpleIniA ini;
-    if (ini.LoadFile(QFile::encodeName(path).constData()) < 0)
-        return {};
-    return {Value(ini, versionKey.toUtf8().constData(), kMaxVersion), Value(ini, kAddressKey, kMaxAddress)};
+    if (key.kind == DescriptorKey::Kind::Invalid) {
+        qWarning("fenlow: the PublicKey of section [Update] in Platform.ini is not a 32-byte key in standard "
+                 "base64; every update and download is refused");
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const std::optional<QByteArray> body = VerifiedDescriptorBody(file.readAll(), key);
+    if (!body)
+        return std::nullopt;
+    return UpdateDescriptor{Value(*body, versionKey.toUtf8().constData(), kMaxVersion),
+                            Value(*body, kAddressKey, kMaxAddress), Value(*body, kSha256Key, kMaxSha256),
+                            key.kind == DescriptorKey::Kind::Valid};
 }

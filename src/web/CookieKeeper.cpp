@@ -1,18 +1,19 @@
 #include "web/CookieKeeper.h"
 
+#include <QDateTime>
 #include <QUrl>
 #include <QWebEngineCookieStore>
 
 namespace {
 
-// While a clearing runs, the kept cookies are written again every round, followed by a
-// session cookie of the keeper's own, the marker, whose value names the clearing and the
-// round. Writing a cookie the store holds already replaces it: the store reports the old
-// one removed, then the new one added. Round 0 is written before the clearing starts,
-// into the context that is still running; once the store has reported it, a marker that
-// arrives without the previous round's marker removed just before it went into a store
-// that never held one: the restarted context, which loaded only what was on disk.
-// Everything written in that round, before the marker, is in that context too. (A store
+// While a clearing runs, a session cookie of the keeper's own, the marker, is written
+// every round; its value names the clearing and the round. Writing a cookie the store
+// holds already replaces it: the store reports the old one removed, then the new one
+// added. Round 0 is written before the clearing starts, into the context that is still
+// running; once the store has reported it, a marker that arrives without the previous
+// round's marker removed just before it went into a store that never held one: the
+// restarted context, which loaded only what was on disk. The kept cookies are written
+// back then, followed by one more marker: once that one shows, they are in. (A store
 // that has not reported round 0 may simply not have been listening yet, as before the
 // first page loads; such a clearing ends by the time limit.)
 constexpr int kRoundMs = 10;
@@ -23,9 +24,52 @@ const char *const kMarkerName = "fenlow-cache-clearing";
 // A host no page can have, so the marker is never sent anywhere.
 const char *const kMarkerOrigin = "http://cache-clearing.fenlow.invalid/";
 
+QUrl MarkerOrigin()
+{
+    return QUrl(QLatin1String(kMarkerOrigin));
+}
+
 bool IsMarker(const QNetworkCookie &cookie)
 {
-    return cookie.name() == kMarkerName && cookie.domain() == QUrl(QLatin1String(kMarkerOrigin)).host();
+    return cookie.name() == kMarkerName && cookie.domain() == MarkerOrigin().host();
+}
+
+// The store names a domain cookie's domain with a leading dot, a host-only cookie's by
+// its host alone.
+bool IsHostOnly(const QNetworkCookie &cookie)
+{
+    return !cookie.domain().startsWith(QLatin1Char('.'));
+}
+
+bool IsExpired(const QNetworkCookie &cookie)
+{
+    return !cookie.isSessionCookie() && cookie.expirationDate() <= QDateTime::currentDateTimeUtc();
+}
+
+// Writes `cookie` so that the store holds it as it was, replacing the cookie of the same
+// name, domain and path: a host-only cookie goes without a domain attribute from its
+// host's address (with one it would become a cookie of the whole domain, beside the
+// host's own), a domain cookie with its leading-dot domain; a secure one from an https
+// address, which the engine requires.
+void WriteExactly(QWebEngineCookieStore *store, QNetworkCookie cookie)
+{
+    QUrl origin;
+    origin.setScheme(cookie.isSecure() ? QStringLiteral("https") : QStringLiteral("http"));
+    origin.setHost(IsHostOnly(cookie) ? cookie.domain() : cookie.domain().mid(1));
+    origin.setPath(cookie.path().isEmpty() ? QStringLiteral("/") : cookie.path());
+    if (IsHostOnly(cookie))
+        cookie.setDomain(QString());
+    store->setCookie(cookie, origin);
+}
+
+// Removes exactly `cookie`. The store's own deletion removes every cookie of that name
+// sent to an address, host-only and domain cookies and other paths alike; an expired
+// cookie of the same name, domain and path replaces this one only.
+void RemoveExactly(QWebEngineCookieStore *store, QNetworkCookie cookie)
+{
+    cookie.setValue({});
+    cookie.setExpirationDate(QDateTime::fromSecsSinceEpoch(0, Qt::UTC));
+    WriteExactly(store, cookie);
 }
 
 } // namespace
@@ -37,8 +81,12 @@ CookieKeeper::CookieKeeper(QWebEngineCookieStore *store)
     m_rounds.setInterval(kRoundMs);
     m_giveUp.setSingleShot(true);
     m_giveUp.setInterval(kGiveUpMs);
-    connect(&m_rounds, &QTimer::timeout, this, &CookieKeeper::restore);
-    connect(&m_giveUp, &QTimer::timeout, this, &CookieKeeper::finish);
+    connect(&m_rounds, &QTimer::timeout, this, &CookieKeeper::nextRound);
+    connect(&m_giveUp, &QTimer::timeout, this, [this] {
+        if (m_writtenBackRound < 0)
+            writeBack();
+        finish();
+    });
     connect(store, &QWebEngineCookieStore::cookieAdded, this, &CookieKeeper::handleAdded);
     connect(store, &QWebEngineCookieStore::cookieRemoved, this, &CookieKeeper::handleRemoved);
     store->loadAllCookies();
@@ -66,6 +114,7 @@ void CookieKeeper::startClearing()
     ++m_clearing;
     m_round = 0;
     m_lastOverwrittenRound = -1;
+    m_writtenBackRound = -1;
     m_sawRoundZero = false;
     // Round 0 goes into the context that is about to be restarted.
     writeMarker(0);
@@ -76,37 +125,75 @@ void CookieKeeper::startClearing()
 
 void CookieKeeper::handleAdded(const QNetworkCookie &cookie)
 {
-    if (!IsMarker(cookie)) {
-        m_cookies.removeIf([&](const QNetworkCookie &kept) { return kept.hasSameIdentifier(cookie); });
-        m_cookies << cookie;
+    if (IsMarker(cookie)) {
+        handleMarker(cookie);
         return;
     }
-    const int round = markerRound(cookie);
-    if (round == 0)
-        m_sawRoundZero = true;
-    else if (m_sawRoundZero && round > 0 && m_lastOverwrittenRound != round - 1)
-        finish();
+    forget(cookie);
+    m_cookies << cookie;
 }
 
 void CookieKeeper::handleRemoved(const QNetworkCookie &cookie)
 {
-    if (!IsMarker(cookie)) {
-        // While a clearing runs, a removal is almost always one of the keeper's own
-        // replacements, whose addition the restart may swallow: the copy stays.
-        if (!m_restoring)
-            m_cookies.removeIf([&](const QNetworkCookie &kept) { return kept.hasSameIdentifier(cookie); });
+    if (IsMarker(cookie)) {
+        const int round = markerRound(cookie);
+        if (round >= 0)
+            m_lastOverwrittenRound = round;
         return;
     }
-    const int round = markerRound(cookie);
-    if (round >= 0)
-        m_lastOverwrittenRound = round;
+    // While the kept cookies are written back, a removal is one of them replacing the
+    // copy the restarted context loaded; the addition after it tells what the store holds.
+    if (m_writtenBackRound >= 0)
+        return;
+    forget(cookie);
+    m_removed << cookie;
 }
 
-void CookieKeeper::restore()
+void CookieKeeper::forget(const QNetworkCookie &cookie)
 {
-    for (const QNetworkCookie &cookie : std::as_const(m_cookies))
-        m_store->setCookie(cookie);
+    const auto same = [&](const QNetworkCookie &kept) { return kept.hasSameIdentifier(cookie); };
+    m_cookies.removeIf(same);
+    m_removed.removeIf(same);
+}
+
+void CookieKeeper::handleMarker(const QNetworkCookie &marker)
+{
+    const int round = markerRound(marker);
+    if (round < 0) {
+        // A marker of an earlier clearing or run that outlived it.
+        if (!m_restoring)
+            m_store->deleteCookie(QNetworkCookie(kMarkerName), MarkerOrigin());
+        return;
+    }
+    if (round == m_writtenBackRound) {
+        finish();
+        return;
+    }
+    if (m_writtenBackRound >= 0)
+        return;
+    if (round == 0)
+        m_sawRoundZero = true;
+    else if (m_sawRoundZero && m_lastOverwrittenRound != round - 1)
+        writeBack();
+}
+
+void CookieKeeper::nextRound()
+{
     writeMarker(++m_round);
+}
+
+void CookieKeeper::writeBack()
+{
+    m_rounds.stop();
+    // The restarted context loaded what was on disk: removals not yet written there come
+    // back with it, and cookies changed since come back with their old values.
+    m_cookies.removeIf(IsExpired);
+    for (const QNetworkCookie &removed : std::as_const(m_removed))
+        RemoveExactly(m_store, removed);
+    for (const QNetworkCookie &cookie : std::as_const(m_cookies))
+        WriteExactly(m_store, cookie);
+    m_writtenBackRound = ++m_round;
+    writeMarker(m_writtenBackRound);
 }
 
 void CookieKeeper::finish()
@@ -114,7 +201,8 @@ void CookieKeeper::finish()
     m_rounds.stop();
     m_giveUp.stop();
     m_sawRoundZero = false;
-    m_store->deleteCookie(QNetworkCookie(kMarkerName), QUrl(QLatin1String(kMarkerOrigin)));
+    m_writtenBackRound = -1;
+    m_store->deleteCookie(QNetworkCookie(kMarkerName), MarkerOrigin());
     // A further clearing starts from the event loop, outside the engine's notification.
     m_restoring = m_clearAgain;
     if (m_clearAgain)
@@ -125,7 +213,7 @@ void CookieKeeper::finish()
 void CookieKeeper::writeMarker(int round)
 {
     QNetworkCookie marker(kMarkerName, QByteArray::number(m_clearing) + '.' + QByteArray::number(round));
-    m_store->setCookie(marker, QUrl(QLatin1String(kMarkerOrigin)));
+    m_store->setCookie(marker, MarkerOrigin());
 }
 
 int CookieKeeper::markerRound(const QNetworkCookie &cookie) const

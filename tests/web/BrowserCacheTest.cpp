@@ -23,15 +23,41 @@ QT_END_NAMESPACE
 
 namespace {
 
-const QStringList kBothCookies{"keep=p1", "session=s1"};
+// The hosts the pages come from; names below ".localhost" reach the loopback server.
+const char *const kHost = "a.fenlow.localhost";
+const char *const kOtherHost = "b.fenlow.localhost";
+constexpr int kManyCookies = 100;
 
-// A loopback HTTP/1.0 server that logs every request's path and Cookie header. "/login"
-// sets a session cookie and a persistent one; "/page" loads the script "/app.js",
-// which may be cached for an hour.
+// What "/login" sets: host-only cookies (session and persistent, the many ones too), a
+// cookie of the whole domain (HttpOnly, SameSite) and one for "/page" only.
+QStringList LoginCookies(bool withSession = true, bool forPage = true)
+{
+    QStringList cookies{"dom=d1", "keep=p1"};
+    if (withSession)
+        cookies << "session=s1";
+    if (forPage)
+        cookies << "deep=x1";
+    for (int i = 0; i < kManyCookies; ++i)
+        cookies << QStringLiteral("n%1=v%1").arg(i);
+    cookies.sort();
+    return cookies;
+}
+
+// What the page sends after "/logout": the host's login is gone, the domain's cookie changed.
+QStringList LoggedOutCookies()
+{
+    QStringList cookies = LoginCookies(false);
+    cookies.removeAll("keep=p1");
+    cookies.replace(cookies.indexOf("dom=d1"), "dom=d2");
+    cookies.sort();
+    return cookies;
+}
+
 class CookieServer : public QTcpServer
 {
 public:
     struct Request {
+        QString host;
         QString path;
         QString cookies;
     };
@@ -42,16 +68,19 @@ public:
         connect(this, &QTcpServer::newConnection, this, &CookieServer::handleConnection);
     }
 
-    QString Url(const QString &path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path); }
+    QString Url(const QString &path, const char *host = kHost) const
+    {
+        return QStringLiteral("http://%1:%2%3").arg(QLatin1String(host)).arg(serverPort()).arg(path);
+    }
     int Hits(const QString &path) const
     {
         return int(std::count_if(log.begin(), log.end(), [&](const Request &r) { return r.path == path; }));
     }
-    // The cookies of the last request for `path`, sorted.
-    QStringList LastCookies(const QString &path) const
+    // The cookies of the last request for `path` to `host`, sorted.
+    QStringList LastCookies(const QString &path, const char *host = kHost) const
     {
         for (auto it = log.rbegin(); it != log.rend(); ++it) {
-            if (it->path == path) {
+            if (it->path == path && it->host.startsWith(QLatin1String(host) + ':')) {
                 QStringList cookies = it->cookies.split(QStringLiteral("; "), Qt::SkipEmptyParts);
                 cookies.sort();
                 return cookies;
@@ -76,6 +105,8 @@ private:
                 for (const QByteArray &line : lines) {
                     if (line.toLower().startsWith("cookie:"))
                         request.cookies = QString::fromLatin1(line.mid(7).trimmed());
+                    if (line.toLower().startsWith("host:"))
+                        request.host = QString::fromLatin1(line.mid(5).trimmed());
                 }
                 log << request;
                 socket->write(Response(request.path));
@@ -89,7 +120,15 @@ private:
         QByteArray headers = "Content-Type: text/html\r\n";
         QByteArray body = "<!doctype html><title>page</title>";
         if (path == "/login") {
-            headers += "Set-Cookie: session=s1; Path=/\r\nSet-Cookie: keep=p1; Max-Age=86400; Path=/\r\n";
+            headers += "Set-Cookie: session=s1; Path=/\r\nSet-Cookie: keep=p1; Max-Age=86400; Path=/\r\n"
+                       "Set-Cookie: dom=d1; Domain=fenlow.localhost; Max-Age=86400; Path=/; HttpOnly; SameSite=Strict\r\n"
+                       "Set-Cookie: deep=x1; Max-Age=86400; Path=/page\r\n";
+            for (int i = 0; i < kManyCookies; ++i)
+                headers += QStringLiteral("Set-Cookie: n%1=v%1; Max-Age=86400; Path=/\r\n").arg(i).toLatin1();
+        } else if (path == "/plain") {
+        } else if (path == "/logout") {
+            headers += "Set-Cookie: session=; Max-Age=0; Path=/\r\nSet-Cookie: keep=; Max-Age=0; Path=/\r\n"
+                       "Set-Cookie: dom=d2; Domain=fenlow.localhost; Max-Age=86400; Path=/; HttpOnly; SameSite=Strict\r\n";
         } else if (path == "/page") {
             body += "<script src=\"/app.js\"></script>";
         } else if (path == "/app.js") {
@@ -175,28 +214,46 @@ TEST_F(BrowserCacheTest, ClearingRefetchesScriptsAndKeepsTheLogin)
     ASSERT_TRUE(run.Load(server.Url("/login")));
     ASSERT_TRUE(run.Load(server.Url("/page")));
     ASSERT_EQ(server.Hits("/app.js"), 1);
+    ASSERT_EQ(server.LastCookies("/page"), LoginCookies());
 
     // Without clearing, the script comes from the cache.
     ASSERT_TRUE(run.Load(server.Url("/page")));
     EXPECT_EQ(server.Hits("/page"), 2);
     EXPECT_EQ(server.Hits("/app.js"), 1);
 
-    // Once the clearing is done, the very next load asks for the script again, and both
-    // the page and the script go with both cookies.
+    // Once the clearing is done, the very next load asks for the script again, and the
+    // page, the script and another host of the domain get each of their cookies once.
     ASSERT_TRUE(run.Clear());
     ASSERT_TRUE(run.Load(server.Url("/page")));
     EXPECT_EQ(server.Hits("/app.js"), 2);
-    EXPECT_EQ(server.LastCookies("/page"), kBothCookies);
-    EXPECT_EQ(server.LastCookies("/app.js"), kBothCookies);
+    EXPECT_EQ(server.LastCookies("/page"), LoginCookies());
+    EXPECT_EQ(server.LastCookies("/app.js"), LoginCookies(true, false));
+    ASSERT_TRUE(run.Load(server.Url("/plain", kOtherHost)));
+    EXPECT_EQ(server.LastCookies("/plain", kOtherHost), QStringList{"dom=d1"});
 
     // Two clearings asked for at once are harmless, and the engine caches again.
     ASSERT_TRUE(run.Clear(2));
     ASSERT_TRUE(run.Load(server.Url("/page")));
     EXPECT_EQ(server.Hits("/app.js"), 3);
-    EXPECT_EQ(server.LastCookies("/page"), kBothCookies);
+    EXPECT_EQ(server.LastCookies("/page"), LoginCookies());
     ASSERT_TRUE(run.Load(server.Url("/page")));
     EXPECT_EQ(server.Hits("/app.js"), 3);
-    EXPECT_EQ(server.LastCookies("/page"), kBothCookies);
+    EXPECT_EQ(server.LastCookies("/page"), LoginCookies());
+    EXPECT_TRUE(run.Quit());
+}
+
+TEST_F(BrowserCacheTest, ALogoutRightAfterAClearingStaysDone)
+{
+    ProfileRun run(home.path());
+    ASSERT_TRUE(run.Load(server.Url("/login")));
+    ASSERT_TRUE(run.Clear());
+    ASSERT_TRUE(run.Load(server.Url("/logout")));
+    ASSERT_TRUE(run.Load(server.Url("/page")));
+    EXPECT_EQ(server.LastCookies("/page"), LoggedOutCookies());
+    // A later clearing does not bring the login back either.
+    ASSERT_TRUE(run.Clear());
+    ASSERT_TRUE(run.Load(server.Url("/page")));
+    EXPECT_EQ(server.LastCookies("/page"), LoggedOutCookies());
     EXPECT_TRUE(run.Quit());
 }
 
@@ -206,15 +263,17 @@ TEST_F(BrowserCacheTest, ARestartKeepsThePersistentCookieOnly)
         ProfileRun first(home.path());
         ASSERT_TRUE(first.Load(server.Url("/login")));
         ASSERT_TRUE(first.Load(server.Url("/page")));
-        ASSERT_EQ(server.LastCookies("/page"), kBothCookies);
+        ASSERT_EQ(server.LastCookies("/page"), LoginCookies());
         ASSERT_TRUE(first.Clear());
         ASSERT_TRUE(first.Load(server.Url("/page")));
-        ASSERT_EQ(server.LastCookies("/page"), kBothCookies);
+        ASSERT_EQ(server.LastCookies("/page"), LoginCookies());
         ASSERT_TRUE(first.Quit());
     }
     ProfileRun second(home.path());
     ASSERT_TRUE(second.Load(server.Url("/page")));
-    EXPECT_EQ(server.LastCookies("/page"), QStringList{"keep=p1"});
+    EXPECT_EQ(server.LastCookies("/page"), LoginCookies(false));
+    ASSERT_TRUE(second.Load(server.Url("/plain", kOtherHost)));
+    EXPECT_EQ(server.LastCookies("/plain", kOtherHost), QStringList{"dom=d1"});
     EXPECT_TRUE(second.Quit());
 }
 
