@@ -201,6 +201,17 @@ protected:
         }
         return nullptr;
     }
+    // The download's dialog ends saying it failed, and no file is left.
+    void ExpectFailedWithoutFile()
+    {
+        ASSERT_EVENTUALLY(DownloadDialog() != nullptr, kOpenTimeoutMs);
+        QPointer<CPageDownloadDlg> dialog = DownloadDialog();
+        ASSERT_EVENTUALLY(!dialog->Running(), kOpenTimeoutMs);
+        TestWait::ProcessFor(500);
+        EXPECT_EQ(Saved(), QStringList{});
+        EXPECT_EQ(dialog->Button()->m_strText, QStringLiteral("确定"));
+        dialog->close();
+    }
     QStringList Saved() const { return QDir(Folder()).entryList(QDir::Files | QDir::Hidden | QDir::System); }
     static QByteArray Pattern(long long size)
     {
@@ -237,13 +248,7 @@ TEST_F(PageDownload, AServerResetMidBodyLeavesNoFileAndSaysSo)
     QDir(Folder()).removeRecursively();
     Serve("reset.bin", FaultHttpServer::Mode::Reset);
     HostedPage hosted(Host::Game, server->Url(QStringLiteral("/download")));
-    ASSERT_EVENTUALLY(DownloadDialog() != nullptr, kOpenTimeoutMs);
-    QPointer<CPageDownloadDlg> dialog = DownloadDialog();
-    ASSERT_EVENTUALLY(!dialog->Running(), kOpenTimeoutMs);
-    TestWait::ProcessFor(500);
-    EXPECT_EQ(Saved(), QStringList{});
-    EXPECT_EQ(dialog->Button()->m_strText, QStringLiteral("确定"));
-    dialog->close();
+    ExpectFailedWithoutFile();
 }
 
 TEST_F(PageDownload, AFullDiskLeavesNoFileAndSaysSo)
@@ -256,13 +261,7 @@ TEST_F(PageDownload, AFullDiskLeavesNoFileAndSaysSo)
     const auto unmount = qScopeGuard([] { QProcess::execute(QStringLiteral("umount"), {Folder()}); });
     Serve("big.bin", FaultHttpServer::Mode::Answer);
     HostedPage hosted(Host::Login, server->Url(QStringLiteral("/download")));
-    ASSERT_EVENTUALLY(DownloadDialog() != nullptr, kOpenTimeoutMs);
-    QPointer<CPageDownloadDlg> dialog = DownloadDialog();
-    ASSERT_EVENTUALLY(!dialog->Running(), kOpenTimeoutMs);
-    TestWait::ProcessFor(500);
-    EXPECT_EQ(Saved(), QStringList{});
-    EXPECT_EQ(dialog->Button()->m_strText, QStringLiteral("确定"));
-    dialog->close();
+    ExpectFailedWithoutFile();
 }
 
 TEST_F(PageDownload, AFolderThatCannotBeWrittenGivesAMessageAndSavesNothing)
