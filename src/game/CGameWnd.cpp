@@ -11,6 +11,8 @@
 #include <QQuickWindow>
 #include <QTimer>
 #include <QUrl>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include "base/PlatformHosts.h"
@@ -33,6 +35,14 @@ const char *const kDownloadCaption = "qovan游戏平台";
 const char *const kDownloadQuestion = "下载翼川记登录器，玩游戏更加方便快捷，现在就去下载吧？";
 
 constexpr int kContentFocusSettleMs = 100;
+
+// The page's own request to leave: it closes the tab as the tab's cross does.
+const char *const kCloseTabAddress = "app://closetab";
+
+const char *const kEndedHeading = "游戏页面已停止运行";
+const char *const kEndedText = "游戏页面意外关闭了，游戏没有继续运行。";
+const char *const kFailedHeading = "无法连接到游戏服务器";
+const char *const kFailedText = "游戏页面暂时无法打开，请检查网络连接后重新加载。";
 
 bool IsEnterKey(const QKeyEvent *event)
 {
@@ -63,14 +73,18 @@ void CGameWnd::Create(QWidget *owner)
     setParent(owner, Qt::Tool | Qt::FramelessWindowHint);
     setFocusPolicy(Qt::StrongFocus);
 
-    // A crashed renderer leaves the game in its tab as the error page, whose reconnect
-    // link loads it again.
+    // A renderer that ended and a server that could not be reached leave the tab's own
+    // error page, until the player reloads: a page that keeps dying is never reloaded in
+    // a loop.
     m_page = new HostWebPage(WebEngineSetup::Profile(), this);
+    m_page->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    m_page->SetErrorPage([this](const QUrl &) { return ErrorPageHtml(kEndedHeading, kEndedText); });
     m_view = m_page->ShowIn(this);
 
     connect(m_page, &QWebEnginePage::loadFinished, this, &CGameWnd::handleLoadFinished);
+    connect(m_page, &QWebEnginePage::loadingChanged, this, &CGameWnd::handleLoadingChanged);
     connect(m_page, &QWebEnginePage::titleChanged, this, &CGameWnd::OnTitleChange);
-    connect(m_page, &HostWebPage::appAddressRequested, this, &CGameWnd::LaunchGameLauncher);
+    connect(m_page, &HostWebPage::appAddressRequested, this, &CGameWnd::handleAppAddress);
     m_page->load(QUrl(m_address));
 }
 
@@ -178,6 +192,47 @@ void CGameWnd::handleLoadFinished()
 {
     watchFocusProxy();
     OnNavigateComplete(m_page->url());
+}
+
+void CGameWnd::handleLoadingChanged(const QWebEngineLoadingInfo &info)
+{
+    if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && info.errorCode() != WebEngineSetup::kAbortedError
+        && WebEngineSetup::IsFailedConnection(info.errorDomain()))
+        m_page->setHtml(ErrorPageHtml(kFailedHeading, kFailedText), LastGameAddress());
+}
+
+void CGameWnd::handleAppAddress(const QString &address)
+{
+    if (address.section(QLatin1Char('/'), 0, 2) == QLatin1String(kCloseTabAddress)) {
+        CloseThroughTab();
+        return;
+    }
+    LaunchGameLauncher(address);
+}
+
+QString CGameWnd::ErrorPageHtml(const char *heading, const char *text) const
+{
+    return WebEngineSetup::GameErrorPageHtml(QString::fromUtf8(heading), QString::fromUtf8(text), LastGameAddress());
+}
+
+QUrl CGameWnd::LastGameAddress() const
+{
+    const GamePageList &list = GamePageList::Instance();
+    const QString stored = list.Urls.value(list.IndexOf(this));
+    return QUrl(stored.isEmpty() ? m_address : stored);
+}
+
+void CGameWnd::CloseThroughTab()
+{
+    CCaptTab *strip = TabStrip();
+    if (!strip)
+        return;
+    // The tab deletes this page; it asks from the event loop, after this call returned.
+    QPointer<CGameWnd> self(this);
+    QTimer::singleShot(0, strip, [strip, self] {
+        if (self)
+            strip->ConfirmClosePage(GamePageList::Instance().IndexOf(self));
+    });
 }
 
 void CGameWnd::watchFocusProxy()

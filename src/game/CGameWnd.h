@@ -6,12 +6,15 @@
 
 class HostWebPage;
 class QUrl;
+class QWebEngineLoadingInfo;
 class QWebEngineView;
 
 // One entered game page: a frameless window owned by the main window and laid over its
 // client area, showing the game's web page. It keeps its tab caption in step with the
 // page title, hands Enter to the page's content, refreshes on F5 and turns the page's
-// "app://entergame|" requests into starting (or offering) another game launcher. The
+// "app://entergame|" requests into starting (or offering) another game launcher. A page
+// whose renderer ended or whose server could not be reached gives way to the tab's own
+// error page, which reloads the last game address or closes the tab. The
 // object is owned by GamePageList; its window exists once Create has run.
 class CGameWnd : public QWidget
 {
@@ -54,6 +57,15 @@ protected:
 
 private:
     void handleLoadFinished();
+    void handleLoadingChanged(const QWebEngineLoadingInfo &info);
+    void handleAppAddress(const QString &address);
+    // The tab's own error page with `heading` and `text`; its reload action loads the
+    // tab's last game address.
+    QString ErrorPageHtml(const char *heading, const char *text) const;
+    // The address the page list holds for this page, else the one it was created with.
+    QUrl LastGameAddress() const;
+    // Closes this page's tab as its cross does (asking first; the last tab ends the program).
+    void CloseThroughTab();
     void watchFocusProxy();
     bool IsSelectedPage() const;
 

@@ -13,25 +13,6 @@
 
 namespace {
 
-// The engine reports a navigation replaced by another one, or refused, as this error; it
-// is no failure.
-constexpr int kAbortedError = -3;
-
-// Whether a load failed because no usable answer came from the server (as opposed to an
-// answer with an error status, which is a page of its own).
-bool IsFailedConnection(QWebEngineLoadingInfo::ErrorDomain domain)
-{
-    switch (domain) {
-    case QWebEngineLoadingInfo::ConnectionErrorDomain:
-    case QWebEngineLoadingInfo::DnsErrorDomain:
-    case QWebEngineLoadingInfo::CertificateErrorDomain:
-    case QWebEngineLoadingInfo::HttpErrorDomain:
-        return true;
-    default:
-        return false;
-    }
-}
-
 QWebEngineScript ElementBehaviourScript()
 {
     QWebEngineScript script;
@@ -111,11 +92,11 @@ void CDHtmDlgEx::handleLoadingChanged(const QWebEngineLoadingInfo &info)
         OnLoadInterrupted(info.url());
         return;
     case QWebEngineLoadingInfo::LoadFailedStatus:
-        if (info.errorCode() == kAbortedError) {
+        if (info.errorCode() == WebEngineSetup::kAbortedError) {
             OnLoadInterrupted(info.url());
             return;
         }
-        if (IsFailedConnection(info.errorDomain())) {
+        if (WebEngineSetup::IsFailedConnection(info.errorDomain())) {
             m_page->ShowErrorPage(info.url());
             return;
         }

@@ -8,6 +8,7 @@
 #include "skin/CStaticEx.h"
 #include "skin/DialogUnits.h"
 #include "skin/MessageBoxLayout.h"
+#include "skin/ProgressDialogLayout.h"
 #include "skin/SkinImage.h"
 #include "update/CDownGameWorker.h"
 
@@ -18,17 +19,11 @@ const char *const kStatusPlaceholder = "已加载 %100";
 const char *const kOkText = "确定";
 const char *const kCancelText = "取消";
 
-const QRect kDialogUnits(0, 0, 278, 85);
+using namespace ProgressDialogLayout;
+
 // The template's 58 units cut "已加载  100%" at the skin's font size; the status line
 // reaches to the progress bar's right end instead.
 const QRect kStatusUnits(110, 28, 158, 10);
-const QRect kProgressUnits(10, 41, 258, 12);
-const QRect kOkUnits(172, 62, 50, 14);
-const QRect kCancelUnits(222, 62, 50, 14);
-
-constexpr int kCaptionHeight = 30;
-constexpr int kBorder = 4;
-const QColor kStatusColor(72, 81, 86);
 constexpr int kStatusFontSize = 16;
 
 } // namespace

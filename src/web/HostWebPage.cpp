@@ -1,16 +1,19 @@
 #include "web/HostWebPage.h"
 
+#include <QDesktopServices>
 #include <QLoggingCategory>
 #include <QVBoxLayout>
 #include <QWebChannel>
 #include <QWebEngineView>
 
 #include "web/AppAddressBridge.h"
+#include "web/PageOpenRules.h"
 #include "web/WebEngineSetup.h"
 
 namespace {
 
 Q_LOGGING_CATEGORY(lcPageScript, "fenlow.page.script", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcOpenedWindow, "fenlow.page.window", QtInfoMsg)
 
 // How long the page of an opened window lives when it never navigates.
 constexpr int kOpenedPageLifeMs = 10000;
@@ -53,13 +56,8 @@ void HostWebPage::ShowErrorPage(const QUrl &failedUrl)
 
 bool HostWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
-    if (m_opener) {
-        // An opened window shows nothing of its own; it only says where it was sent.
-        if (!url.isValid() || url.scheme() == QLatin1String(WebEngineSetup::kAppScheme))
-            m_opener->handleRefusedNavigation(url);
-        deleteLater();
-        return false;
-    }
+    if (m_opener)
+        return acceptOpenedWindowNavigation(url);
     // The engine hands most "app" addresses over as invalid URLs that lost part of their
     // text; the matcher pairs them with the texts the page's scripts offered.
     if (!url.isValid() || url.scheme() == QLatin1String(WebEngineSetup::kAppScheme)) {
@@ -73,6 +71,8 @@ QWebEnginePage *HostWebPage::createWindow(WebWindowType)
 {
     auto *opened = new HostWebPage(profile(), this);
     opened->m_opener = this;
+    // The opened window's own top frame reports the "app:" navigations it cancels itself.
+    connect(opened, &HostWebPage::appAddressRequested, this, &HostWebPage::appAddressRequested);
     QTimer::singleShot(kOpenedPageLifeMs, opened, &QObject::deleteLater);
     return opened;
 }
@@ -84,14 +84,60 @@ void HostWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, 
         qCDebug(lcPageScript, "%s:%d: %s", qUtf8Printable(sourceID), lineNumber, qUtf8Printable(message));
 }
 
+bool HostWebPage::acceptOpenedWindowNavigation(const QUrl &url)
+{
+    // An opened window shows nothing of its own; it only says where it was sent, once.
+    if (m_openedWindowDone)
+        return false;
+    switch (DecideOpenedWindow(url)) {
+    case OpenedWindowAction::Wait:
+        return true;
+    case OpenedWindowAction::Command:
+        m_opener->handleRefusedNavigation(url);
+        break;
+    case OpenedWindowAction::Desktop:
+        m_opener->handToDesktop(url);
+        break;
+    case OpenedWindowAction::Drop:
+        qCInfo(lcOpenedWindow, "dropped a window opened at %s", qUtf8Printable(url.toString(QUrl::FullyEncoded)));
+        break;
+    }
+    m_openedWindowDone = true;
+    deleteLater();
+    return false;
+}
+
+void HostWebPage::handToDesktop(const QUrl &url)
+{
+    // A window opened by an opened window counts against the page that is shown.
+    if (m_opener) {
+        m_opener->handToDesktop(url);
+        return;
+    }
+    if (!m_desktopLimit.Admit(m_clock.elapsed())) {
+        qCWarning(lcOpenedWindow, "dropped %s: too many windows opened", qUtf8Printable(url.toString(QUrl::FullyEncoded)));
+        return;
+    }
+    // Asked from inside the engine's navigation call; the browser starts from the event loop.
+    QMetaObject::invokeMethod(this, [url] { QDesktopServices::openUrl(url); }, Qt::QueuedConnection);
+}
+
 void HostWebPage::handleRefusedNavigation(const QUrl &url)
 {
+    if (m_opener) {
+        m_opener->handleRefusedNavigation(url);
+        return;
+    }
     Report(m_matcher.AddNavigation(url, m_clock.elapsed()));
     ScheduleExpiry();
 }
 
 void HostWebPage::handleOffer(const QString &text)
 {
+    if (m_opener) {
+        m_opener->handleOffer(text);
+        return;
+    }
     Report(m_matcher.AddText(text, m_clock.elapsed()));
     ScheduleExpiry();
 }

@@ -8,6 +8,7 @@
 #include <QWebEnginePage>
 
 #include "web/AppAddressMatcher.h"
+#include "web/DesktopOpenLimit.h"
 
 class AppAddressBridge;
 class QWebChannel;
@@ -20,7 +21,9 @@ class QWidget;
 // URL, in every frame and after a redirect, keeps script errors off the screen (they go
 // to the console log only), and emits appAddressRequested once for each "app:" address a
 // frame of the page really navigated to, with the address's exact text. A window the page
-// opens is never shown: its navigation to an "app:" address counts as this page's.
+// opens is never shown: its navigation to an "app:" address counts as this page's, an
+// http(s) address goes to the desktop's browser (at most DesktopOpenLimit's share), and
+// anything else is dropped (see DecideOpenedWindow).
 // When its renderer crashes, the page shows the host's error page for the address it
 // had, from the event loop (a new renderer must not start inside the engine's signal).
 class HostWebPage : public QWebEnginePage
@@ -58,6 +61,8 @@ protected:
                                   int lineNumber, const QString &sourceID) override;
 
 private:
+    bool acceptOpenedWindowNavigation(const QUrl &url);
+    void handToDesktop(const QUrl &url);
     void handleRefusedNavigation(const QUrl &url);
     void handleOffer(const QString &text);
     void handleExpiry();
@@ -71,6 +76,9 @@ private:
     AppAddressMatcher m_matcher;
     QElapsedTimer m_clock;
     QTimer m_expiry;
+    DesktopOpenLimit m_desktopLimit;
     // For a window this page's opener opened: where its navigations are reported.
     QPointer<HostWebPage> m_opener;
+    // An opened window acts on its first real navigation only.
+    bool m_openedWindowDone = false;
 };

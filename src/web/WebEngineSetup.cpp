@@ -12,6 +12,7 @@
 
 #include "web/AppSchemeHandler.h"
 #include "web/CookieKeeper.h"
+#include "web/PageDownloads.h"
 
 const char *const WebEngineSetup::kAppScheme = "app";
 
@@ -59,6 +60,7 @@ QWebEngineProfile *WebEngineSetup::Profile()
         // them (and any not yet written) back after a clearing of the HTTP cache.
         g_cookieKeeper = new CookieKeeper(configured->cookieStore());
         configured->installUrlSchemeHandler(kAppScheme, new AppSchemeHandler(configured));
+        PageDownloads::Watch(configured);
 
         QWebEngineScript address;
         address.setName(QStringLiteral("fenlow-app-address"));
@@ -104,9 +106,40 @@ QString WebEngineSetup::ResourceText(const QString &path)
 
 QString WebEngineSetup::ErrorPageHtml(int pageId, const QUrl &failedUrl)
 {
+    return PageHtml(QStringLiteral(":/web/pages/%1.html").arg(pageId), failedUrl, {});
+}
+
+QString WebEngineSetup::GameErrorPageHtml(const QString &heading, const QString &text, const QUrl &gameUrl)
+{
+    return PageHtml(QStringLiteral(":/web/pages/game.html"), gameUrl,
+                    {{QStringLiteral("HEADING"), heading}, {QStringLiteral("TEXT"), text}});
+}
+
+bool WebEngineSetup::IsFailedConnection(QWebEngineLoadingInfo::ErrorDomain domain)
+{
+    switch (domain) {
+    case QWebEngineLoadingInfo::ConnectionErrorDomain:
+    case QWebEngineLoadingInfo::DnsErrorDomain:
+    case QWebEngineLoadingInfo::CertificateErrorDomain:
+    case QWebEngineLoadingInfo::HttpErrorDomain:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString WebEngineSetup::PageHtml(const QString &resource, const QUrl &failedUrl, const QHash<QString, QString> &texts)
+{
+    QString html = ResourceText(resource);
+    if (html.isEmpty())
+        return {};
     const bool retryable = failedUrl.scheme() == QLatin1String("http") || failedUrl.scheme() == QLatin1String("https");
     const QString retry = retryable ? failedUrl.toString(QUrl::FullyEncoded).toHtmlEscaped() : QStringLiteral("#");
-    return ResourceText(QStringLiteral(":/web/pages/%1.html").arg(pageId)).replace(QStringLiteral("{{RETRY}}"), retry);
+    html.replace(QStringLiteral("{{STYLE}}"), ResourceText(QStringLiteral(":/web/pages/error.css")));
+    html.replace(QStringLiteral("{{RETRY}}"), retry);
+    for (auto text = texts.cbegin(); text != texts.cend(); ++text)
+        html.replace(QStringLiteral("{{%1}}").arg(text.key()), text.value().toHtmlEscaped());
+    return html;
 }
 
 bool SetBrowserCacheLimit()

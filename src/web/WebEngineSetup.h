@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
 
 class CookieKeeper;
@@ -55,6 +57,21 @@ public:
     // with its reconnect link pointing at `failedUrl` (http and https only); empty
     // without such a resource.
     static QString ErrorPageHtml(int pageId, const QUrl &failedUrl);
+
+    // The game page host's own page for a page that could not be shown: its heading and
+    // text say why, its reload action (focused, so Enter takes it) loads `gameUrl`.
+    static QString GameErrorPageHtml(const QString &heading, const QString &text, const QUrl &gameUrl);
+
+    // The engine's error for a navigation replaced by another one, or refused: no failure.
+    static constexpr int kAbortedError = -3;
+    // Whether a load failed because no usable answer came from the server (as opposed to
+    // an answer with an error status, which is a page of its own).
+    static bool IsFailedConnection(QWebEngineLoadingInfo::ErrorDomain domain);
+
+private:
+    // The page `resource` with the shared error page style, its reconnect address for
+    // `failedUrl` and `texts` (HTML-escaped) in place of their {{KEY}} marks.
+    static QString PageHtml(const QString &resource, const QUrl &failedUrl, const QHash<QString, QString> &texts);
 };
 
 // Sets the profile's HTTP cache size to the browser cache limit. Answers whether the

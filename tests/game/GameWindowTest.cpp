@@ -221,21 +221,95 @@ TEST_F(GameWindowTest, TitlesThatShowTheAddressKeepTheCaption)
     ASSERT_EVENTUALLY(dlg.Tabs()->GetItemText(0) == "1服-新标题-acc1");
 }
 
-TEST_F(GameWindowTest, CrashedRendererLeavesTheErrorPageInItsTab)
+TEST_F(GameWindowTest, AKilledRendererLeavesItsTabsOwnErrorPageUntilThePlayerReloads)
 {
-    CGameWnd *page = Enter(1);
+    const auto kill = [](CGameWnd *page) {
+        return ::kill(static_cast<pid_t>(page->View()->page()->renderProcessPid()), SIGKILL) == 0;
+    };
+    const auto title = [](CGameWnd *page) { return page->View()->page()->title(); };
     CFenlowDlg dlg;
     dlg.show();
-    ASSERT_EVENTUALLY(dlg.Tabs()->GetItemText(0) == "1服-主城1-acc1");
-    ASSERT_EQ(::kill(static_cast<pid_t>(page->View()->page()->renderProcessPid()), SIGSEGV), 0);
-    ASSERT_EVENTUALLY(page->View()->page()->title() == "网络连接失败");
-    const QString retry = Script(page, "var r = document.getElementById('retry');"
-                                       "r ? r.textContent + '|' + r.getAttribute('href') : ''").toString();
-    EXPECT_EQ(retry, "重新连接|" + server->Url("/game/1"));
-    // The reconnect link brings the game back.
+    QList<CGameWnd *> pages;
+    for (int n = 1; n <= 3; ++n) {
+        pages << Enter(n);
+        dlg.Tabs()->ShowNewestPage();
+        ASSERT_EVENTUALLY(title(pages.last()) == "岚汐翼川记- 主城" + QString::number(n));
+    }
+    ASSERT_NE(pages[0]->View()->page()->renderProcessPid(), pages[1]->View()->page()->renderProcessPid());
+    const int hits = server->Hits("/game/1");
+    const int otherHits = server->Hits("/game/2") + server->Hits("/game/3");
+
+    // Killed while its tab is hidden: the error page waits there, the other tabs play on.
+    ASSERT_TRUE(kill(pages[0]));
+    ASSERT_EVENTUALLY(title(pages[0]) == "游戏页面已停止运行");
+    EXPECT_EQ(Script(pages[0], "document.activeElement.id + '|' + document.activeElement.textContent"
+                               " + '|' + document.activeElement.getAttribute('href')").toString(),
+              "retry|重新加载|" + server->Url("/game/1"));
+    EXPECT_EQ(Script(pages[1], "typeof keys").toString(), "object");
+    EXPECT_EQ(Script(pages[2], "typeof keys").toString(), "object");
+    EXPECT_TRUE(pages[2]->isVisible());
+    EXPECT_FALSE(pages[0]->isVisible());
+
+    // Chosen, its page comes up; Enter loads the game again.
+    dlg.Tabs()->SwitchToNextPage();
+    ASSERT_EVENTUALLY(ShowsOnly(pages[0]));
+    ASSERT_EVENTUALLY(QApplication::focusWidget() == pages[0] || QApplication::focusWidget() == pages[0]->View()->focusProxy());
+    TestWait::ProcessFor(300);
+    ASSERT_TRUE(Xdotool({"key", "Return"}));
+    ASSERT_EVENTUALLY(server->Hits("/game/1") == hits + 1);
+    ASSERT_EVENTUALLY(title(pages[0]) == "岚汐翼川记- 主城1");
+
+    // Killed again at once: the error page again, and no reload without the player.
+    ASSERT_TRUE(kill(pages[0]));
+    ASSERT_EVENTUALLY(title(pages[0]) == "游戏页面已停止运行");
+    TestWait::ProcessFor(2000);
+    EXPECT_EQ(server->Hits("/game/1"), hits + 1);
+    EXPECT_EQ(title(pages[0]), "游戏页面已停止运行");
+    EXPECT_EQ(GamePageList::Instance().Urls.value(0), server->Url("/game/1"));
+
+    // The other two killed at once while the main window is minimised: each tab gets its
+    // own error page, and only the chosen one comes up with the window.
+    dlg.showMinimized();
+    ASSERT_EVENTUALLY(!pages[0]->isVisible());
+    ASSERT_TRUE(kill(pages[1]) && kill(pages[2]));
+    ASSERT_EVENTUALLY(title(pages[1]) == "游戏页面已停止运行" && title(pages[2]) == "游戏页面已停止运行");
+    EXPECT_FALSE(pages[1]->isVisible() || pages[2]->isVisible());
+    dlg.showNormal();
+    ASSERT_EVENTUALLY(ShowsOnly(pages[0]));
+    EXPECT_EQ(server->Hits("/game/2") + server->Hits("/game/3"), otherHits);
+
+    // Its leave link closes the tab as the cross does, asking first; the tab's caption
+    // already says that its page stopped.
+    MessageBoxAnswerer yes(IDYES);
+    Script(pages[0], "document.getElementById('leave').click()");
+    ASSERT_EVENTUALLY(GamePageList::Instance().Count() == 2);
+    EXPECT_EQ(yes.texts, QStringList{"确定要退出账号：1服-游戏页面已停止运行-acc1 ?"});
+    EXPECT_EQ(dlg.Tabs()->GetItemCount(), 2);
+}
+
+TEST_F(GameWindowTest, AGameServerRefusingTheReloadGivesTheConnectionErrorPageWithoutLoop)
+{
+    auto *game = new TestHttpServer;
+    game->SetPage("/game/1", GamePage(1));
+    auto *page = new CGameWnd(game->Url("/game/1"));
+    GamePageList::Instance().Append(page, QStringLiteral("acc1"), QStringLiteral("1"));
+    CFenlowDlg dlg;
+    dlg.show();
+    ASSERT_EVENTUALLY(page->View() && page->View()->page()->title() == "岚汐翼川记- 主城1");
+    const QString address = game->Url("/game/1");
+    delete game;
+    page->Refresh();
+    ASSERT_EVENTUALLY(page->View()->page()->title() == "无法连接到游戏服务器");
+    EXPECT_EQ(Script(page, "document.getElementById('retry').getAttribute('href')").toString(), address);
+    // Reloading against the closed port fails once more and stays on the error page.
+    int loads = 0;
+    QObject::connect(page->View()->page(), &QWebEnginePage::loadFinished, [&loads] { ++loads; });
     Script(page, "document.getElementById('retry').click()");
-    EXPECT_EVENTUALLY(page->View()->page()->title() == "岚汐翼川记- 主城1");
-    EXPECT_EQ(GamePageList::Instance().Count(), 1);
+    // The failed load, then the error page.
+    ASSERT_EVENTUALLY(loads == 2);
+    TestWait::ProcessFor(2000);
+    EXPECT_EQ(loads, 2);
+    EXPECT_EQ(page->View()->page()->title(), "无法连接到游戏服务器");
 }
 
 TEST_F(GameWindowTest, KeysReachThePageAndNeverCloseAWindow)

@@ -239,6 +239,7 @@ void FaultHttpServer::Answer(Connection &connection)
         answer += "Content-Length: " + std::to_string(reply.announced == -1 ? size : reply.announced) + "\r\n";
     if (!reply.location.empty())
         answer += "Location: " + reply.location + "\r\n";
+    answer += reply.headers;
     answer += "Connection: close\r\n\r\n";
 
     switch (reply.mode) {

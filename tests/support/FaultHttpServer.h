@@ -30,6 +30,7 @@ public:
         long long announced = -1; // Content-Length sent; -1 the body's size, -2 none
         Mode mode = Mode::Answer;
         std::string location;     // a Location header when not empty
+        std::string headers;      // further header lines, each ending in "\r\n"
         int intervalMs = 1000;
         long long stallAfter = 0;
         long long generated = 0;  // instead of `body`: this many bytes of a fixed pattern

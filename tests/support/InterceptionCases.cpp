@@ -50,8 +50,20 @@ style="position:absolute;left:0;top:0;width:300px;height:120px;border:0"></ifram
     {"RedirectOfTheTopFrameArrivesAsTheEngineGivesIt",
      R"(<script>setTimeout(() => { location.href = '/redirect'; }, 100)</script>)", A::AsTheEngineGivesIt},
     {"RedirectOfAFrameArrivesAsTheEngineGivesIt", R"(<iframe src="/redirect"></iframe>)", A::AsTheEngineGivesIt},
-    {"WindowOpen", R"(<script>setTimeout(() => window.open({{J}}), 100)</script>)"},
-    {"BlankTargetLink", R"(<a id="go" target="_blank" href="{{A}}">go</a><script>setTimeout(() => go.click(), 100)</script>)"},
+    {"WindowOpen", R"(<script>setTimeout(() => window.open({{J}}), 100)</script>)", A::AsWritten, false, true},
+    {"BlankTargetLink", R"(<a id="go" target="_blank" href="{{A}}">go</a><script>setTimeout(() => go.click(), 100)</script>)",
+     A::AsWritten, false, true},
+    {"LinkToAWindowNoFrameHas", R"(<a id="go" target="elsewhere" href="{{A}}">go</a>
+<script>setTimeout(() => go.click(), 100)</script>)", A::AsWritten, false, true},
+    {"FormToANewWindow", R"(<form target="_blank" action="{{A}}" method="post"><input name="x" value="1"><button id="b">b</button></form>
+<script>setTimeout(() => b.click(), 100)</script>)", A::AsWritten, false, true},
+    {"EmptyWindowThenLocationArrivesAsTheEngineGivesIt",
+     R"(<script>setTimeout(() => { const w = window.open(); w.location = {{J}}; }, 100)</script>)",
+     A::AsTheEngineGivesIt, false, true},
+    {"BlankWindowThenNavigationArrivesAsTheEngineGivesIt", R"(<script>setTimeout(() => { const w = window.open('about:blank');
+setTimeout(() => { w.location.href = {{J}}; }, 300); }, 100)</script>)", A::AsTheEngineGivesIt, false, true},
+    {"FrameLinkToANewWindow", R"(<iframe srcdoc="<a id=l target=_blank href='{{A}}'>l</a><script>setTimeout(() => l.click(), 300)</script>"></iframe>)",
+     A::AsWritten, false, true},
 };
 
 QByteArray Fill(const char *body, const QString &address, const TestHttpServer &server)

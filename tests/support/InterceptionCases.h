@@ -15,7 +15,8 @@ class TestHttpServer;
 struct InterceptionCase {
     // How the address reaches the host: as the page wrote it; with a GET form's fields
     // as its query; or, where no script of the page can see the text (an HTTP redirect,
-    // a script-driven navigation of an opaque frame), as the engine's URL gives it back.
+    // a script-driven navigation of an opaque frame, a script of the opener sending an
+    // opened window on), as the engine's URL gives it back.
     enum class Arrives { AsWritten, WithFormQuery, AsTheEngineGivesIt };
 
     const char *name;
@@ -25,6 +26,9 @@ struct InterceptionCase {
     const char *page;
     Arrives arrives{Arrives::AsWritten};
     bool realClick{false};
+    // Whether the page opens the address in a new window (so an http(s) address in its
+    // place goes to the desktop's browser).
+    bool opensWindow{false};
 
     QString Path() const { return QStringLiteral("/case/") + QLatin1String(name); }
     // The text that must reach the host for `address`.
