@@ -1,6 +1,9 @@
 #include "app/PlatformHosts.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+#include <QStringDecoder>
 
 #include "app/ProgramPaths.h"
 
@@ -18,6 +21,29 @@ void ReadKey(const QSettings &ini, const char *key, QString &value)
         text.chop(1);
     if (!text.isEmpty())
         value = text;
+}
+
+constexpr char kSystemHostsFile[] = "/etc/fenlow/Platform.ini";
+// A hosts file is a few lines; anything larger is not one.
+constexpr qint64 kHostsFileLimit = 64 * 1024;
+
+// What makes `path` unusable as a hosts file; empty when it is usable.
+QString ProblemOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot be read");
+    const QByteArray data = file.read(kHostsFileLimit + 1);
+    if (data.trimmed().isEmpty())
+        return QStringLiteral("is empty");
+    if (data.size() > kHostsFileLimit)
+        return QStringLiteral("is too large");
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(data);
+    if (utf8.hasError() || data.contains('\0'))
+        return QStringLiteral("is not text");
+    return text.contains(QLatin1String("[Hosts]"), Qt::CaseInsensitive) ? QString()
+                                                                          : QStringLiteral("has no [Hosts] section");
 }
 
 } // namespace
@@ -52,9 +78,35 @@ PlatformHosts PlatformHosts::Load(const QString &iniPath)
     return hosts;
 }
 
+PlatformHosts PlatformHosts::LoadFirst(const QStringList &candidates, QString *problem)
+{
+    for (const QString &path : candidates) {
+        if (path.isEmpty() || !QFileInfo::exists(path))
+            continue;
+        const QString wrong = ProblemOf(path);
+        if (wrong.isEmpty())
+            return Load(path);
+        if (problem)
+            *problem = path + QLatin1Char(' ') + wrong;
+        return Defaults();
+    }
+    return Defaults();
+}
+
+QStringList PlatformHosts::Candidates()
+{
+    return {ExeDirPath(QStringLiteral("Platform.ini")), QLatin1String(kSystemHostsFile)};
+}
+
 const PlatformHosts &PlatformHosts::Current()
 {
-    static const PlatformHosts hosts = Load(ExeDirPath(QStringLiteral("Platform.ini")));
+    static const PlatformHosts hosts = [] {
+        QString problem;
+        PlatformHosts read = LoadFirst(Candidates(), &problem);
+        if (!problem.isEmpty())
+            qWarning("fenlow: %s; using the demo platform's hosts", qUtf8Printable(problem));
+        return read;
+    }();
     return hosts;
 }
 

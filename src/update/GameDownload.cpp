@@ -9,10 +9,8 @@
 GameDownloadPlaces CurrentGameDownloadPlaces()
 {
     const PlatformHosts &hosts = PlatformHosts::Current();
-    QString folder = ExeDirPath(QString());
-    if (folder.endsWith(QLatin1Char('/')))
-        folder.chop(1);
-    return {UpdateDescriptorAddress(hosts.resource), hosts.download, folder, QDir::tempPath()};
+    return {UpdateDescriptorAddress(hosts.resource), hosts.download, ProgramFileFolder(ProgramFileKind::Transient),
+            QDir::tempPath()};
 }
 
 QString GameDescriptorAddress(const QString &updateDescriptorAddress, const QString &gameName)

@@ -60,8 +60,8 @@ UpdateSubject CurrentUpdateSubject()
 {
     const QString executable = PlatformFolders::ExecutablePath();
     return {ClassifyStartMode(QCoreApplication::arguments(), executable, PlatformFolders::CommonAppData()),
-            UpdateDescriptorAddress(PlatformHosts::Current().resource), ExeDirPath(QLatin1String(kDescriptorFile)),
-            executable, UpdateTimeFile()};
+            UpdateDescriptorAddress(PlatformHosts::Current().resource), ProgramFilePath(QLatin1String(kDescriptorFile), ProgramFileKind::Transient),
+            executable, UpdateTimeFile(), IsPackagedCopy()};
 }
 
 bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor *offer, bool *reached)
@@ -69,7 +69,8 @@ bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor
     if (reached)
         *reached = false;
     if (!force) {
-        const bool checks = subject.mode == StartMode::DirectSwitch || subject.mode == StartMode::InstalledCopy;
+        const bool checks = !subject.packaged
+            && (subject.mode == StartMode::DirectSwitch || subject.mode == StartMode::InstalledCopy);
         if (!checks || !IsUpdateDue(subject.timeFile, QDateTime::currentDateTimeUtc()))
             return false;
     }
