@@ -107,10 +107,26 @@ QByteArray ReadAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Ends a launcher started through runuser, which passes the signal on, as the
+// session's end would.
+struct Ender {
+    QProcess *process;
+    ~Ender()
+    {
+        if (process->state() == QProcess::NotRunning)
+            return;
+        process->terminate();
+        if (!process->waitForFinished(30000))
+            process->kill();
+        process->waitForFinished();
+    }
+};
+
 // A normal user made for one case and removed after it.
 struct TestUser {
     QString name = QStringLiteral("fenlowplayer%1").arg(getpid());
     QString home = QStringLiteral("/tmp/") + name;
+    QString temp = QStringLiteral("/tmp");
     bool made = RunTool("useradd", {"--create-home", "--home-dir", home, "--shell", "/bin/sh", name}).exitCode == 0;
     ~TestUser()
     {
@@ -122,7 +138,7 @@ struct TestUser {
     {
         launcher.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         launcher.start("runuser", {"-u", name, "--", "env", "-i", "HOME=" + home, "DISPLAY=" + qEnvironmentVariable("DISPLAY"),
-                                   "LANG=C.UTF-8", "PATH=/usr/bin:/bin", "DBUS_SESSION_BUS_ADDRESS=disabled:",
+                                   "TMPDIR=" + temp, "LANG=C.UTF-8", "PATH=/usr/bin:/bin", "DBUS_SESSION_BUS_ADDRESS=disabled:",
                                    "/usr/games/fenlow"});
     }
 };
@@ -278,12 +294,12 @@ TEST_F(PackageTest, InstallsRunsAndRemovesCleanly)
     EXPECT_FALSE(QFile::exists("/usr/share/applications/岚汐翼川记极速登录器.desktop"));
 }
 
-// Where the launcher's controls are: the login page's 进入游戏 inside the login window,
+// Where the launcher's controls are: the login page's 进入游戏 inside the page's window,
 // the main window's 系统 button and the demo page's 星域战纪 card from the screen's top
 // right corner (the main window fills the screen), the menu items from the 系统 button,
 // and the buttons of the dialogs from the screen's centre, where they open.
-const QSize kLoginWindowSize(1045, 646);
-const QPoint kEnterGame(772, 408);
+const QSize kLoginPageSize(620, 375);
+const QPoint kEnterGame(445, 314);
 const QPoint kSystemButtonFromRight(164, 14);
 const QPoint kGameCardFromRight(162, 195);
 const QPoint kUpdateItem(19, 95);
@@ -307,7 +323,7 @@ void Pause(int ms)
 QSize EnterGame()
 {
     QRect login;
-    if (!TestWait::Until([&] { return !(login = WindowOfSize(kLoginWindowSize)).isEmpty(); }, kStartTimeoutMs))
+    if (!TestWait::Until([&] { return !(login = WindowOfSize(kLoginPageSize)).isEmpty(); }, kStartTimeoutMs))
         return {};
     // The page loads after its window shows: a click before that misses, so it is
     // repeated a few seconds later.
@@ -340,11 +356,11 @@ void ChooseMenuItem(const QSize &screen, const QPoint &item)
     ClickAt(system + item);
 }
 
-// The private folders of a user's game downloads in the shared temporary folder.
-QStringList InstallerFolders(const QString &user)
+// The private folders of a user's game downloads in the temporary folder `temp`.
+QStringList InstallerFolders(const QString &temp, const QString &user)
 {
     QStringList folders;
-    for (const QFileInfo &entry : QDir("/tmp").entryInfoList({"fenlow-game-*"}, QDir::Dirs | QDir::Hidden))
+    for (const QFileInfo &entry : QDir(temp).entryInfoList({"fenlow-game-*"}, QDir::Dirs | QDir::Hidden))
         if (entry.owner() == user)
             folders << entry.filePath();
     return folders;
@@ -371,24 +387,23 @@ TEST_F(PackageTest, APlayerKeepsHotkeysDownloadsGamesAndIsToldHowUpdatesCome)
     ASSERT_EQ(RunTool("apt-get", QStringList(install) << "--reinstall" << s_deb).exitCode, 0);
     EXPECT_EQ(ReadAll(hostsFile), hosts);
 
-    // Another user's link at the shared temporary folder's old installer name.
-    QTemporaryDir planted;
-    const QString victim = planted.filePath("victim");
-    const QString oldInstaller = "/tmp/Xyz.exe";
-    ASSERT_FALSE(QFileInfo(oldInstaller).exists() || QFileInfo(oldInstaller).isSymLink());
+    // A shared temporary folder of this case (like /tmp: everyone may write, each
+    // removes only their own) with another user's link at the old installer name.
+    QTemporaryDir shared;
+    ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 01777), 0);
+    const QString victim = shared.filePath("victim");
+    const QString oldInstaller = shared.filePath("Xyz.exe");
     {
         QFile file(victim);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
     }
     ASSERT_TRUE(QFile::link(victim, oldInstaller));
-    struct Unplant {
-        QString path;
-        ~Unplant() { QFile::remove(path); }
-    } unplant{oldInstaller};
 
-    const TestUser user;
+    TestUser user;
     ASSERT_TRUE(user.made);
+    user.temp = shared.path();
     QProcess launcher;
+    const Ender ender{&launcher};
     user.Start(launcher);
     const QSize screen = EnterGame();
     ASSERT_TRUE(screen.isValid()) << "the main window did not show";
@@ -409,7 +424,7 @@ TEST_F(PackageTest, APlayerKeepsHotkeysDownloadsGamesAndIsToldHowUpdatesCome)
     ASSERT_EVENTUALLY(QFile::exists(user.home + "/.qovan-xyz-installed"), kStartTimeoutMs);
     ClickAt(FromCentre(screen, kDownloadOk));
     ASSERT_EVENTUALLY(VisibleWindows().size() == shown);
-    const QStringList folders = InstallerFolders(user.name);
+    const QStringList folders = InstallerFolders(user.temp, user.name);
     ASSERT_EQ(folders.size(), 1);
     EXPECT_EQ(QFileInfo(folders.first()).permissions() & 0x0077, QFileDevice::Permissions());
     EXPECT_TRUE(QFileInfo(oldInstaller).isSymLink());
@@ -428,6 +443,7 @@ TEST_F(PackageTest, APlayerKeepsHotkeysDownloadsGamesAndIsToldHowUpdatesCome)
 
     // After a restart the new key hides the main window and brings it back.
     QProcess again;
+    const Ender endAgain{&again};
     user.Start(again);
     ASSERT_TRUE(EnterGame().isValid()) << "the main window did not show again";
     RunTool("xdotool", {"key", "ctrl+shift+F8"});
@@ -435,7 +451,7 @@ TEST_F(PackageTest, APlayerKeepsHotkeysDownloadsGamesAndIsToldHowUpdatesCome)
     RunTool("xdotool", {"key", "ctrl+shift+F8"});
     EXPECT_EVENTUALLY(!WindowOfSize(screen).isEmpty());
     // The start deleted the installer the previous one ran, with its folder.
-    EXPECT_TRUE(InstallerFolders(user.name).isEmpty());
+    EXPECT_TRUE(InstallerFolders(user.temp, user.name).isEmpty());
     again.terminate();
     EXPECT_TRUE(again.waitForFinished(30000));
 }
