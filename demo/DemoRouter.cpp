@@ -6,6 +6,7 @@
 
 #include "DemoSite.h"
 #include "Misbehaviour.h"
+#include "update/DescriptorSigner.h"
 
 namespace {
 
@@ -33,6 +34,11 @@ QByteArray Md5Hex(const QByteArray &bytes)
     return QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex();
 }
 
+QByteArray Sha256Hex(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
 QByteArray ResourceBytes(const QString &path)
 {
     QFile file(path);
@@ -58,8 +64,8 @@ HttpResponse AddSlash(const HttpRequest &request)
 
 } // namespace
 
-DemoRouter::DemoRouter(QString updateFilePath, int port)
-    : m_updateFilePath(std::move(updateFilePath)), m_port(port)
+DemoRouter::DemoRouter(QString updateFilePath, int port, std::shared_ptr<const DescriptorSigner> signer)
+    : m_updateFilePath(std::move(updateFilePath)), m_port(port), m_signer(std::move(signer))
 {
 }
 
@@ -147,20 +153,20 @@ HttpResponse DemoRouter::RouteDownload(const HttpRequest &request) const
 
 HttpResponse DemoRouter::Descriptor(const QByteArray &game, const HttpRequest &request) const
 {
-    QByteArray version;
+    QByteArray file = game;
     QByteArray address;
     if (game == "ycj") {
-        version = Md5Hex(UpdateFileBytes());
+        file = UpdateFileBytes();
         address = Origin("ycj.res.qovan.localhost", request) + kUpdateFilePath;
     } else if (game == "xyz") {
-        version = Md5Hex(ResourceBytes(kInstallerResource));
+        file = ResourceBytes(kInstallerResource);
         address = Origin(kDownloadHost, request) + kInstallerPath;
-    } else {
-        version = Md5Hex(game);
     }
-    QByteArray text = "[VerKey]\r\n" + game + '=' + version + "\r\n";
+    QByteArray text = "[VerKey]\r\n" + game + '=' + Md5Hex(file) + "\r\n";
     if (!address.isEmpty())
-        text += "UpdAddr=" + address + "\r\n";
+        text += "UpdAddr=" + address + "\r\nSHA256=" + Sha256Hex(file) + "\r\n";
+    if (m_signer)
+        text = m_signer->SignDescriptor(text).value_or(QByteArray());
     HttpResponse response = HttpResponse::Page(200, text);
     response.contentType = "text/plain; charset=utf-8";
     return response;

@@ -1,11 +1,30 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QHostAddress>
 
 #include "DemoRouter.h"
 #include "DemoServer.h"
-#include "app/PlatformHosts.h"
+#include "base/PlatformHosts.h"
+#include "update/DescriptorSigner.h"
+
+namespace {
+
+// The key the descriptors are signed with: the PEM file `path`, or a new one.
+std::shared_ptr<const DescriptorSigner> LoadSigner(const QString &path)
+{
+    if (path.isEmpty()) {
+        std::optional<DescriptorSigner> made = DescriptorSigner::Generate();
+        return made ? std::make_shared<const DescriptorSigner>(std::move(*made)) : nullptr;
+    }
+    QFile file(path);
+    std::optional<DescriptorSigner> read =
+        file.open(QIODevice::ReadOnly) ? DescriptorSigner::FromPem(file.readAll()) : std::nullopt;
+    return read ? std::make_shared<const DescriptorSigner>(std::move(*read)) : nullptr;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -22,7 +41,11 @@ int main(int argc, char **argv)
     const QCommandLineOption updateOption(
         QStringLiteral("update-file"), QStringLiteral("File offered as the launcher's new executable."),
         QStringLiteral("PATH"), QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("fenlow-next")));
-    parser.addOptions({portOption, bindOption, updateOption});
+    const QCommandLineOption keyOption(
+        QStringLiteral("key"), QStringLiteral("Ed25519 private key (PEM, as fenlow-sign --new-key writes it) the "
+                                              "descriptors are signed with; default: a new key for this run."),
+        QStringLiteral("KEYFILE"));
+    parser.addOptions({portOption, bindOption, updateOption, keyOption});
     parser.process(app);
 
     bool portOk = false;
@@ -37,12 +60,18 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    DemoServer server(DemoRouter(parser.value(updateOption), port));
+    const std::shared_ptr<const DescriptorSigner> signer = LoadSigner(parser.value(keyOption));
+    if (!signer) {
+        qCritical("fenlow-demo: no signing key (%s)", qPrintable(parser.value(keyOption)));
+        return 2;
+    }
+    DemoServer server(DemoRouter(parser.value(updateOption), port, signer));
     if (!server.Listen(address, static_cast<quint16>(port))) {
         qCritical("fenlow-demo: cannot listen on %s:%d: %s", qPrintable(address.toString()), port,
                   qPrintable(server.ErrorString()));
         return 1;
     }
+    qInfo("fenlow-demo: descriptors signed with public key %s", signer->PublicKeyBase64().constData());
     qInfo("fenlow-demo: listening on http://%s:%d", qPrintable(address.toString()), server.Port());
     return app.exec();
 }

@@ -8,8 +8,8 @@
 #include <QTranslator>
 
 #include "app/CrashFilter.h"
-#include "app/InstanceChannel.h"
-#include "app/ProgramTitle.h"
+#include "base/InstanceChannel.h"
+#include "base/ProgramTitle.h"
 #include "app/Uninstall.h"
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
@@ -18,7 +18,7 @@
 #include "update/PendingDeletions.h"
 #include "update/SelfUpdate.h"
 #include "update/UpdateCheck.h"
-#include "web/GamePageList.h"
+#include "game/GamePageList.h"
 #include "web/WebEngineSetup.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/StartMode.h"
+#include "base/StartMode.h"
 
 class QApplication;
 

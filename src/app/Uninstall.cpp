@@ -9,6 +9,7 @@
 #include "app/Shortcuts.h"
 #include "platform/PlatformFolders.h"
 #include "platform/ProcessLaunch.h"
+#include "update/UpdateCheck.h"
 
 namespace {
 
@@ -42,14 +43,6 @@ qint64 AppendTextToFile(const QString &path, const QByteArray &text)
     return file.flush() ? written : -1;
 }
 
-QString UpdateTimeStoreFolder()
-{
-    const QString config = PlatformFolders::Config();
-    if (config.isEmpty())
-        return {};
-    return config + QStringLiteral("/岚汐/ViziDuved/ycj");
-}
-
 void RemoveUpdateTimeStore()
 {
     const QString folder = UpdateTimeStoreFolder();
@@ -70,27 +63,6 @@ bool RemoveShortcutsAndStartMenu()
     if (!menu.isEmpty() && CountFilesInTree(menu) == 0)
         QDir().rmdir(menu);
     return true;
-}
-
-bool IsOwnedByPackage(const QString &path, const QString &packageList)
-{
-    QFile list(packageList);
-    if (path.isEmpty() || !list.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray wanted = QFile::encodeName(path);
-    while (!list.atEnd()) {
-        QByteArray line = list.readLine();
-        if (line.endsWith('\n'))
-            line.chop(1);
-        if (line == wanted)
-            return true;
-    }
-    return false;
-}
-
-QString OwnPackageFileList()
-{
-    return QStringLiteral("/var/lib/dpkg/info/fenlow.list");
 }
 
 void WriteSelfDeleteScript()

@@ -6,13 +6,13 @@
 #include <QPointer>
 #include <QProxyStyle>
 
-#include "app/ProgramTitle.h"
+#include "base/ProgramTitle.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
 #include "game/PageTitle.h"
 #include "game/TabOrder.h"
 #include "skin/CMessageBox.h"
-#include "web/GamePageList.h"
+#include "game/GamePageList.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-#include "app/InstanceChannel.h"
-#include "app/PlatformHosts.h"
-#include "app/ProgramTitle.h"
+#include "base/InstanceChannel.h"
+#include "base/PlatformHosts.h"
+#include "base/ProgramTitle.h"
 #include "game/CCaptTab.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
@@ -29,7 +29,7 @@
 #include "skin/SkinImage.h"
 #include "update/SelfUpdate.h"
 #include "web/BrowserCache.h"
-#include "web/GamePageList.h"
+#include "game/GamePageList.h"
 
 namespace {
 

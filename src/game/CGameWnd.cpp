@@ -11,20 +11,19 @@
 #include <QQuickWindow>
 #include <QTimer>
 #include <QUrl>
-#include <QVBoxLayout>
 #include <QWebEngineView>
 
-#include "app/PlatformHosts.h"
-#include "app/ProgramPaths.h"
-#include "app/StartMode.h"
+#include "base/PlatformHosts.h"
+#include "base/ProgramPaths.h"
+#include "base/StartMode.h"
 #include "game/CCaptTab.h"
 #include "game/EnterGameRequest.h"
+#include "game/GamePageList.h"
 #include "game/PageTitle.h"
 #include "game/WebPages.h"
 #include "platform/FreedMemory.h"
 #include "skin/CMessageBox.h"
 #include "update/CDownGameDlg.h"
-#include "web/GamePageList.h"
 #include "web/HostWebPage.h"
 #include "web/WebEngineSetup.h"
 
@@ -64,16 +63,12 @@ void CGameWnd::Create(QWidget *owner)
     setParent(owner, Qt::Tool | Qt::FramelessWindowHint);
     setFocusPolicy(Qt::StrongFocus);
 
-    m_view = new QWebEngineView(this);
-    m_view->setContextMenuPolicy(Qt::PreventContextMenu);
-    m_page = new HostWebPage(m_view);
-    m_view->setPage(m_page);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
+    // A crashed renderer leaves the game in its tab as the error page, whose reconnect
+    // link loads it again.
+    m_page = new HostWebPage(WebEngineSetup::Profile(), this);
+    m_view = m_page->ShowIn(this);
 
     connect(m_page, &QWebEnginePage::loadFinished, this, &CGameWnd::handleLoadFinished);
-    connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &CGameWnd::handleRenderProcessTerminated);
     connect(m_page, &QWebEnginePage::titleChanged, this, &CGameWnd::OnTitleChange);
     connect(m_page, &HostWebPage::appAddressRequested, this, &CGameWnd::LaunchGameLauncher);
     m_page->load(QUrl(m_address));
@@ -183,18 +178,6 @@ void CGameWnd::handleLoadFinished()
 {
     watchFocusProxy();
     OnNavigateComplete(m_page->url());
-}
-
-void CGameWnd::handleRenderProcessTerminated(int status)
-{
-    if (status == QWebEnginePage::NormalTerminationStatus)
-        return;
-    // The game stays in its tab as the error page, whose reconnect link loads it again;
-    // the new renderer is started from the event loop, not inside the engine's signal.
-    const QUrl url = m_page->url();
-    QTimer::singleShot(0, this, [this, url] {
-        m_page->setHtml(WebEngineSetup::ErrorPageHtml(WebEngineSetup::kErrorPage, url), url);
-    });
 }
 
 void CGameWnd::watchFocusProxy()

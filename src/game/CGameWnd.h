@@ -54,7 +54,6 @@ protected:
 
 private:
     void handleLoadFinished();
-    void handleRenderProcessTerminated(int status);
     void watchFocusProxy();
     bool IsSelectedPage() const;
 

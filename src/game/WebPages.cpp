@@ -1,6 +1,6 @@
 #include "game/WebPages.h"
 
-#include "app/PlatformHosts.h"
+#include "base/PlatformHosts.h"
 #include "game/GameLayout.h"
 
 namespace WebPages {

@@ -1,7 +1,5 @@
 #include "login/CDHtmDlgEx.h"
 
-#include <QTimer>
-#include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -49,23 +47,17 @@ QWebEngineScript ElementBehaviourScript()
 
 CDHtmDlgEx::CDHtmDlgEx(QWidget *parent, ElementEvents events)
     : QDialog(parent)
-    , m_view(new QWebEngineView(this))
-    , m_page(new CMyBrowserControlSite(this))
+    , m_page(new CMyBrowserControlSite(this, WebEngineSetup::Profile()))
 {
+    m_view = m_page->ShowIn(this);
+    m_page->SetErrorPage([this](const QUrl &url) { return ErrorPageHtml(url); });
     m_page->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     m_page->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, true);
     if (events == ElementEvents::Standard)
         m_page->scripts().insert(ElementBehaviourScript());
-    m_view->setPage(m_page);
-    m_view->setContextMenuPolicy(Qt::PreventContextMenu);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
 
     connect(m_page, &HostWebPage::appAddressRequested, this, &CDHtmDlgEx::OnBeforeNavigate);
     connect(m_page, &QWebEnginePage::loadingChanged, this, &CDHtmDlgEx::handleLoadingChanged);
-    connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &CDHtmDlgEx::handleRenderProcessTerminated);
     connect(m_page->Bridge(), &AppAddressBridge::windowDragRequested, this, [this] { WindowDragger::Start(this); });
 }
 
@@ -124,7 +116,7 @@ void CDHtmDlgEx::handleLoadingChanged(const QWebEngineLoadingInfo &info)
             return;
         }
         if (IsFailedConnection(info.errorDomain())) {
-            m_page->setHtml(ErrorPageHtml(info.url()), info.url());
+            m_page->ShowErrorPage(info.url());
             return;
         }
         // A page the server sent with an error status is shown as sent.
@@ -134,14 +126,4 @@ void CDHtmDlgEx::handleLoadingChanged(const QWebEngineLoadingInfo &info)
     }
     OnNavigateComplete(info.url());
     emit navigateComplete(info.url());
-}
-
-void CDHtmDlgEx::handleRenderProcessTerminated(int status)
-{
-    if (status == QWebEnginePage::NormalTerminationStatus)
-        return;
-    // A crashed page shows the error page, whose reconnect link loads it again; the new
-    // renderer is started from the event loop, not inside the engine's signal.
-    const QUrl url = m_page->url();
-    QTimer::singleShot(0, this, [this, url] { m_page->setHtml(ErrorPageHtml(url), url); });
 }

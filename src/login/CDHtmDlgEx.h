@@ -64,7 +64,6 @@ protected:
 
 private:
     void handleLoadingChanged(const QWebEngineLoadingInfo &info);
-    void handleRenderProcessTerminated(int status);
 
     QWebEngineView *m_view{};
     CMyBrowserControlSite *m_page{};

@@ -4,8 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "app/PlatformHosts.h"
-#include "app/ProgramTitle.h"
+#include "base/PlatformHosts.h"
+#include "base/ProgramTitle.h"
 #include "platform/Compositing.h"
 #include "platform/FreedMemory.h"
 #include "login/PixelRegion.h"

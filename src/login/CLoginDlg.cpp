@@ -7,13 +7,13 @@
 #include <QMessageBox>
 #include <QWebEngineView>
 
-#include "app/ProgramPaths.h"
-#include "app/ProgramTitle.h"
+#include "base/ProgramPaths.h"
+#include "base/ProgramTitle.h"
 #include "login/AppAddress.h"
 #include "login/CMyBrowserControlSite.h"
 #include "login/LoadGameRequest.h"
 #include "login/PixelRegion.h"
-#include "web/GamePageList.h"
+#include "game/GamePageList.h"
 
 namespace {
 

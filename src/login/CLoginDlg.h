@@ -11,7 +11,7 @@
 
 #include "login/CDHtmDlgEx.h"
 #include "skin/MessageBoxLayout.h"
-#include "web/GamePageList.h"
+#include "game/GamePageList.h"
 
 // The login page window: shows the platform's login page over the login background and
 // turns the page's "app://" requests into program actions. Page areas of exactly

@@ -2,8 +2,8 @@
 
 #include "login/CDHtmDlgEx.h"
 
-CMyBrowserControlSite::CMyBrowserControlSite(CDHtmDlgEx *dialog)
-    : HostWebPage(dialog)
+CMyBrowserControlSite::CMyBrowserControlSite(CDHtmDlgEx *dialog, QWebEngineProfile *profile)
+    : HostWebPage(profile, dialog)
     , m_dialog(dialog)
 {
 }

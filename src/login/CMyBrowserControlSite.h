@@ -3,6 +3,7 @@
 #include "web/HostWebPage.h"
 
 class CDHtmDlgEx;
+class QWebEngineProfile;
 
 // The page of a browser host dialog: through it the engine asks its host for UI
 // decisions. Script alerts and confirmations go to the dialog's ShowMessage first; when
@@ -11,7 +12,7 @@ class CMyBrowserControlSite : public HostWebPage
 {
     Q_OBJECT
 public:
-    explicit CMyBrowserControlSite(CDHtmDlgEx *dialog);
+    explicit CMyBrowserControlSite(CDHtmDlgEx *dialog, QWebEngineProfile *profile);
 
 protected:
     void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;

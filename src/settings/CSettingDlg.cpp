@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 
-#include "app/ProgramTitle.h"
+#include "base/ProgramTitle.h"
 #include "platform/GlobalHotkeys.h"
 #include "platform/VirtualKeys.h"
 #include "settings/HotkeySettings.h"

@@ -11,7 +11,7 @@
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
-#include "app/ProgramPaths.h"
+#include "base/ProgramPaths.h"
 
 namespace {
 

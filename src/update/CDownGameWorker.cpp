@@ -4,12 +4,12 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/ProgramPaths.h"
+#include "base/ProgramPaths.h"
 #include "platform/PlatformFolders.h"
 #include "update/HttpGetToFile.h"
 #include "update/HttpTransfer.h"
 #include "update/PendingDeletions.h"
-#include "update/UpdateDescriptor.h"
+#include "update/UpdateCheck.h"
 
 namespace {
 
@@ -48,46 +48,46 @@ void CDownGameWorker::Cancel()
 
 void CDownGameWorker::Run()
 {
-    QString address;
-    if (!FetchInstallerAddress(&address)) {
+    const std::optional<UpdateDescriptor> descriptor = FetchDescriptor();
+    if (!descriptor) {
         if (!m_transfer->IsCancelled()) {
             emit titleChanged(QString::fromUtf8(kFailedTitle));
             emit finished();
         }
         return;
     }
-    const bool installed = FetchInstaller(address);
+    const bool installed = FetchInstaller(*descriptor);
     if (m_transfer->IsCancelled())
         return;
     emit titleChanged(QString::fromUtf8(installed ? kFinishedTitle : kFailedTitle));
     emit finished();
 }
 
-bool CDownGameWorker::FetchInstallerAddress(QString *address)
+std::optional<UpdateDescriptor> CDownGameWorker::FetchDescriptor()
 {
     if (m_places.descriptorFolder.isEmpty() || m_installerPath.isEmpty())
-        return false;
+        return std::nullopt;
     const QString descriptor = m_places.descriptorFolder + QLatin1Char('/') + m_gameName + QStringLiteral(".ini");
     HttpGetOptions options;
     options.maxBytes = kMaxDescriptorBytes;
     options.transfer = m_transfer.get();
     const bool fetched =
         HttpGetToFile(GameDescriptorAddress(m_places.updateDescriptorAddress, m_gameName), descriptor, options);
-    if (fetched)
-        *address = UpdateDescriptor::Read(descriptor, m_gameName).address;
+    const std::optional<UpdateDescriptor> read =
+        fetched ? UpdateDescriptor::Read(descriptor, m_gameName, m_places.key) : std::nullopt;
     QFile::remove(descriptor);
-    return fetched;
+    return read;
 }
 
-bool CDownGameWorker::FetchInstaller(const QString &address)
+bool CDownGameWorker::FetchInstaller(const UpdateDescriptor &descriptor)
 {
     HttpGetOptions options;
     options.requiredOrigin = m_places.downloadOrigin;
     options.exclusive = true;
     options.transfer = m_transfer.get();
     options.progress = [this](int percent) { emit progressChanged(percent); };
-    const bool fetched = HttpGetToFile(address, m_installerPath, options) && !m_transfer->IsCancelled();
-    if (!fetched) {
+    const bool fetched = HttpGetToFile(descriptor.address, m_installerPath, options) && !m_transfer->IsCancelled();
+    if (!fetched || (descriptor.signedByPlatform && !IsDescribedFile(m_installerPath, descriptor))) {
         QFile::remove(m_installerPath);
         return false;
     }

@@ -1,18 +1,22 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <QObject>
 #include <QString>
 
 #include "update/GameDownload.h"
+#include "update/UpdateDescriptor.h"
 
 class HttpTransfer;
 
 // The download dialog's worker: fetches the game's descriptor, then the installer it
 // names (from the download host only), gives the installer execute permission and
-// starts it. Runs on its own thread and touches no widget: it reports through signals,
-// which the dialog receives queued. Cancel stops it at once, also while the server
+// starts it. With a platform key the descriptor must be signed by it and the installer
+// must be the file it describes (MD5, and SHA-256 when given); otherwise nothing starts.
+// Runs on its own thread and touches no widget: it reports through signals, which the
+// dialog receives queued. Cancel stops it at once, also while the server
 // sends nothing; a partial installer is deleted.
 class CDownGameWorker : public QObject
 {
@@ -35,8 +39,8 @@ signals:
     void finished();
 
 private:
-    bool FetchInstallerAddress(QString *address);
-    bool FetchInstaller(const QString &address);
+    std::optional<UpdateDescriptor> FetchDescriptor();
+    bool FetchInstaller(const UpdateDescriptor &descriptor);
 
     QString m_gameName;
     GameDownloadPlaces m_places;

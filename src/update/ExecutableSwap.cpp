@@ -29,7 +29,7 @@ bool Rename(const QByteArray &from, const QByteArray &to)
 } // namespace
 
 bool SwapInExecutable(const QString &current, const QString &downloaded, const QString &old,
-                      const QString &expectedMd5)
+                      const UpdateDescriptor &expected)
 {
     const QByteArray currentPath = QFile::encodeName(current);
     const QByteArray newPath = QFile::encodeName(downloaded);
@@ -38,8 +38,7 @@ bool SwapInExecutable(const QString &current, const QString &downloaded, const Q
     if (QFileInfo(downloaded).absolutePath() != folder || QFileInfo(old).absolutePath() != folder)
         return false;
 
-    const QString md5 = FileMd5(downloaded);
-    if (md5.isEmpty() || expectedMd5.isEmpty() || IsDifferentVersion(md5, expectedMd5))
+    if (!IsDescribedFile(downloaded, expected))
         return false;
     struct stat running {};
     if (::stat(currentPath.constData(), &running) != 0

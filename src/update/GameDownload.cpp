@@ -2,15 +2,15 @@
 
 #include <QDir>
 
-#include "app/PlatformHosts.h"
-#include "app/ProgramPaths.h"
+#include "base/PlatformHosts.h"
+#include "base/ProgramPaths.h"
 #include "update/UpdateCheck.h"
 
 GameDownloadPlaces CurrentGameDownloadPlaces()
 {
     const PlatformHosts &hosts = PlatformHosts::Current();
     return {UpdateDescriptorAddress(hosts.resource), hosts.download, ProgramFileFolder(ProgramFileKind::Transient),
-            QDir::tempPath()};
+            QDir::tempPath(), DescriptorKey::FromSetting(hosts.updateKey)};
 }
 
 QString GameDescriptorAddress(const QString &updateDescriptorAddress, const QString &gameName)

@@ -2,16 +2,19 @@
 
 #include <QString>
 
+#include "update/DescriptorSignature.h"
+
 // Where another game's launcher comes from and goes to.
 struct GameDownloadPlaces {
     QString updateDescriptorAddress; // this launcher's descriptor address, "ycj" in it
     QString downloadOrigin;          // the installer must come from this host and port
     QString descriptorFolder;        // the game's descriptor is saved here while it is read
     QString tempFolder;              // the installer is saved here
+    DescriptorKey key{};             // the platform's key, when descriptors must be signed
 };
 
-// This installation: the configured resource and download hosts, the executable's
-// folder and the temporary folder.
+// This installation: the configured resource and download hosts and key, the
+// executable's folder and the temporary folder.
 GameDownloadPlaces CurrentGameDownloadPlaces();
 
 // The game's descriptor address: every "ycj" (case-sensitive, left to right) replaced by

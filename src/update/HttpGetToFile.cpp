@@ -180,6 +180,21 @@ int OnCloseSocket(void *user, curl_socket_t socket)
     return ::close(socket);
 }
 
+// https: the peer's certificate and host name are checked against the system's CA
+// store, or the bundle or folder SSL_CERT_FILE / SSL_CERT_DIR name, as OpenSSL
+// programs do. A failed check fails the transfer; nothing is retried over http.
+void SetTrust(CURL *curl)
+{
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    const QByteArray bundle = qgetenv("SSL_CERT_FILE");
+    if (!bundle.isEmpty())
+        curl_easy_setopt(curl, CURLOPT_CAINFO, bundle.constData());
+    const QByteArray folder = qgetenv("SSL_CERT_DIR");
+    if (!folder.isEmpty())
+        curl_easy_setopt(curl, CURLOPT_CAPATH, folder.constData());
+}
+
 void SetRequest(CURL *curl, Fetch &fetch, curl_slist *headers)
 {
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
@@ -202,6 +217,7 @@ void SetRequest(CURL *curl, Fetch &fetch, curl_slist *headers)
     curl_easy_setopt(curl, CURLOPT_OPENSOCKETDATA, &fetch);
     curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, OnCloseSocket);
     curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, &fetch);
+    SetTrust(curl);
 }
 
 } // namespace

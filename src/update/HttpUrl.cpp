@@ -70,6 +70,6 @@ bool IsOnHost(const QString &address, const QString &origin)
 {
     const std::optional<HttpUrlParts> target = SplitHttpUrl(address);
     const std::optional<HttpUrlParts> expected = SplitHttpUrl(origin);
-    return target && expected && target->port == expected->port
+    return target && expected && target->secure == expected->secure && target->port == expected->port
         && target->host.compare(expected->host, Qt::CaseInsensitive) == 0;
 }

@@ -23,7 +23,7 @@ std::optional<HttpUrlParts> SplitHttpUrl(const QString &address);
 // The address rebuilt from its parts, as handed to the transfer.
 QString JoinHttpUrl(const HttpUrlParts &parts);
 
-// True when `address` names exactly the host and port of `origin` (an address such as
-// "http://down.example:8080"); host names compare without case. Text elsewhere in the
+// True when `address` names exactly the scheme, host and port of `origin` (an address
+// such as "http://down.example:8080"); host names compare without case. Text elsewhere in the
 // address (a path or query that mentions the host) plays no part.
 bool IsOnHost(const QString &address, const QString &origin);

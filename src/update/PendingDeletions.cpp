@@ -6,7 +6,7 @@
 #include <QList>
 #include <QSaveFile>
 
-#include "app/Uninstall.h"
+#include "update/UpdateCheck.h"
 
 namespace {
 

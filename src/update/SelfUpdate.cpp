@@ -2,9 +2,9 @@
 
 #include <QFile>
 
-#include "app/PlatformHosts.h"
-#include "app/ProgramPaths.h"
-#include "app/ProgramTitle.h"
+#include "base/PlatformHosts.h"
+#include "base/ProgramPaths.h"
+#include "base/ProgramTitle.h"
 #include "platform/PlatformFolders.h"
 #include "platform/ProcessLaunch.h"
 #include "skin/CMessageBox.h"
@@ -45,7 +45,7 @@ bool ApplyUpdateAt(const UpdatePlaces &places, const UpdateDescriptor &offer,
         return false;
     CPrgsDlg dialog(parent);
     dialog.SetDownload(offer.address, places.downloaded, places.resourceOrigin);
-    if (dialog.DoModal() != IDOK || !SwapInExecutable(places.current, places.downloaded, places.old, offer.version)) {
+    if (dialog.DoModal() != IDOK || !SwapInExecutable(places.current, places.downloaded, places.old, offer)) {
         Discard(places.downloaded);
         return false;
     }

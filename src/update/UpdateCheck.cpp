@@ -8,9 +8,8 @@
 #include <QSaveFile>
 #include <QtEndian>
 
-#include "app/PlatformHosts.h"
-#include "app/ProgramPaths.h"
-#include "app/Uninstall.h"
+#include "base/PlatformHosts.h"
+#include "base/ProgramPaths.h"
 #include "platform/PlatformFolders.h"
 #include "update/HttpGetToFile.h"
 
@@ -30,13 +29,22 @@ QString UpdateDescriptorAddress(const QString &resourceOrigin)
     return resourceOrigin + QLatin1String(kDescriptorPath);
 }
 
-QString FileMd5(const QString &path)
+namespace {
+
+QString FileDigest(const QString &path, QCryptographicHash::Algorithm algorithm)
 {
     QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Md5);
+    QCryptographicHash hash(algorithm);
     if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
         return {};
     return QString::fromLatin1(hash.result().toHex());
+}
+
+} // namespace
+
+QString FileMd5(const QString &path)
+{
+    return FileDigest(path, QCryptographicHash::Md5);
 }
 
 bool IsDifferentVersion(const QString &remote, const QString &local)
@@ -44,14 +52,24 @@ bool IsDifferentVersion(const QString &remote, const QString &local)
     return remote.compare(local, Qt::CaseInsensitive) != 0;
 }
 
-UpdateDescriptor FetchUpdateDescriptor(const QString &address, const QString &savePath)
+bool IsDescribedFile(const QString &path, const UpdateDescriptor &descriptor)
+{
+    const QString md5 = FileMd5(path);
+    if (md5.isEmpty() || descriptor.version.isEmpty() || IsDifferentVersion(md5, descriptor.version))
+        return false;
+    return descriptor.sha256.isEmpty()
+        || FileDigest(path, QCryptographicHash::Sha256).compare(descriptor.sha256, Qt::CaseInsensitive) == 0;
+}
+
+UpdateDescriptor FetchUpdateDescriptor(const QString &address, const QString &savePath, const DescriptorKey &key)
 {
     HttpGetOptions options;
     options.maxBytes = kMaxDescriptorBytes;
     options.timeLimitSeconds = kDescriptorTimeLimitSeconds;
     const bool fetched = HttpGetToFile(address, savePath, options);
-    const UpdateDescriptor descriptor = fetched ? UpdateDescriptor::Read(savePath, QLatin1String(kVersionKey))
-                                                : UpdateDescriptor{};
+    const UpdateDescriptor descriptor =
+        fetched ? UpdateDescriptor::Read(savePath, QLatin1String(kVersionKey), key).value_or(UpdateDescriptor{})
+                : UpdateDescriptor{};
     QFile::remove(savePath);
     return descriptor;
 }
@@ -59,9 +77,10 @@ UpdateDescriptor FetchUpdateDescriptor(const QString &address, const QString &sa
 UpdateSubject CurrentUpdateSubject()
 {
     const QString executable = PlatformFolders::ExecutablePath();
+    const PlatformHosts &hosts = PlatformHosts::Current();
     return {ClassifyStartMode(QCoreApplication::arguments(), executable, PlatformFolders::CommonAppData()),
-            UpdateDescriptorAddress(PlatformHosts::Current().resource), ProgramFilePath(QLatin1String(kDescriptorFile), ProgramFileKind::Transient),
-            executable, UpdateTimeFile(), IsPackagedCopy()};
+            UpdateDescriptorAddress(hosts.resource), ProgramFilePath(QLatin1String(kDescriptorFile), ProgramFileKind::Transient),
+            executable, UpdateTimeFile(), DescriptorKey::FromSetting(hosts.updateKey), IsPackagedCopy()};
 }
 
 bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor *offer, bool *reached)
@@ -74,7 +93,8 @@ bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor
         if (!checks || !IsUpdateDue(subject.timeFile, QDateTime::currentDateTimeUtc()))
             return false;
     }
-    const UpdateDescriptor descriptor = FetchUpdateDescriptor(subject.descriptorAddress, subject.descriptorFile);
+    const UpdateDescriptor descriptor =
+        FetchUpdateDescriptor(subject.descriptorAddress, subject.descriptorFile, subject.key);
     if (descriptor.version.isEmpty())
         return false;
     if (reached)
@@ -89,6 +109,14 @@ bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor
 bool CheckForUpdate(bool force, UpdateDescriptor *offer, bool *reached)
 {
     return CheckForUpdateOf(CurrentUpdateSubject(), force, offer, reached);
+}
+
+QString UpdateTimeStoreFolder()
+{
+    const QString config = PlatformFolders::Config();
+    if (config.isEmpty())
+        return {};
+    return config + QStringLiteral("/岚汐/ViziDuved/ycj");
 }
 
 QString UpdateTimeFile()

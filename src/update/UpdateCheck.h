@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
-#include "app/StartMode.h"
+#include "base/StartMode.h"
 #include "update/UpdateDescriptor.h"
 
 // Where the platform publishes this launcher's descriptor, below `resourceOrigin`.
@@ -15,9 +15,14 @@ QString FileMd5(const QString &path);
 // True when the two versions differ, letter case aside.
 bool IsDifferentVersion(const QString &remote, const QString &local);
 
-// Fetches the descriptor at `address` into `savePath`, reads it and deletes the file
-// (also what a failed transfer left). The version is empty on any failure.
-UpdateDescriptor FetchUpdateDescriptor(const QString &address, const QString &savePath);
+// True when the file at `path` is the release `descriptor` names: its MD5 is the
+// version and, when the descriptor gives one, its SHA-256 is that (letter case aside).
+bool IsDescribedFile(const QString &path, const UpdateDescriptor &descriptor);
+
+// Fetches the descriptor at `address` into `savePath`, reads it (signed by `key` when
+// there is one) and deletes the file (also what a failed transfer left). The version is
+// empty on any failure.
+UpdateDescriptor FetchUpdateDescriptor(const QString &address, const QString &savePath, const DescriptorKey &key);
 
 // What an update check needs to know about this program.
 struct UpdateSubject {
@@ -26,10 +31,11 @@ struct UpdateSubject {
     QString descriptorFile; // where the descriptor is saved while it is read
     QString executable;     // the running executable
     QString timeFile;       // the store of the last update time
+    DescriptorKey key{};    // the platform's key, when descriptors must be signed
     bool packaged = false;  // the package manager owns the executable and updates it
 };
 
-// This process: its start mode, the configured resource host, the files beside it.
+// This process: its start mode, the configured resource host and key, the files beside it.
 UpdateSubject CurrentUpdateSubject();
 
 // True when the descriptor names another version than the running executable; then
@@ -37,6 +43,10 @@ UpdateSubject CurrentUpdateSubject();
 // only while an update is due, and never a packaged copy. `reached` tells whether a descriptor was read.
 bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor *offer, bool *reached = nullptr);
 bool CheckForUpdate(bool force, UpdateDescriptor *offer, bool *reached = nullptr);
+
+// The folder of the update time store (and of the pending deletions):
+// $XDG_CONFIG_HOME/岚汐/ViziDuved/ycj.
+QString UpdateTimeStoreFolder();
 
 // The store of the last applied update's time: 16 bytes, eight little-endian 16-bit
 // fields (year, month, day of week, day, hour, minute, second, milliseconds) in UTC.

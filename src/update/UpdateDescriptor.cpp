@@ -11,8 +11,11 @@ namespace {
 
 constexpr char kSection[] = "VerKey";
 constexpr char kAddressKey[] = "UpdAddr";
+constexpr char kSha256Key[] = "SHA256";
 constexpr qsizetype kMaxVersion = 63;
 constexpr qsizetype kMaxAddress = 511;
+// Longer than any digest: a longer value is cut but can never match.
+constexpr qsizetype kMaxSha256 = 128;
 
 QString Value(const CSimpleIniA &ini, const char *key, qsizetype limit)
 {
@@ -21,10 +24,22 @@ QString Value(const CSimpleIniA &ini, const char *key, qsizetype limit)
 
 } // namespace
 
-UpdateDescriptor UpdateDescriptor::Read(const QString &path, const QString &versionKey)
+std::optional<UpdateDescriptor> UpdateDescriptor::Read(const QString &path, const QString &versionKey,
+                                                       const DescriptorKey &key)
 {
+    if (key.kind == DescriptorKey::Kind::Invalid) {
+        qWarning("fenlow: the PublicKey of section [Update] in Platform.ini is not a 32-byte key in standard "
+                 "base64; every update and download is refused");
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const std::optional<QByteArray> body = VerifiedDescriptorBody(file.readAll(), key);
     CSimpleIniA ini;
-    if (ini.LoadFile(QFile::encodeName(path).constData()) < 0)
-        return {};
-    return {Value(ini, versionKey.toUtf8().constData(), kMaxVersion), Value(ini, kAddressKey, kMaxAddress)};
+    if (!body || ini.LoadData(body->constData(), size_t(body->size())) < 0)
+        return std::nullopt;
+    return UpdateDescriptor{Value(ini, versionKey.toUtf8().constData(), kMaxVersion),
+                            Value(ini, kAddressKey, kMaxAddress), Value(ini, kSha256Key, kMaxSha256),
+                            key.kind == DescriptorKey::Kind::Valid};
 }

@@ -1,7 +1,9 @@
 #include "web/HostWebPage.h"
 
 #include <QLoggingCategory>
+#include <QVBoxLayout>
 #include <QWebChannel>
+#include <QWebEngineView>
 
 #include "web/AppAddressBridge.h"
 #include "web/WebEngineSetup.h"
@@ -15,8 +17,9 @@ constexpr int kOpenedPageLifeMs = 10000;
 
 } // namespace
 
-HostWebPage::HostWebPage(QObject *parent)
-    : QWebEnginePage(WebEngineSetup::Profile(), parent)
+HostWebPage::HostWebPage(QWebEngineProfile *profile, QObject *parent)
+    : QWebEnginePage(profile, parent)
+    , m_errorPage([](const QUrl &url) { return WebEngineSetup::ErrorPageHtml(WebEngineSetup::kErrorPage, url); })
     , m_channel(new QWebChannel(this))
     , m_bridge(new AppAddressBridge(this))
 {
@@ -29,6 +32,23 @@ HostWebPage::HostWebPage(QObject *parent)
     connect(m_bridge, &AppAddressBridge::reported, this, &HostWebPage::appAddressRequested);
     connect(m_bridge, &AppAddressBridge::offered, this, &HostWebPage::handleOffer);
     connect(m_bridge, &AppAddressBridge::documentArrived, this, &HostWebPage::documentArrived);
+    connect(this, &QWebEnginePage::renderProcessTerminated, this, &HostWebPage::handleRenderProcessTerminated);
+}
+
+QWebEngineView *HostWebPage::ShowIn(QWidget *host)
+{
+    auto *view = new QWebEngineView(host);
+    view->setContextMenuPolicy(Qt::PreventContextMenu);
+    view->setPage(this);
+    auto *layout = new QVBoxLayout(host);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view);
+    return view;
+}
+
+void HostWebPage::ShowErrorPage(const QUrl &failedUrl)
+{
+    setHtml(m_errorPage(failedUrl), failedUrl);
 }
 
 bool HostWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
@@ -51,7 +71,7 @@ bool HostWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, 
 
 QWebEnginePage *HostWebPage::createWindow(WebWindowType)
 {
-    auto *opened = new HostWebPage(this);
+    auto *opened = new HostWebPage(profile(), this);
     opened->m_opener = this;
     QTimer::singleShot(kOpenedPageLifeMs, opened, &QObject::deleteLater);
     return opened;
@@ -80,6 +100,14 @@ void HostWebPage::handleExpiry()
 {
     Report(m_matcher.Expire(m_clock.elapsed()));
     ScheduleExpiry();
+}
+
+void HostWebPage::handleRenderProcessTerminated(RenderProcessTerminationStatus status)
+{
+    if (status == NormalTerminationStatus)
+        return;
+    const QUrl address = url();
+    QTimer::singleShot(0, this, [this, address] { ShowErrorPage(address); });
 }
 
 void HostWebPage::Report(const QStringList &addresses)

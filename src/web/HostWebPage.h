@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
@@ -9,6 +11,9 @@
 
 class AppAddressBridge;
 class QWebChannel;
+class QWebEngineProfile;
+class QWebEngineView;
+class QWidget;
 
 // The web page both page hosts of the program show (login page and game pages). It uses
 // the program's profile, refuses every navigation to an "app" address or to an invalid
@@ -16,11 +21,25 @@ class QWebChannel;
 // to the console log only), and emits appAddressRequested once for each "app:" address a
 // frame of the page really navigated to, with the address's exact text. A window the page
 // opens is never shown: its navigation to an "app:" address counts as this page's.
+// When its renderer crashes, the page shows the host's error page for the address it
+// had, from the event loop (a new renderer must not start inside the engine's signal).
 class HostWebPage : public QWebEnginePage
 {
     Q_OBJECT
 public:
-    explicit HostWebPage(QObject *parent = nullptr);
+    // Makes the HTML of the error page shown in place of `failedUrl`.
+    using ErrorPageMaker = std::function<QString(const QUrl &failedUrl)>;
+
+    HostWebPage(QWebEngineProfile *profile, QObject *parent);
+
+    // Shows this page in a new view that fills `host` (through a margin-free layout) and
+    // offers no browser context menu; the view is a child of `host`. Answers the view.
+    QWebEngineView *ShowIn(QWidget *host);
+
+    // What error page the page shows; the program's own page by default.
+    void SetErrorPage(ErrorPageMaker maker) { m_errorPage = std::move(maker); }
+    // Replaces the document with the error page for `failedUrl`.
+    void ShowErrorPage(const QUrl &failedUrl);
 
     // The channel object the page's scripts talk to.
     AppAddressBridge *Bridge() const { return m_bridge; }
@@ -42,9 +61,11 @@ private:
     void handleRefusedNavigation(const QUrl &url);
     void handleOffer(const QString &text);
     void handleExpiry();
+    void handleRenderProcessTerminated(RenderProcessTerminationStatus status);
     void Report(const QStringList &addresses);
     void ScheduleExpiry();
 
+    ErrorPageMaker m_errorPage;
     QWebChannel *m_channel{};
     AppAddressBridge *m_bridge{};
     AppAddressMatcher m_matcher;

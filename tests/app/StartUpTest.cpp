@@ -18,8 +18,8 @@
 #include <QTemporaryDir>
 #include <QTranslator>
 
-#include "app/InstanceChannel.h"
-#include "app/ProgramTitle.h"
+#include "base/InstanceChannel.h"
+#include "base/ProgramTitle.h"
 #include "support/Wait.h"
 #include "update/UpdateCheck.h"
 

@@ -19,6 +19,7 @@
 #include "app/Shortcuts.h"
 #include "app/Uninstall.h"
 #include "support/Wait.h"
+#include "update/UpdateCheck.h"
 
 namespace {
 

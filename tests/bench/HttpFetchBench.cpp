@@ -103,7 +103,7 @@ int main(int argc, char **argv)
                                         std::pair{"server that never answers", QString::fromStdString(server.Url("/silent"))}}) {
         QElapsedTimer timer;
         timer.start();
-        FetchUpdateDescriptor(address, dir.filePath("ycjWDUpdate.htm"));
+        FetchUpdateDescriptor(address, dir.filePath("ycjWDUpdate.htm"), DescriptorKey{});
         std::printf("descriptor fetch, %s: %.3f s\n", what, Seconds(timer));
     }
 

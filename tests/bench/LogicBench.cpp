@@ -3,10 +3,10 @@
 
 #include <QString>
 
-#include "app/StartMode.h"
+#include "base/StartMode.h"
 #include "login/AppAddress.h"
 #include "login/LoadGameRequest.h"
-#include "web/GamePageList.h"
+#include "game/GamePageList.h"
 
 namespace {
 

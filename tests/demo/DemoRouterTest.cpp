@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 
 #include "DemoRouter.h"
+#include "update/DescriptorSignature.h"
+#include "update/DescriptorSigner.h"
 
 namespace {
 
@@ -95,6 +97,23 @@ TEST(DemoRouterDescriptors, NamesTheUpdateFileByItsDigestAndAddress)
     const QString address = keys.value(QStringLiteral("UpdAddr"));
     EXPECT_EQ(address, QStringLiteral("http://ycj.res.qovan.localhost:5555/wd/qovan/ycj/fenlow"));
     EXPECT_EQ(Get(router, "ycj.res.qovan.localhost", "/wd/qovan/ycj/fenlow").body, "new launcher build 2");
+}
+
+TEST(DemoRouterDescriptors, AreSignedWithTheRoutersKeyAndNameTheFilesSha256)
+{
+    auto signer = std::make_shared<const DescriptorSigner>(*DescriptorSigner::Generate());
+    const DemoRouter router({}, kPort, signer);
+    const DescriptorKey key = DescriptorKey::FromSetting(QString::fromLatin1(signer->PublicKeyBase64()));
+    for (const char *game : {"ycj", "xyz", "qsz"}) {
+        const QByteArray descriptor = Get(router, QByteArray(game) + ".res.qovan.localhost",
+                                          "/wd/qovan/" + QByteArray(game) + "WDUpdate.htm").body;
+        const std::optional<QByteArray> body = VerifiedDescriptorBody(descriptor, key);
+        ASSERT_TRUE(body) << game;
+        EXPECT_EQ(VerKey(*body).value(QString::fromLatin1(game)).size(), 32) << game;
+    }
+    const QByteArray installer = Get(router, "down.qovan.localhost", "/games/xyz/xyz_setup.sh").body;
+    const auto keys = VerKey(Get(router, "xyz.res.qovan.localhost", "/wd/qovan/xyzWDUpdate.htm").body);
+    EXPECT_EQ(keys.value(QStringLiteral("SHA256")), QCryptographicHash::hash(installer, QCryptographicHash::Sha256).toHex());
 }
 
 TEST(DemoRouterDescriptors, FallsBackToAPlaceholderWhenTheUpdateFileIsMissing)

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/InstanceChannel.h"
+#include "base/InstanceChannel.h"
 #include "game/GameTestSupport.h"
 #include "platform/X11TestClient.h"
 #include "support/ProbeChannel.h"

@@ -8,13 +8,13 @@
 
 #include <QApplication>
 
-#include "app/InstanceChannel.h"
+#include "base/InstanceChannel.h"
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
 #include "game/GameTestSupport.h"
 #include "login/CLoginBkDlg.h"
 #include "support/ProbeChannel.h"
-#include "web/GamePageList.h"
+#include "game/GamePageList.h"
 #include "web/WebEngineSetup.h"
 
 namespace {

@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/InstanceChannel.h"
-#include "app/StartMode.h"
+#include "base/InstanceChannel.h"
+#include "base/StartMode.h"
 #include "game/CCaptTab.h"
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
@@ -23,7 +23,7 @@
 #include "support/EventCount.h"
 #include "support/TestHttpServer.h"
 #include "support/Wait.h"
-#include "web/GamePageList.h"
+#include "game/GamePageList.h"
 
 using namespace GameTestSupport;
 

@@ -15,7 +15,7 @@
 #include "game/GameTestSupport.h"
 #include "support/TestHttpServer.h"
 #include "support/Wait.h"
-#include "web/GamePageList.h"
+#include "game/GamePageList.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
-#include "web/GamePageList.h"
+#include "game/GamePageList.h"
 #include "game/GameTestSupport.h"
 #include "game/PulseAudioServer.h"
 #include "platform/HotkeyEvent.h"

@@ -16,7 +16,7 @@
 #include "game/GameLayout.h"
 #include "game/GameTestSupport.h"
 #include "game/SystemMenu.h"
-#include "web/GamePageList.h"
+#include "game/GamePageList.h"
 #include "web/WebEngineSetup.h"
 #include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"

@@ -5,13 +5,13 @@
 #include <QTimer>
 #include <QWebEngineView>
 
-#include "app/PlatformHosts.h"
+#include "base/PlatformHosts.h"
 #include "game/CGameWnd.h"
 #include "login/CLoginBkDlg.h"
 #include "login/CMyBrowserControlSite.h"
 #include "login/RealInput.h"
 #include "support/Wait.h"
-#include "web/GamePageList.h"
+#include "game/GamePageList.h"
 
 namespace {
 

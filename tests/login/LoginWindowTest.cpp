@@ -17,7 +17,7 @@
 #include "login/CMyBrowserControlSite.h"
 #include "support/TestHttpServer.h"
 #include "support/Wait.h"
-#include "web/GamePageList.h"
+#include "game/GamePageList.h"
 
 namespace {
 

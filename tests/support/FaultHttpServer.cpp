@@ -4,8 +4,12 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <openssl/ssl.h>
 
 namespace {
 
@@ -65,6 +69,21 @@ FaultHttpServer::~FaultHttpServer()
     for (std::thread &thread : m_threads)
         thread.join();
     ::close(m_listener);
+    SSL_CTX_free(m_tls);
+}
+
+bool FaultHttpServer::UseTls(const std::string &certificateFile, const std::string &keyFile)
+{
+    SSL_CTX *context = SSL_CTX_new(TLS_server_method());
+    if (!context || SSL_CTX_use_certificate_chain_file(context, certificateFile.c_str()) != 1
+        || SSL_CTX_use_PrivateKey_file(context, keyFile.c_str(), SSL_FILETYPE_PEM) != 1) {
+        SSL_CTX_free(context);
+        return false;
+    }
+    const std::lock_guard lock(m_mutex);
+    SSL_CTX_free(m_tls);
+    m_tls = context;
+    return true;
 }
 
 void FaultHttpServer::Set(const std::string &path, const Reply &reply)
@@ -75,7 +94,7 @@ void FaultHttpServer::Set(const std::string &path, const Reply &reply)
 
 std::string FaultHttpServer::Url(const std::string &path) const
 {
-    return "http://127.0.0.1:" + std::to_string(m_port) + path;
+    return (m_tls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(m_port) + path;
 }
 
 int FaultHttpServer::Hits(const std::string &path)
@@ -117,10 +136,11 @@ bool FaultHttpServer::Pause(int ms)
     return !m_stopping;
 }
 
-bool FaultHttpServer::SendAll(int client, const char *data, size_t size)
+bool FaultHttpServer::SendAll(Connection &connection, const char *data, size_t size)
 {
     while (size > 0) {
-        const ssize_t sent = ::send(client, data, size, MSG_NOSIGNAL);
+        const ssize_t sent = connection.tls ? SSL_write(connection.tls, data, int(size))
+                                            : ::send(connection.socket, data, size, MSG_NOSIGNAL);
         if (sent <= 0)
             return false;
         data += sent;
@@ -129,34 +149,76 @@ bool FaultHttpServer::SendAll(int client, const char *data, size_t size)
     return true;
 }
 
-bool FaultHttpServer::SendBody(int client, const Reply &reply, long long from, long long to)
+bool FaultHttpServer::SendBody(Connection &connection, const Reply &reply, long long from, long long to)
 {
     if (reply.generated == 0)
-        return SendAll(client, reply.body.data() + from, size_t(to - from));
+        return SendAll(connection, reply.body.data() + from, size_t(to - from));
     const std::string &block = PatternBlock();
     for (long long offset = from; offset < to;) {
         const long long start = offset % kPatternPeriod;
         const long long length = std::min(to - offset, kPatternPeriod - start);
-        if (!SendAll(client, block.data() + start, size_t(length)))
+        if (!SendAll(connection, block.data() + start, size_t(length)))
             return false;
         offset += length;
     }
     return true;
 }
 
-void FaultHttpServer::Serve(int client)
+bool FaultHttpServer::StartTls(Connection &connection)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_tls)
+            return true;
+        connection.tls = SSL_new(m_tls);
+    }
+    if (connection.tls && SSL_set_fd(connection.tls, connection.socket) == 1 && SSL_accept(connection.tls) == 1)
+        return true;
+    ++m_refusedHandshakes;
+    return false;
+}
+
+std::string FaultHttpServer::ReadHead(Connection &connection)
 {
     std::string head;
     char buffer[4096];
     while (head.find("\r\n\r\n") == std::string::npos && head.size() < kMaxHead && !m_stopping) {
-        pollfd waiting{client, POLLIN, 0};
-        if (::poll(&waiting, 1, kPollMs) <= 0)
+        pollfd waiting{connection.socket, POLLIN, 0};
+        const bool buffered = connection.tls && SSL_pending(connection.tls) > 0;
+        if (!buffered && ::poll(&waiting, 1, kPollMs) <= 0)
             continue;
-        const ssize_t got = ::recv(client, buffer, sizeof buffer, 0);
+        const ssize_t got = connection.tls ? SSL_read(connection.tls, buffer, sizeof buffer)
+                                           : ::recv(connection.socket, buffer, sizeof buffer, 0);
         if (got <= 0)
             break;
         head.append(buffer, size_t(got));
     }
+    return head;
+}
+
+void FaultHttpServer::Serve(int client)
+{
+    // TLS writes to a client that hung up raise SIGPIPE in this thread alone; blocked, it
+    // makes them fail instead.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+    Connection connection{client};
+    if (StartTls(connection)) {
+        Answer(connection);
+        if (connection.tls)
+            SSL_shutdown(connection.tls);
+    }
+    SSL_free(connection.tls);
+    const std::lock_guard lock(m_mutex);
+    m_clients.erase(std::find(m_clients.begin(), m_clients.end(), client));
+    ::close(client);
+}
+
+void FaultHttpServer::Answer(Connection &connection)
+{
+    const std::string head = ReadHead(connection);
     const size_t start = head.find(' ') + 1;
     const std::string path = head.substr(start, head.find(' ', start) - start);
 
@@ -181,32 +243,29 @@ void FaultHttpServer::Serve(int client)
 
     switch (reply.mode) {
     case Mode::Answer:
-        if (SendAll(client, answer.data(), answer.size()))
-            SendBody(client, reply, 0, size);
+        if (SendAll(connection, answer.data(), answer.size()))
+            SendBody(connection, reply, 0, size);
         break;
     case Mode::Silent:
         Pause(INT32_MAX);
         break;
     case Mode::Trickle:
-        if (SendAll(client, answer.data(), answer.size())) {
+        if (SendAll(connection, answer.data(), answer.size())) {
             for (long long i = 0; i < size && Pause(reply.intervalMs); ++i) {
-                if (!SendBody(client, reply, i, i + 1))
+                if (!SendBody(connection, reply, i, i + 1))
                     break;
             }
         }
         break;
     case Mode::Reset:
-        if (SendAll(client, answer.data(), answer.size()) && SendBody(client, reply, 0, size / 2)) {
+        if (SendAll(connection, answer.data(), answer.size()) && SendBody(connection, reply, 0, size / 2)) {
             linger hard{1, 0};
-            ::setsockopt(client, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+            ::setsockopt(connection.socket, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
         }
         break;
     case Mode::Stall:
-        if (SendAll(client, answer.data(), answer.size()) && SendBody(client, reply, 0, std::min(size, reply.stallAfter)))
+        if (SendAll(connection, answer.data(), answer.size()) && SendBody(connection, reply, 0, std::min(size, reply.stallAfter)))
             Pause(INT32_MAX);
         break;
     }
-    const std::lock_guard lock(m_mutex);
-    m_clients.erase(std::find(m_clients.begin(), m_clients.end(), client));
-    ::close(client);
 }

@@ -7,6 +7,9 @@
 #include <thread>
 #include <vector>
 
+struct ssl_st;
+struct ssl_ctx_st;
+
 // A loopback HTTP server on its own threads that answers each path the way a test asks,
 // also the ways a dead, slow or lying server would: for clients that block the calling
 // thread. One request per connection; unknown paths get 404 with a length.
@@ -46,8 +49,13 @@ public:
     FaultHttpServer &operator=(const FaultHttpServer &) = delete;
 
     void Set(const std::string &path, const Reply &reply);
+    // From now on every connection speaks TLS with this certificate chain and key (PEM
+    // files); Url() then names https.
+    bool UseTls(const std::string &certificateFile, const std::string &keyFile);
+    // Connections whose TLS handshake failed (the client refused the certificate).
+    int RefusedHandshakes() const { return m_refusedHandshakes; }
     int Port() const { return m_port; }
-    // "http://127.0.0.1:<port>" + path.
+    // "http://127.0.0.1:<port>" + path ("https://" once TLS is on).
     std::string Url(const std::string &path) const;
     // Requests that asked for `path`, and the head of the last one.
     int Hits(const std::string &path);
@@ -57,12 +65,22 @@ public:
     static char PatternByte(long long offset);
 
 private:
+    struct Connection {
+        int socket = -1;
+        ssl_st *tls = nullptr;
+    };
+
     void AcceptLoop();
     void Serve(int client);
-    bool SendAll(int client, const char *data, size_t size);
-    bool SendBody(int client, const Reply &reply, long long from, long long to);
+    void Answer(Connection &connection);
+    bool StartTls(Connection &connection);
+    std::string ReadHead(Connection &connection);
+    bool SendAll(Connection &connection, const char *data, size_t size);
+    bool SendBody(Connection &connection, const Reply &reply, long long from, long long to);
     bool Pause(int ms);
 
+    ssl_ctx_st *m_tls = nullptr;
+    std::atomic<int> m_refusedHandshakes{0};
     int m_listener = -1;
     int m_port = 0;
     std::atomic<bool> m_stopping{false};

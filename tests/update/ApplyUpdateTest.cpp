@@ -24,6 +24,7 @@
 #include "skin/CImgProgress.h"
 #include "skin/MessageBoxLayout.h"
 #include "support/FaultHttpServer.h"
+#include "support/SigningTool.h"
 #include "support/Wait.h"
 #include "update/CPrgsDlg.h"
 #include "update/PendingDeletions.h"
@@ -34,6 +35,7 @@ using Mode = FaultHttpServer::Mode;
 using Reply = FaultHttpServer::Reply;
 
 constexpr char kUpdatePath[] = "/wd/qovan/ycj/fenlow";
+constexpr char kDescriptorPath[] = "/wd/qovan/ycjWDUpdate.htm";
 constexpr mode_t kRunningMode = 0750;
 
 QByteArray ReadFile(const QString &path)
@@ -99,6 +101,16 @@ protected:
         return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
     }
     void Serve(const Reply &reply) { m_server.Set(kUpdatePath, reply); }
+    // The menu's update of the running file against the test's server.
+    UpdateSubject MenuSubject() const
+    {
+        UpdateSubject subject;
+        subject.descriptorAddress = QString::fromStdString(m_server.Url(kDescriptorPath));
+        subject.descriptorFile = Folder() + "/ycjWDUpdate.htm";
+        subject.executable = Places().current;
+        subject.timeFile = m_home.filePath("config/UpdTime");
+        return subject;
+    }
 
     bool Apply(const UpdateDescriptor &offer, const std::function<void()> &beforeLaunch = {})
     {
@@ -259,12 +271,7 @@ TEST_F(ApplyUpdateTest, TheDialogShowsProgressAndCannotBeClosedWhileItDownloads)
 
 TEST_F(ApplyUpdateTest, TheMenusUpdateSaysWhatHappened)
 {
-    constexpr char kDescriptorPath[] = "/wd/qovan/ycjWDUpdate.htm";
-    UpdateSubject subject;
-    subject.descriptorAddress = QString::fromStdString(m_server.Url(kDescriptorPath));
-    subject.descriptorFile = Folder() + "/ycjWDUpdate.htm";
-    subject.executable = Places().current;
-    subject.timeFile = m_home.filePath("config/UpdTime");
+    UpdateSubject subject = MenuSubject();
     const auto describe = [&](const QString &version) {
         m_server.Set(kDescriptorPath, Reply::With(200, "[VerKey]\nycj=" + version.toStdString() + "\nUpdAddr="
                                                            + m_server.Url(kUpdatePath) + "\n"));
@@ -299,6 +306,71 @@ TEST_F(ApplyUpdateTest, TheMenusUpdateSaysWhatHappened)
     ASSERT_EQ(answerer.texts.size(), 4);
     EXPECT_TRUE(answerer.texts.last().contains("软件包管理器")) << answerer.texts.last().toStdString();
     EXPECT_EQ(answerer.titles.last(), "岚汐翼川记");
+}
+
+TEST_F(ApplyUpdateTest, WithAPlatformKeyOnlyASignedDescriptorUpdates)
+{
+    QTemporaryDir keys;
+    const SigningTool::KeyPair platform = SigningTool::NewKeyPair(keys.path(), "platform.key");
+    const SigningTool::KeyPair other = SigningTool::NewKeyPair(keys.path(), "other.key");
+    UpdateSubject subject = MenuSubject();
+    subject.key = DescriptorKey::FromSetting(platform.publicKey);
+    const auto sha256 = [](const QByteArray &bytes) {
+        return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    };
+    const QByteArray text = "[VerKey]\r\nycj=" + Md5(m_newBuild).toLatin1() + "\r\nUpdAddr="
+        + QByteArray::fromStdString(m_server.Url(kUpdatePath)) + "\r\nSHA256=" + sha256(m_newBuild) + "\r\n";
+    const QByteArray good = SigningTool::Sign(platform.keyFile, text);
+    ASSERT_FALSE(good.isEmpty());
+    QByteArray flipped = good;
+    flipped[flipped.indexOf("ycj=") + 4] ^= 0x01;
+    QByteArray lf = good;
+    lf.replace("\r\n", "\n");
+    QByteArray otherSha256 = text;
+    otherSha256.replace(sha256(m_newBuild), sha256(m_running));
+    const std::pair<const char *, QByteArray> refused[] = {
+        {"unsigned", text}, {"another key", SigningTool::Sign(other.keyFile, text)}, {"a flipped byte", flipped},
+        {"LF for CR LF", lf}, {"a line after the signature", good + "x=1\r\n"},
+    };
+    GameTestSupport::MessageBoxAnswerer answerer(IDOK);
+    for (const auto &[what, descriptor] : refused) {
+        m_server.Set(kDescriptorPath, Reply::With(200, descriptor.toStdString()));
+        EXPECT_EQ(RunForcedUpdateOf(subject, Places(), nullptr, {}), UpdateOutcome::Failed) << what;
+        ExpectUnchanged(what);
+    }
+    EXPECT_EQ(m_server.Hits(kUpdatePath), 0);
+    // A signed descriptor whose SHA-256 is not the download's: downloaded, never swapped in.
+    m_server.Set(kDescriptorPath, Reply::With(200, SigningTool::Sign(platform.keyFile, otherSha256).toStdString()));
+    EXPECT_EQ(RunForcedUpdateOf(subject, Places(), nullptr, {}), UpdateOutcome::Failed);
+    ExpectUnchanged("another SHA-256");
+    EXPECT_EQ(m_server.Hits(kUpdatePath), 1);
+    EXPECT_EQ(answerer.texts, QStringList(std::size(refused) + 1, "更新版本失败，请稍后重试"));
+
+    m_server.Set(kDescriptorPath, Reply::With(200, good.toStdString()));
+    EXPECT_EQ(RunForcedUpdateOf(subject, Places(), nullptr, {}), UpdateOutcome::Applied);
+    EXPECT_EQ(ReadFile(Places().current), m_newBuild);
+    ASSERT_EVENTUALLY(ReadFile(Report()).startsWith("1 "));
+}
+
+TEST_F(ApplyUpdateTest, AnInvalidPlatformKeyRefusesEveryUpdateAndSaysWhy)
+{
+    UpdateSubject subject = MenuSubject();
+    subject.key = DescriptorKey::FromSetting(QString("c2hvcnQga2V5"));
+    m_server.Set(kDescriptorPath, Reply::With(200, "[VerKey]\nycj=" + Md5(m_newBuild).toStdString() + "\nUpdAddr="
+                                                       + m_server.Url(kUpdatePath) + "\n"));
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &text) { warnings.append(text); });
+    GameTestSupport::MessageBoxAnswerer answerer(IDOK);
+    const UpdateOutcome outcome = RunForcedUpdateOf(subject, Places(), nullptr, {});
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(outcome, UpdateOutcome::Failed);
+    EXPECT_EQ(answerer.texts, QStringList({"更新版本失败，请稍后重试"}));
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings.first().contains("PublicKey")) << warnings.first().toStdString();
+    EXPECT_EQ(m_server.Hits(kUpdatePath), 0);
+    ExpectUnchanged("an invalid key");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -22,6 +23,7 @@
 #include "skin/MessageBoxLayout.h"
 #include "support/EventCount.h"
 #include "support/FaultHttpServer.h"
+#include "support/SigningTool.h"
 #include "support/Wait.h"
 #include "update/PendingDeletions.h"
 
@@ -77,7 +79,8 @@ protected:
     GameDownloadPlaces Places() const
     {
         return {QString::fromStdString(m_server.Url("/wd/qovan/ycjWDUpdate.htm")),
-                "http://127.0.0.1:" + QString::number(m_server.Port()), m_home.filePath("exe"), m_home.filePath("tmp")};
+                "http://127.0.0.1:" + QString::number(m_server.Port()), m_home.filePath("exe"), m_home.filePath("tmp"),
+                m_key};
     }
     QString Mark() const { return m_home.filePath("installer-ran"); }
     // The dialog's installer path, taken once its download started.
@@ -99,9 +102,22 @@ protected:
         return result;
     }
 
+    // Runs the dialog to "下载失败" and leaves it with OK; no installer may have started.
+    void FailAndClose()
+    {
+        const int result = Run([&](CDownGameDlg &dialog) {
+            ASSERT_EVENTUALLY(dialog.Title() == "下载失败");
+            ASSERT_EVENTUALLY(dialog.OkButton()->isEnabled());
+            Click(dialog.OkButton());
+        });
+        EXPECT_EQ(result, IDOK);
+        EXPECT_FALSE(QFile::exists(Mark()));
+    }
+
     QTemporaryDir m_home;
     FaultHttpServer m_server;
     std::string m_installer;
+    DescriptorKey m_key;
     bool m_workerDoneAtReturn = false;
     bool m_installerLeftAtReturn = true;
     QString m_installerPath;
@@ -173,18 +189,52 @@ TEST_F(DownloadDialogTest, BrokenDownloadsEndInFailureWithOkUsable)
         m_server.Set(kDescriptorPath, c.descriptor);
         m_server.Set(kInstallerPath, c.installer);
         const int hitsBefore = m_server.Hits(kInstallerPath);
-        const int result = Run([&](CDownGameDlg &dialog) {
-            ASSERT_EVENTUALLY(dialog.Title() == "下载失败");
-            ASSERT_EVENTUALLY(dialog.OkButton()->isEnabled());
-            Click(dialog.OkButton());
-        });
-        EXPECT_EQ(result, IDOK);
+        FailAndClose();
         EXPECT_FALSE(QFile::exists(Installer()));
         EXPECT_FALSE(QFile::exists(Mark()));
         if (c.installer.body == m_installer) {
             EXPECT_EQ(m_server.Hits(kInstallerPath), hitsBefore) << "the installer was requested";
         }
     }
+}
+
+TEST_F(DownloadDialogTest, WithAPlatformKeyOnlyASignedDescriptorsInstallerRuns)
+{
+    QTemporaryDir keys;
+    const SigningTool::KeyPair platform = SigningTool::NewKeyPair(keys.path(), "platform.key");
+    const SigningTool::KeyPair other = SigningTool::NewKeyPair(keys.path(), "other.key");
+    m_key = DescriptorKey::FromSetting(platform.publicKey);
+    const QByteArray installer = QByteArray::fromStdString(m_installer);
+    const auto describe = [&](const QByteArray &file) {
+        return "[VerKey]\r\nXyz=" + QCryptographicHash::hash(file, QCryptographicHash::Md5).toHex() + "\r\nUpdAddr="
+            + QByteArray::fromStdString(m_server.Url(kInstallerPath)) + "\r\n";
+    };
+    QByteArray lf = SigningTool::Sign(platform.keyFile, describe(installer));
+    lf.replace("\r\n", "\n");
+    const std::pair<const char *, QByteArray> refused[] = {
+        {"unsigned", describe(installer)}, {"another key", SigningTool::Sign(other.keyFile, describe(installer))},
+        {"LF for CR LF", lf}};
+    for (const auto &[what, descriptor] : refused) {
+        SCOPED_TRACE(what);
+        m_server.Set(kDescriptorPath, Reply::With(200, descriptor.toStdString()));
+        FailAndClose();
+    }
+    EXPECT_EQ(m_server.Hits(kInstallerPath), 0);
+
+    // Signed, but the installer served is not the file it describes.
+    m_server.Set(kDescriptorPath, Reply::With(200, SigningTool::Sign(platform.keyFile, describe("other")).toStdString()));
+    FailAndClose();
+    EXPECT_EQ(m_server.Hits(kInstallerPath), 1);
+    EXPECT_FALSE(QFile::exists(Installer()));
+    EXPECT_FALSE(QFile::exists(Mark()));
+
+    m_server.Set(kDescriptorPath, Reply::With(200, SigningTool::Sign(platform.keyFile, describe(installer)).toStdString()));
+    Run([&](CDownGameDlg &dialog) {
+        ASSERT_EVENTUALLY(dialog.Title() == "下载完成");
+        ASSERT_EVENTUALLY(QFile::exists(Mark()));
+        ASSERT_EVENTUALLY(dialog.OkButton()->isEnabled());
+        Click(dialog.OkButton());
+    });
 }
 
 TEST_F(DownloadDialogTest, CancelEndsAStalledDownloadAtOnce)

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "app/StartMode.h"
+#include "base/StartMode.h"
 #include "game/CGameWnd.h"
 #include "game/GameTestSupport.h"
 #include "skin/CBtnEx.h"

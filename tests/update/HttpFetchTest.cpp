@@ -10,9 +10,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "support/FaultHttpServer.h"
+#include "support/Wait.h"
 #include "update/HttpTransfer.h"
 #include "update/HttpUrl.h"
 
@@ -71,6 +73,8 @@ TEST(IsOnHostTest, ComparesHostAndPortNotText)
     EXPECT_FALSE(IsOnHost("http://ycj.res.qovan.localhost.evil.example:18321/x", resource));
     EXPECT_FALSE(IsOnHost("http://ycj.res.qovan.localhost:18322/x", resource));
     EXPECT_FALSE(IsOnHost("http://ycj.res.qovan.localhost/x", resource));
+    EXPECT_FALSE(IsOnHost("https://ycj.res.qovan.localhost:18321/x", resource));
+    EXPECT_FALSE(IsOnHost("http://ycj.res.qovan.localhost:443/x", "https://ycj.res.qovan.localhost"));
     EXPECT_FALSE(IsOnHost("", resource));
 }
 
@@ -268,6 +272,99 @@ TEST_F(HttpGetToFileTest, AnUnwritableTargetFailsAfterTheHead)
     m_server.Set("/file", Reply::With(200, "file"));
     EXPECT_FALSE(HttpGetToFile(Url("/file"), m_dir.filePath("no/such/folder/target.bin")));
     EXPECT_EQ(m_server.Hits("/file"), 1);
+}
+
+// https against a local server with certificates the test makes with the openssl
+// command: a test authority, which the transfer trusts only through SSL_CERT_FILE, signs
+// one certificate for 127.0.0.1 and one for another name; a third is self-signed.
+class HttpsFetchTest : public HttpGetToFileTest
+{
+protected:
+    void SetUp() override
+    {
+        HttpGetToFileTest::SetUp();
+        ASSERT_TRUE(m_certs.isValid());
+        ASSERT_TRUE(OpenSsl({"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                             "-keyout", Cert("ca.key"), "-out", Cert("ca.pem"), "-days", "2", "-subj", "/CN=test authority"}));
+        ASSERT_TRUE(Issue("good", "IP:127.0.0.1"));
+        ASSERT_TRUE(Issue("othername", "DNS:other.example"));
+        ASSERT_TRUE(OpenSsl({"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                             "-keyout", Cert("self.key"), "-out", Cert("self.pem"), "-days", "2", "-subj", "/CN=127.0.0.1",
+                             "-addext", "subjectAltName=IP:127.0.0.1"}));
+        qputenv("SSL_CERT_FILE", QFile::encodeName(Cert("ca.pem")));
+        m_server.Set("/file", Reply::With(200, "over tls"));
+    }
+
+    void TearDown() override { qunsetenv("SSL_CERT_FILE"); }
+
+    QString Cert(const QString &name) const { return m_certs.filePath(name); }
+
+    static bool OpenSsl(const QStringList &arguments)
+    {
+        QProcess openssl;
+        openssl.start("openssl", arguments);
+        return openssl.waitForFinished(30000) && openssl.exitCode() == 0;
+    }
+
+    // A key and a certificate for `name` signed by the test authority.
+    bool Issue(const QString &name, const QString &subjectAltName)
+    {
+        QFile extensions(Cert(name + ".ext"));
+        if (!extensions.open(QIODevice::WriteOnly) || extensions.write("subjectAltName=" + subjectAltName.toLatin1() + "\n") < 0)
+            return false;
+        extensions.close();
+        return OpenSsl({"req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
+                        Cert(name + ".key"), "-out", Cert(name + ".csr"), "-subj", "/CN=" + name})
+            && OpenSsl({"x509", "-req", "-in", Cert(name + ".csr"), "-CA", Cert("ca.pem"), "-CAkey", Cert("ca.key"),
+                        "-CAcreateserial", "-out", Cert(name + ".pem"), "-days", "2", "-extfile", Cert(name + ".ext")});
+    }
+
+    void Serve(const QString &name)
+    {
+        ASSERT_TRUE(m_server.UseTls(Cert(name + ".pem").toStdString(), Cert(name + ".key").toStdString()));
+    }
+
+    QTemporaryDir m_certs;
+};
+
+TEST_F(HttpsFetchTest, ATrustedCertificateForTheHostIsFetched)
+{
+    Serve("good");
+    ASSERT_TRUE(Url("/file").startsWith("https://"));
+    EXPECT_TRUE(FetchWithin(kNoHang, Url("/file")));
+    EXPECT_EQ(Written(), "over tls");
+    EXPECT_EQ(m_server.RefusedHandshakes(), 0);
+}
+
+TEST_F(HttpsFetchTest, EveryUntrustedPeerIsRefusedWithoutFallingBackToHttp)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"self-signed", "self"}, {"issued for another name", "othername"}};
+    for (const auto &[what, name] : cases) {
+        Serve(name);
+        EXPECT_FALSE(FetchWithin(kNoHang, Url("/file"))) << what;
+        EXPECT_FALSE(QFile::exists(Target())) << what;
+    }
+    // The self-signed certificate was refused in the handshake (the server counts it on its
+    // own thread once the client's alert arrived); the other name after it.
+    EXPECT_EVENTUALLY(m_server.RefusedHandshakes() == 1);
+    // The system's store alone does not know the test authority.
+    Serve("good");
+    qunsetenv("SSL_CERT_FILE");
+    EXPECT_FALSE(FetchWithin(kNoHang, Url("/file")));
+    EXPECT_EQ(m_server.Hits("/file"), 0);
+    EXPECT_FALSE(QFile::exists(Target()));
+}
+
+TEST_F(HttpsFetchTest, ARedirectToHttpOnTheSamePortIsNotFollowed)
+{
+    Serve("good");
+    Reply down = Reply::With(302, "moved");
+    down.location = "http://127.0.0.1:" + std::to_string(m_server.Port()) + "/file";
+    m_server.Set("/down", down);
+    EXPECT_FALSE(FetchWithin(kNoHang, Url("/down")));
+    EXPECT_EQ(m_server.Hits("/down"), 1);
+    EXPECT_EQ(m_server.Hits("/file"), 0);
 }
 
 } // namespace

@@ -9,9 +9,13 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
+#include "base/PlatformHosts.h"
 #include "support/FaultHttpServer.h"
+#include "support/SigningTool.h"
+#include "update/DescriptorSigner.h"
 #include "update/ExecutableSwap.h"
 #include "update/PendingDeletions.h"
 
@@ -128,6 +132,165 @@ TEST_F(UpdateCheckTest, AnUpdateAppliedTodayStopsTheDailyCheckButNotTheForcedOne
     EXPECT_EQ(m_server.Hits(kDescriptorPath), 1);
 }
 
+// Descriptors signed by the platform's tool (and once by the openssl command), then
+// tampered with as a hostile network or a careless server would.
+class DescriptorSignatureTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_platform = SigningTool::NewKeyPair(m_dir.path(), "platform.key");
+        m_other = SigningTool::NewKeyPair(m_dir.path(), "other.key");
+        ASSERT_FALSE(m_platform.publicKey.isEmpty());
+        ASSERT_NE(m_platform.publicKey, m_other.publicKey);
+        m_key = DescriptorKey::FromSetting(m_platform.publicKey);
+        ASSERT_EQ(m_key.kind, DescriptorKey::Kind::Valid);
+    }
+
+    QByteArray Signed(const QByteArray &text) const { return SigningTool::Sign(m_platform.keyFile, text); }
+    std::optional<QByteArray> Body(const QByteArray &bytes) const { return VerifiedDescriptorBody(bytes, m_key); }
+    // `body` and a valid signature line over it, whatever it holds (the tool would refuse some).
+    QByteArray SignedOver(const QByteArray &body) const
+    {
+        QFile key(m_platform.keyFile);
+        EXPECT_TRUE(key.open(QIODevice::ReadOnly));
+        const std::optional<DescriptorSigner> signer = DescriptorSigner::FromPem(key.readAll());
+        EXPECT_TRUE(signer);
+        return signer ? body + "Signature=" + signer->Sign(body).toBase64() + "\r\n" : QByteArray();
+    }
+
+    static constexpr char kLf[] = "[VerKey]\nycj=0123456789abcdef0123456789abcdef\nUpdAddr=http://res.example/new\n";
+    static constexpr char kCrLf[] = "[VerKey]\r\nycj=0123456789abcdef\r\nUpdAddr=http://res.example/new\r\n";
+
+    QTemporaryDir m_dir;
+    SigningTool::KeyPair m_platform;
+    SigningTool::KeyPair m_other;
+    DescriptorKey m_key;
+};
+
+TEST_F(DescriptorSignatureTest, TheSignedBytesAreExactlyTheBytesBeforeTheSignatureLine)
+{
+    const QByteArray lf = Signed(kLf);
+    ASSERT_TRUE(lf.startsWith(kLf));
+    EXPECT_EQ(Body(lf), QByteArray(kLf));
+    EXPECT_EQ(Body(Signed(kCrLf)), QByteArray(kCrLf));
+    EXPECT_TRUE(Signed(kCrLf).endsWith("==\r\n"));
+    // A last line without a line break gets one, which the signature covers.
+    EXPECT_EQ(Body(Signed("[VerKey]\nycj=ff")), QByteArray("[VerKey]\nycj=ff\n"));
+    // The signature line may lose its own line break.
+    EXPECT_EQ(Body(lf.chopped(1)), QByteArray(kLf));
+    // Without a key every descriptor reads as it is.
+    EXPECT_EQ(VerifiedDescriptorBody(kLf, DescriptorKey{}), QByteArray(kLf));
+    // The tool refuses to sign over a signature.
+    EXPECT_TRUE(SigningTool::Sign(m_platform.keyFile, lf).isEmpty());
+}
+
+TEST_F(DescriptorSignatureTest, TheStandardToolsSignatureIsAccepted)
+{
+    const QString body = m_dir.filePath("body");
+    QFile file(body);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(kCrLf) == qint64(qstrlen(kCrLf)));
+    file.close();
+    QProcess openssl;
+    openssl.start("openssl", {"pkeyutl", "-sign", "-rawin", "-inkey", m_platform.keyFile, "-in", body});
+    ASSERT_TRUE(openssl.waitForFinished(10000));
+    const QByteArray signature = openssl.readAllStandardOutput();
+    ASSERT_EQ(signature.size(), 64) << openssl.readAllStandardError().toStdString();
+    const QByteArray descriptor = kCrLf + QByteArray("Signature=") + signature.toBase64() + "\r\n";
+    EXPECT_EQ(Body(descriptor), QByteArray(kCrLf));
+    EXPECT_EQ(descriptor, Signed(kCrLf));
+}
+
+TEST_F(DescriptorSignatureTest, EveryTamperedDescriptorIsRefused)
+{
+    const QByteArray good = Signed(kCrLf);
+    const qsizetype lineStart = good.lastIndexOf("Signature=");
+    const QByteArray line = good.mid(lineStart).trimmed();
+    const QByteArray signature = QByteArray::fromBase64(line.mid(qstrlen("Signature=")));
+    ASSERT_EQ(signature.size(), 64);
+    QByteArray lfOnly = good;
+    lfOnly.replace("\r\n", "\n");
+    const std::pair<const char *, QByteArray> cases[] = {
+        {"unsigned", kCrLf},
+        {"empty", ""},
+        {"another key", SigningTool::Sign(m_other.keyFile, kCrLf)},
+        {"truncated signature", good.left(lineStart) + line.chopped(4) + "\r\n"},
+        {"signature without padding", good.left(lineStart) + line.chopped(2) + "\r\n"},
+        {"signature in hex", good.left(lineStart) + "Signature=" + signature.toHex() + "\r\n"},
+        {"signature in url-safe base64",
+         good.left(lineStart) + "Signature=" + signature.toBase64(QByteArray::Base64UrlEncoding) + "\r\n"},
+        {"signature of 63 bytes", good.left(lineStart) + "Signature=" + signature.left(63).toBase64() + "\r\n"},
+        {"a line after the signature", good + "UpdAddr=http://evil.example/x\r\n"},
+        {"a blank line after the signature", good + "\r\n"},
+        {"a blank after the signature", good.chopped(2) + " \r\n"},
+        {"a second signature line", good + line + "\r\n"},
+        {"a signature line in the middle", good.left(lineStart) + line + "\r\n" + line + "\r\n"},
+        {"a signed signature line", SignedOver("[VerKey]\r\n signature = x\r\n")},
+        {"CR LF turned into LF", lfOnly},
+        {"lower-case key name", good.left(lineStart) + "signature=" + line.mid(qstrlen("Signature=")) + "\r\n"},
+    };
+    for (const auto &[what, bytes] : cases)
+        EXPECT_FALSE(Body(bytes)) << what;
+    for (qsizetype at = 0; at < lineStart; ++at) {
+        QByteArray flipped = good;
+        flipped[at] = char(flipped[at] ^ 0x01);
+        EXPECT_FALSE(Body(flipped)) << "byte " << at << " flipped";
+    }
+}
+
+TEST_F(DescriptorSignatureTest, AKeyThatIsNotThirtyTwoBytesOfBase64RefusesEveryDescriptor)
+{
+    const QByteArray raw = QByteArray::fromBase64(m_platform.publicKey.toLatin1());
+    ASSERT_EQ(raw.size(), 32);
+    const QString invalid[] = {"", " ", "x", raw.left(31).toBase64(), (raw + 'x').toBase64(), raw.toHex(),
+                               m_platform.publicKey.chopped(1), raw.toBase64(QByteArray::Base64UrlEncoding),
+                               m_platform.publicKey.left(20) + " " + m_platform.publicKey.mid(20)};
+    for (const QString &text : invalid) {
+        const DescriptorKey key = DescriptorKey::FromSetting(text);
+        EXPECT_EQ(key.kind, DescriptorKey::Kind::Invalid) << text.toStdString();
+        EXPECT_FALSE(VerifiedDescriptorBody(Signed(kLf), key)) << text.toStdString();
+    }
+    EXPECT_EQ(DescriptorKey::FromSetting(std::nullopt).kind, DescriptorKey::Kind::None);
+    EXPECT_EQ(DescriptorKey::FromSetting(" " + m_platform.publicKey + " ").kind, DescriptorKey::Kind::Valid);
+
+    // Platform.ini: no setting is no key; a setting the INI reader splits stays invalid.
+    const QString ini = m_dir.filePath("Platform.ini");
+    const std::pair<QByteArray, DescriptorKey::Kind> files[] = {
+        {"[Hosts]\nApps=http://a.example\n", DescriptorKey::Kind::None},
+        {SigningTool::PlatformIniKey(m_platform.publicKey), DescriptorKey::Kind::Valid},
+        {"[Update]\nPublicKey=\n", DescriptorKey::Kind::Invalid},
+        {"[Update]\nPublicKey=" + m_platform.publicKey.toLatin1().insert(10, ',') + "\n", DescriptorKey::Kind::Invalid},
+    };
+    for (const auto &[text, kind] : files) {
+        ASSERT_TRUE(WriteFile(ini, text));
+        EXPECT_EQ(DescriptorKey::FromSetting(PlatformHosts::Load(ini).updateKey).kind, kind) << text.toStdString();
+    }
+}
+
+TEST_F(UpdateCheckTest, WithAPlatformKeyOnlyItsSignatureLeadsToAnOffer)
+{
+    QTemporaryDir keys;
+    const SigningTool::KeyPair platform = SigningTool::NewKeyPair(keys.path(), "platform.key");
+    const SigningTool::KeyPair other = SigningTool::NewKeyPair(keys.path(), "other.key");
+    m_subject.key = DescriptorKey::FromSetting(platform.publicKey);
+    const QByteArray text = "[VerKey]\r\nycj=ffff\r\nUpdAddr=http://res.example/new\r\nSHA256=abcd\r\n";
+    const QByteArray good = SigningTool::Sign(platform.keyFile, text);
+    for (const QByteArray &bad : {text, SigningTool::Sign(other.keyFile, text), good + "UpdAddr=http://evil/\r\n"}) {
+        Publish(bad.toStdString());
+        bool reached = true;
+        EXPECT_FALSE(CheckForUpdateOf(m_subject, true, nullptr, &reached)) << bad.toStdString();
+        EXPECT_FALSE(reached);
+        EXPECT_FALSE(QFile::exists(m_subject.descriptorFile));
+    }
+    Publish(good.toStdString());
+    UpdateDescriptor offer;
+    ASSERT_TRUE(CheckForUpdateOf(m_subject, true, &offer));
+    EXPECT_EQ(offer.address, "http://res.example/new");
+    EXPECT_EQ(offer.sha256, "abcd");
+    EXPECT_TRUE(offer.signedByPlatform);
+}
+
 TEST(UpdateTimeTest, StoresSixteenBytesOfUtcTime)
 {
     const QDateTime at(QDate(2026, 12, 8), QTime(23, 59, 58, 765), Qt::UTC);
@@ -204,9 +367,9 @@ protected:
     QString Current() const { return m_dir.filePath("fenlow"); }
     QString New() const { return m_dir.filePath("Newycj.exe"); }
     QString Old() const { return m_dir.filePath("Oldycj.exe"); }
-    static QString Md5Of(const QByteArray &bytes)
+    static UpdateDescriptor Md5Of(const QByteArray &bytes)
     {
-        return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+        return {QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex()), {}};
     }
 
     QTemporaryDir m_dir;
@@ -214,7 +377,10 @@ protected:
 
 TEST_F(ExecutableSwapTest, PutsTheNewBuildInPlaceWithTheOldPermissions)
 {
-    ASSERT_TRUE(SwapInExecutable(Current(), New(), Old(), Md5Of("new build").toUpper()));
+    UpdateDescriptor upperCase = Md5Of("new build");
+    upperCase.version = upperCase.version.toUpper();
+    upperCase.sha256 = QString::fromLatin1(QCryptographicHash::hash("new build", QCryptographicHash::Sha256).toHex()).toUpper();
+    ASSERT_TRUE(SwapInExecutable(Current(), New(), Old(), upperCase));
     EXPECT_EQ(ReadFile(Current()), "new build");
     EXPECT_EQ(ReadFile(Old()), "old build");
     EXPECT_FALSE(QFile::exists(New()));
@@ -225,7 +391,10 @@ TEST_F(ExecutableSwapTest, PutsTheNewBuildInPlaceWithTheOldPermissions)
 
 TEST_F(ExecutableSwapTest, ADownloadThatIsNotTheNamedReleaseChangesNothing)
 {
-    for (const QString &expected : {Md5Of("other build"), QString(), QString("not a digest")}) {
+    UpdateDescriptor otherSha256 = Md5Of("new build");
+    otherSha256.sha256 = QString::fromLatin1(QCryptographicHash::hash("other build", QCryptographicHash::Sha256).toHex());
+    for (const UpdateDescriptor &expected : {Md5Of("other build"), UpdateDescriptor{}, UpdateDescriptor{"not a digest", {}},
+                                             otherSha256}) {
         EXPECT_FALSE(SwapInExecutable(Current(), New(), Old(), expected));
         EXPECT_EQ(ReadFile(Current()), "old build");
         EXPECT_FALSE(QFile::exists(Old()));

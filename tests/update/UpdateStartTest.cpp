@@ -80,12 +80,15 @@ protected:
     QString Folder() const { return m_home.filePath("data/岚汐/ViziDuved"); }
     QString Installed() const { return Folder() + "/fenlow"; }
 
-    void WritePlatformIni(const QString &resourceOrigin, int appsPort)
+    // `publicKey`: the [Update] PublicKey line's value; none when null.
+    void WritePlatformIni(const QString &resourceOrigin, int appsPort, const QString &publicKey = {})
     {
         QFile ini(Folder() + "/Platform.ini");
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
         ini.write("[Hosts]\nApps=http://www.qovan.localhost:" + QByteArray::number(appsPort)
                   + "\nResource=" + resourceOrigin.toUtf8() + "\n");
+        if (!publicKey.isNull())
+            ini.write("[Update]\nPublicKey=" + publicKey.toLatin1() + "\n");
     }
 
     // The files in the install folder, sorted without case.
@@ -95,6 +98,7 @@ protected:
     }
 
     static int DemoPort() { return qEnvironmentVariableIntValue("FENLOW_DEMO_PORT"); }
+    static QString DemoPublicKey() { return qEnvironmentVariable("FENLOW_DEMO_PUBLIC_KEY"); }
 
     // What a start that shows no window left behind, for the failure message.
     std::string StateOf(qint64 pid) const
@@ -106,7 +110,8 @@ protected:
             + crash.toStdString();
     }
 
-    // Starts the installed copy; answers its process id.
+    // Starts the installed copy; answers its process id. Its standard error goes to
+    // StandardError().
     qint64 Start(const QStringList &arguments)
     {
         qint64 pid = 0;
@@ -115,22 +120,29 @@ protected:
         process.setProgram(Installed());
         process.setArguments(arguments);
         process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
+        process.setStandardErrorFile(m_home.filePath("stderr"));
         if (process.startDetached(&pid))
             m_started.append(pid);
         return pid;
     }
 
 
+    QByteArray StandardError() const
+    {
+        QFile file(m_home.filePath("stderr"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     QTemporaryDir m_home;
     QProcessEnvironment m_env;
     QList<qint64> m_started;
 };
 
-TEST_F(UpdateStartTest, TheDemoPlatformsNewerBuildReplacesTheInstalledCopy)
+TEST_F(UpdateStartTest, TheDemoPlatformsSignedNewerBuildReplacesTheInstalledCopy)
 {
     ASSERT_NE(DemoPort(), 0) << "needs the demo platform (FENLOW_DEMO_PORT)";
-    WritePlatformIni("http://ycj.res.qovan.localhost:" + QString::number(DemoPort()), DemoPort());
+    ASSERT_FALSE(DemoPublicKey().isEmpty()) << "needs the demo platform's key (FENLOW_DEMO_PUBLIC_KEY)";
+    WritePlatformIni("http://ycj.res.qovan.localhost:" + QString::number(DemoPort()), DemoPort(), DemoPublicKey());
     const QByteArray oldBuild = Md5Of(Installed());
     const QByteArray newBuild = Md5Of(FENLOW_BIN_DIR "/fenlow-next");
     ASSERT_NE(oldBuild, newBuild);
@@ -156,6 +168,24 @@ TEST_F(UpdateStartTest, TheDemoPlatformsNewerBuildReplacesTheInstalledCopy)
     ASSERT_EVENTUALLY(HasVisibleWindow(again), 30000);
     EXPECT_FALSE(QFile::exists(Folder() + "/Oldycj.exe"));
     EXPECT_EQ(Md5Of(Installed()), newBuild);
+}
+
+TEST_F(UpdateStartTest, AKeyOtherThanTheDemoPlatformsOrAnInvalidOneLeavesTheCopyAsItWas)
+{
+    ASSERT_NE(DemoPort(), 0) << "needs the demo platform (FENLOW_DEMO_PORT)";
+    const QByteArray build = Md5Of(Installed());
+    // Another platform's key, then one that is no key at all.
+    for (const QString &key : {QString("qjFDhKSMxQ6bNsn0JaXFf7k3R0Vv3mXy5fQmM4r/oA4="), QString("not a key")}) {
+        SCOPED_TRACE(key.toStdString());
+        WritePlatformIni("http://ycj.res.qovan.localhost:" + QString::number(DemoPort()), DemoPort(), key);
+        const qint64 pid = Start({"/ycjD"});
+        ASSERT_EVENTUALLY(HasVisibleWindow(pid), 30000) << StateOf(pid);
+        EXPECT_EQ(Md5Of(Installed()), build);
+        EXPECT_EQ(FolderFiles(), "fenlow Platform.ini");
+        EXPECT_EQ(StandardError().contains("PublicKey"), key == "not a key") << StandardError().toStdString();
+        ::kill(pid_t(pid), SIGKILL);
+        ASSERT_EVENTUALLY(!QFile::exists("/proc/" + QString::number(pid)));
+    }
 }
 
 TEST_F(UpdateStartTest, AnUpdateServerThatNeverAnswersOnlyDelaysTheStart)

@@ -35,7 +35,7 @@ protected:
     {
         m_server.SetPage(QStringLiteral("/top"), kTopPage);
         m_server.SetPage(QStringLiteral("/frame"), kFramePage);
-        m_page = new HostWebPage(&m_view);
+        m_page = new HostWebPage(WebEngineSetup::Profile(), &m_view);
         m_view.setPage(m_page);
         m_view.resize(400, 300);
         m_view.show();

@@ -5,7 +5,7 @@
 
 #include <QCoreApplication>
 
-#include "app/InstanceChannel.h"
+#include "base/InstanceChannel.h"
 
 int main(int argc, char **argv)
 {

@@ -1,11 +1,11 @@
-#include "app/PlatformHosts.h"
+#include "base/PlatformHosts.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStringDecoder>
 
-#include "app/ProgramPaths.h"
+#include "base/ProgramPaths.h"
 
 namespace {
 
@@ -40,10 +40,7 @@ QString ProblemOf(const QString &path)
         return QStringLiteral("is too large");
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8(data);
-    if (utf8.hasError() || data.contains('\0'))
-        return QStringLiteral("is not text");
-    return text.contains(QLatin1String("[Hosts]"), Qt::CaseInsensitive) ? QString()
-                                                                          : QStringLiteral("has no [Hosts] section");
+    return utf8.hasError() || data.contains('\0') ? QStringLiteral("is not text") : QString();
 }
 
 } // namespace
@@ -75,6 +72,12 @@ PlatformHosts PlatformHosts::Load(const QString &iniPath)
     ReadKey(ini, "Forum", hosts.forum);
     ReadKey(ini, "Pay", hosts.pay);
     ReadKey(ini, "Service", hosts.service);
+    ini.endGroup();
+    const QString updateKey = QStringLiteral("Update/PublicKey");
+    if (ini.contains(updateKey)) {
+        // A value with commas reads as a list; joined again, it stays the text written.
+        hosts.updateKey = ini.value(updateKey).toStringList().join(QLatin1Char(','));
+    }
     return hosts;
 }
 

@@ -1,4 +1,4 @@
-#include "app/StartMode.h"
+#include "base/StartMode.h"
 
 #include <QFileInfo>
 

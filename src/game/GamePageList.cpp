@@ -1,4 +1,4 @@
-#include "web/GamePageList.h"
+#include "game/GamePageList.h"
 
 GamePageList &GamePageList::Instance()
 {

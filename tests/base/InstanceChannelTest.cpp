@@ -1,4 +1,4 @@
-#include "app/InstanceChannel.h"
+#include "base/InstanceChannel.h"
 
 #include <csignal>
 #include <ctime>

@@ -1,4 +1,4 @@
-#include "app/ProgramPaths.h"
+#include "base/ProgramPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include "app/PlatformHosts.h"
+#include "base/PlatformHosts.h"
 #include "platform/PlatformFolders.h"
 #include "platform/ProcessLaunch.h"
 
@@ -147,7 +147,7 @@ TEST_F(PlatformHostsTest, ABrokenFileGivesTheDemoHostsAndSaysWhy)
 {
     const QString system = Ini("system.ini", "[Hosts]\nApps=http://apps.system.example\n");
     for (const QByteArray &data : {QByteArray(), QByteArray(" \n\n"), QByteArray("[Hosts]\nApps=http://a\0\x01", 23),
-                                   QByteArray("\xff\xfe\x00[\x00H"), QByteArray("Apps=http://no.section.example\n")}) {
+                                   QByteArray("\xff\xfe\x00[\x00H")}) {
         SCOPED_TRACE(data.toHex().toStdString());
         const QString broken = Ini("broken.ini", data);
         QString problem;

@@ -42,6 +42,13 @@ bool KeepsFilesBesideExecutable();
 QString ProgramFileFolder(ProgramFileKind kind);
 QString ProgramFilePath(const QString &fileName, ProgramFileKind kind);
 
+// Whether the Debian package's file list `packageList` names `path`: such an executable
+// belongs to the package manager and is left to it.
+bool IsOwnedByPackage(const QString &path, const QString &packageList);
+
+// The file list of the launcher's own package.
+QString OwnPackageFileList();
+
 // Whether the running executable was installed by the launcher's Debian package.
 bool IsPackagedCopy();
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +17,9 @@ struct PlatformHosts {
     QString forum;    // key "Forum"
     QString pay;      // key "Pay"
     QString service;  // key "Service": customer service
+    // Section "Update", key "PublicKey": the key descriptors must be signed with, as
+    // written; nothing when the file names none.
+    std::optional<QString> updateKey;
 
     // The demo platform on loopback, used where the file or one of its keys is missing.
     static PlatformHosts Defaults();
@@ -23,7 +28,7 @@ struct PlatformHosts {
     static PlatformHosts Load(const QString &iniPath);
 
     // The first of `candidates` that exists, read by Load; the defaults when none does.
-    // A file that is empty, cannot be read, is not text or names no host gives the
+    // A file that is empty, cannot be read or is not text gives the
     // defaults too, and `problem` (when given) says what is wrong with it.
     static PlatformHosts LoadFirst(const QStringList &candidates, QString *problem = nullptr);
 

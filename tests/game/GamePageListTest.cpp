@@ -1,4 +1,4 @@
-#include "web/GamePageList.h"
+#include "game/GamePageList.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
-#include "app/ProgramPaths.h"
+#include "base/ProgramPaths.h"
 
-#include "app/Uninstall.h"
+#include <QFile>
+
 #include "platform/PlatformFolders.h"
 #include "platform/ProcessLaunch.h"
 
@@ -50,6 +51,27 @@ QString ProgramFilePath(const QString &fileName, ProgramFileKind kind)
     if (folder.isEmpty())
         return {};
     return folder + QLatin1Char('/') + fileName;
+}
+
+bool IsOwnedByPackage(const QString &path, const QString &packageList)
+{
+    QFile list(packageList);
+    if (path.isEmpty() || !list.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray wanted = QFile::encodeName(path);
+    while (!list.atEnd()) {
+        QByteArray line = list.readLine();
+        if (line.endsWith('\n'))
+            line.chop(1);
+        if (line == wanted)
+            return true;
+    }
+    return false;
+}
+
+QString OwnPackageFileList()
+{
+    return QStringLiteral("/var/lib/dpkg/info/fenlow.list");
 }
 
 bool IsPackagedCopy()
