@@ -2,9 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 #include <QStringDecoder>
 
+#include "base/ProfileIni.h"
 #include "base/ProgramPaths.h"
 
 namespace {
@@ -14,9 +14,11 @@ QString DemoOrigin(const char *host)
     return QStringLiteral("http://%1:%2").arg(QLatin1String(host)).arg(kDemoPlatformPort);
 }
 
-void ReadKey(const QSettings &ini, const char *key, QString &value)
+constexpr char kSection[] = "Hosts";
+
+void ReadKey(const QString &iniPath, const char *key, QString &value)
 {
-    QString text = ini.value(QLatin1String(key)).toString().trimmed();
+    QString text = QString::fromUtf8(ProfileIni::ReadBytes(iniPath, kSection, key).value_or(QByteArray()));
     while (text.endsWith(QLatin1Char('/')))
         text.chop(1);
     if (!text.isEmpty())
@@ -63,21 +65,15 @@ PlatformHosts PlatformHosts::Defaults()
 PlatformHosts PlatformHosts::Load(const QString &iniPath)
 {
     PlatformHosts hosts = Defaults();
-    QSettings ini(iniPath, QSettings::IniFormat);
-    ini.beginGroup(QStringLiteral("Hosts"));
-    ReadKey(ini, "Apps", hosts.apps);
-    ReadKey(ini, "Resource", hosts.resource);
-    ReadKey(ini, "Download", hosts.download);
-    ReadKey(ini, "Portal", hosts.portal);
-    ReadKey(ini, "Forum", hosts.forum);
-    ReadKey(ini, "Pay", hosts.pay);
-    ReadKey(ini, "Service", hosts.service);
-    ini.endGroup();
-    const QString updateKey = QStringLiteral("Update/PublicKey");
-    if (ini.contains(updateKey)) {
-        // A value with commas reads as a list; joined again, it stays the text written.
-        hosts.updateKey = ini.value(updateKey).toStringList().join(QLatin1Char(','));
-    }
+    ReadKey(iniPath, "Apps", hosts.apps);
+    ReadKey(iniPath, "Resource", hosts.resource);
+    ReadKey(iniPath, "Download", hosts.download);
+    ReadKey(iniPath, "Portal", hosts.portal);
+    ReadKey(iniPath, "Forum", hosts.forum);
+    ReadKey(iniPath, "Pay", hosts.pay);
+    ReadKey(iniPath, "Service", hosts.service);
+    if (const std::optional<QByteArray> key = ProfileIni::ReadBytes(iniPath, "Update", "PublicKey"))
+        hosts.updateKey = QString::fromUtf8(*key);
     return hosts;
 }
 

@@ -4,7 +4,7 @@ class QObject;
 
 // System-wide hotkeys. A registered combination reaches its window as a HotkeyEvent
 // carrying the identifier, wherever the keyboard focus is, with the lock keys in any
-// state. Modifiers are the bits 1 Alt, 2 Ctrl, 4 Shift; keys are virtual-key codes.
+// state. Modifiers are the bits of HotkeyModifiers.h; keys are virtual-key codes.
 // A registration ends with UnregisterHotKey or when its window is destroyed.
 
 // Fails when another program holds the combination, when it is registered in this

@@ -18,14 +18,12 @@
 #include <QTimer>
 
 #include "platform/HotkeyEvent.h"
+#include "platform/HotkeyModifiers.h"
 #include "platform/VirtualKeys.h"
 
 namespace {
 
-constexpr int kModAlt = 1;
-constexpr int kModControl = 2;
-constexpr int kModShift = 4;
-constexpr int kKnownModifiers = kModAlt | kModControl | kModShift;
+constexpr int kKnownModifiers = MOD_ALT | MOD_CONTROL | MOD_SHIFT;
 constexpr uint16_t kModifierStateMask = 0xff;
 // XKB's keyboard-change events that alter which keycodes carry which symbols.
 constexpr uint8_t kXkbNewKeyboardNotify = 0;
@@ -145,11 +143,11 @@ private:
     static uint16_t StateFor(int modifiers)
     {
         uint16_t state = 0;
-        if (modifiers & kModAlt)
+        if (modifiers & MOD_ALT)
             state |= XCB_MOD_MASK_1;
-        if (modifiers & kModControl)
+        if (modifiers & MOD_CONTROL)
             state |= XCB_MOD_MASK_CONTROL;
-        if (modifiers & kModShift)
+        if (modifiers & MOD_SHIFT)
             state |= XCB_MOD_MASK_SHIFT;
         return state;
     }

@@ -4,10 +4,7 @@
 
 #include <QString>
 
-// Modifier bits of a hotkey, as the settings file stores them.
-inline constexpr int MOD_ALT = 1;
-inline constexpr int MOD_CONTROL = 2;
-inline constexpr int MOD_SHIFT = 4;
+#include "platform/HotkeyModifiers.h"
 
 // A hotkey: modifier bits and a virtual-key code (0: switched off).
 struct HotkeyPair

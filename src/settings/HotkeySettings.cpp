@@ -1,23 +1,13 @@
 #include "settings/HotkeySettings.h"
 
 #include <array>
-#include <string>
 
-#include <QFile>
-#include <QSaveFile>
-
-// Bytes in, bytes out: the file keeps whatever encoding it has.
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
-
+#include "base/ProfileIni.h"
 #include "base/ProgramPaths.h"
 
 namespace {
 
 constexpr qsizetype kValueLimit = 32;
-// A settings file is small; anything larger is not one.
-constexpr qint64 kFileLimit = 1 << 20;
 
 struct HotkeyEntry
 {
@@ -31,27 +21,6 @@ constexpr std::array<HotkeyEntry, 3> kEntries{{
     {"SndKey", {MOD_CONTROL, 83}},
 }};
 
-// Kept as bytes: a file in any 8-bit encoding survives a rewrite unchanged.
-using Ini = CSimpleIniA;
-
-enum class Load { Missing, Loaded, Unreadable };
-
-Load LoadIni(const QString &path, Ini &ini)
-{
-    ini.SetUnicode(false);
-    ini.SetMultiKey(true);
-    ini.SetSpaces(false);
-    QFile file(path);
-    if (!file.exists())
-        return Load::Missing;
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kFileLimit)
-        return Load::Unreadable;
-    const QByteArray data = file.read(kFileLimit + 1);
-    if (data.size() > kFileLimit || data.contains('\0'))
-        return Load::Unreadable;
-    return ini.LoadData(data.constData(), std::size_t(data.size())) < 0 ? Load::Unreadable : Load::Loaded;
-}
-
 const HotkeyEntry *EntryFor(int id)
 {
     return id >= 1 && id <= int(kEntries.size()) ? &kEntries[std::size_t(id - 1)] : nullptr;
@@ -63,31 +32,12 @@ namespace SettingsFile {
 
 QString ReadValue(const QString &path, const char *section, const char *key, const QString &fallback)
 {
-    Ini ini;
-    if (LoadIni(path, ini) != Load::Loaded)
-        return fallback.left(kValueLimit);
-    const char *value = ini.GetValue(section, key, nullptr);
-    return (value ? QString::fromLocal8Bit(value) : fallback).left(kValueLimit);
+    return ProfileIni::ReadValue(path, section, key, fallback, kValueLimit);
 }
 
 bool WriteValue(const QString &path, const char *section, const char *key, const QString &value)
 {
-    Ini ini;
-    if (LoadIni(path, ini) == Load::Unreadable)
-        return false;
-    if (ini.SetValue(section, key, value.toLocal8Bit().constData(), nullptr, true) < 0)
-        return false;
-    std::string text;
-    if (ini.Save(text) < 0)
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (file.write(text.data(), qint64(text.size())) != qint64(text.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return ProfileIni::WriteValue(path, section, key, value);
 }
 
 } // namespace SettingsFile

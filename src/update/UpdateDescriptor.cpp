@@ -1,11 +1,8 @@
 #include "update/UpdateDescriptor.h"
 
-// The descriptor is read as UTF-8 bytes; no wide-character conversion is needed.
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
-
 #include <QFile>
+
+#include "base/ProfileIni.h"
 
 namespace {
 
@@ -17,9 +14,9 @@ constexpr qsizetype kMaxAddress = 511;
 // Longer than any digest: a longer value is cut but can never match.
 constexpr qsizetype kMaxSha256 = 128;
 
-QString Value(const CSimpleIniA &ini, const char *key, qsizetype limit)
+QString Value(const QByteArray &body, const char *key, qsizetype limit)
 {
-    return QString::fromUtf8(ini.GetValue(kSection, key, "")).trimmed().left(limit);
+    return QString::fromUtf8(ProfileIni::ValueIn(body, kSection, key).value_or(QByteArray())).left(limit);
 }
 
 } // namespace
@@ -36,10 +33,9 @@ std::optional<UpdateDescriptor> UpdateDescriptor::Read(const QString &path, cons
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const std::optional<QByteArray> body = VerifiedDescriptorBody(file.readAll(), key);
-    CSimpleIniA ini;
-    if (!body || ini.LoadData(body->constData(), size_t(body->size())) < 0)
+    if (!body)
         return std::nullopt;
-    return UpdateDescriptor{Value(ini, versionKey.toUtf8().constData(), kMaxVersion),
-                            Value(ini, kAddressKey, kMaxAddress), Value(ini, kSha256Key, kMaxSha256),
+    return UpdateDescriptor{Value(*body, versionKey.toUtf8().constData(), kMaxVersion),
+                            Value(*body, kAddressKey, kMaxAddress), Value(*body, kSha256Key, kMaxSha256),
                             key.kind == DescriptorKey::Kind::Valid};
 }

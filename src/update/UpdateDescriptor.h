@@ -16,9 +16,10 @@ struct UpdateDescriptor {
     bool signedByPlatform = false; // its signature was checked against the platform's key
 
     // Reads the INI file at `path` as the profile functions do (section and key names
-    // without case, values trimmed); `versionKey` names the version's key. Missing keys
-    // give empty texts. Nothing when the file cannot be read or, with a platform `key`,
-    // is not signed by it (VerifiedDescriptorBody); an invalid key says so on stderr.
+    // without case, values trimmed, the first of repeated keys wins); `versionKey` names
+    // the version's key. Missing keys give empty texts. Nothing when the file cannot be
+    // read or, with a platform `key`, is not signed by it (VerifiedDescriptorBody); an
+    // invalid key says so on stderr.
     static std::optional<UpdateDescriptor> Read(const QString &path, const QString &versionKey,
                                                 const DescriptorKey &key);
 };

@@ -21,6 +21,27 @@
 
 namespace {
 
+TEST(PlatformHostsTest, ReadsTheFirstOfRepeatedKeysAndKeepsDefaultsForTheRest)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("Platform.ini"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("; deployment hosts\n[hosts]\napps = http://a.example:81/ \nAPPS=http://b.example\n"
+               "Pay=\n[Other]\nForum=http://c.example\n[update]\npublickey = ab+c,d/e=\n");
+    file.close();
+    const PlatformHosts hosts = PlatformHosts::Load(path);
+    const PlatformHosts defaults = PlatformHosts::Defaults();
+    EXPECT_EQ(hosts.apps, "http://a.example:81");
+    EXPECT_EQ(hosts.pay, defaults.pay);
+    EXPECT_EQ(hosts.forum, defaults.forum);
+    EXPECT_EQ(hosts.updateKey, QStringLiteral("ab+c,d/e="));
+    const PlatformHosts missing = PlatformHosts::Load(dir.filePath(QStringLiteral("missing.ini")));
+    EXPECT_EQ(missing.apps, defaults.apps);
+    EXPECT_FALSE(missing.updateKey.has_value());
+}
+
 TEST(ExeDirPathTest, PutsTheFileBesideTheExecutable)
 {
     EXPECT_EQ(ExeDirPathOf("/A/B/x", "Newycj.exe"), "/A/B/Newycj.exe");

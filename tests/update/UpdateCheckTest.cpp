@@ -88,6 +88,21 @@ TEST_F(UpdateCheckTest, ADescriptorWithoutAddressStillOffers)
     EXPECT_TRUE(offer.address.isEmpty());
 }
 
+TEST_F(UpdateCheckTest, TheFirstOfRepeatedKeysWinsAndValuesAreCutToTheirBuffers)
+{
+    const std::string longAddress = "http://res.example/" + std::string(600, 'a');
+    Publish("[VerKey]\nycj=first\nUpdAddr=" + longAddress + "\nycj=second\nUpdAddr=http://res.example/later\n"
+            "[verkey]\nYCJ=third\n");
+    UpdateDescriptor offer;
+    EXPECT_TRUE(CheckForUpdateOf(m_subject, true, &offer));
+    EXPECT_EQ(offer.version, "first");
+    EXPECT_EQ(offer.address, QString::fromStdString(longAddress.substr(0, 511)));
+
+    Publish("[VerKey]\nycj=" + std::string(70, 'f') + "\n");
+    EXPECT_TRUE(CheckForUpdateOf(m_subject, true, &offer));
+    EXPECT_EQ(offer.version, QString(63, QLatin1Char('f')));
+}
+
 TEST_F(UpdateCheckTest, BrokenDescriptorsOfferNothingAndLeaveNoFile)
 {
     Reply shorter = Reply::With(200, "[VerKey]\nycj=ffff\n");
