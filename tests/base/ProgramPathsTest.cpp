@@ -138,7 +138,7 @@ TEST(NewPrivateFolderTest, EachCallMakesAFreshFolderOfThisUserAlone)
     EXPECT_TRUE(PlatformFolders::NewPrivateFolder(dir.filePath("missing"), "game-").isEmpty());
 }
 
-class PlatformHostsTest : public testing::Test
+class PlatformHostsFileTest : public testing::Test
 {
 protected:
     QString Ini(const char *name, const QByteArray &data)
@@ -149,7 +149,7 @@ protected:
     QTemporaryDir m_dir;
 };
 
-TEST_F(PlatformHostsTest, TheFirstFileThatExistsNamesTheHosts)
+TEST_F(PlatformHostsFileTest, TheFirstFileThatExistsNamesTheHosts)
 {
     const QString beside = Ini("beside.ini", "[Hosts]\nApps=http://apps.beside.example/\n");
     const QString system = Ini("system.ini", "[Hosts]\nApps=http://apps.system.example\nPay=http://pay.example\n");
@@ -164,7 +164,7 @@ TEST_F(PlatformHostsTest, TheFirstFileThatExistsNamesTheHosts)
     EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
 }
 
-TEST_F(PlatformHostsTest, ABrokenFileGivesTheDemoHostsAndSaysWhy)
+TEST_F(PlatformHostsFileTest, ABrokenFileGivesTheDemoHostsAndSaysWhy)
 {
     const QString system = Ini("system.ini", "[Hosts]\nApps=http://apps.system.example\n");
     for (const QByteArray &data : {QByteArray(), QByteArray(" \n\n"), QByteArray("[Hosts]\nApps=http://a\0\x01", 23),
