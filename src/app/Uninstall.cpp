@@ -65,27 +65,6 @@ bool RemoveShortcutsAndStartMenu()
     return true;
 }
 
-bool IsOwnedByPackage(const QString &path, const QString &packageList)
-{
-    QFile list(packageList);
-    if (path.isEmpty() || !list.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray wanted = QFile::encodeName(path);
-    while (!list.atEnd()) {
-        QByteArray line = list.readLine();
-        if (line.endsWith('\n'))
-            line.chop(1);
-        if (line == wanted)
-            return true;
-    }
-    return false;
-}
-
-QString OwnPackageFileList()
-{
-    return QStringLiteral("/var/lib/dpkg/info/fenlow.list");
-}
-
 void WriteSelfDeleteScript()
 {
     const QString executable = PlatformFolders::ExecutablePath();

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "base/ProgramPaths.h"
+
 // The removal steps of the uninstall start, each best effort and silent.
 
 // Number of files under `folder`, subfolders counted through (a link counts as a file
@@ -19,13 +21,6 @@ void RemoveUpdateTimeStore();
 // Removes the shortcuts and then the start-menu folder when no file is left under it.
 // Answers true.
 bool RemoveShortcutsAndStartMenu();
-
-// Whether the Debian package's file list `packageList` names `path`: such an executable
-// belongs to the package manager and is left to it.
-bool IsOwnedByPackage(const QString &path, const QString &packageList);
-
-// The file list of the launcher's own package.
-QString OwnPackageFileList();
 
 // Writes the self-delete script under a fresh "DelSelf*.sh" name in the temporary folder
 // and starts it detached at idle priority. The script waits until no process runs this

@@ -1,5 +1,9 @@
 #include "base/PlatformHosts.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
 #include "base/ProfileIni.h"
 #include "base/ProgramPaths.h"
 
@@ -19,6 +23,26 @@ void ReadKey(const QString &iniPath, const char *key, QString &value)
         text.chop(1);
     if (!text.isEmpty())
         value = text;
+}
+
+constexpr char kSystemHostsFile[] = "/etc/fenlow/Platform.ini";
+// A hosts file is a few lines; anything larger is not one.
+constexpr qint64 kHostsFileLimit = 64 * 1024;
+
+// What makes `path` unusable as a hosts file; empty when it is usable.
+QString ProblemOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot be read");
+    const QByteArray data = file.read(kHostsFileLimit + 1);
+    if (data.trimmed().isEmpty())
+        return QStringLiteral("is empty");
+    if (data.size() > kHostsFileLimit)
+        return QStringLiteral("is too large");
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(data);
+    return utf8.hasError() || data.contains('\0') ? QStringLiteral("is not text") : QString();
 }
 
 } // namespace
@@ -53,9 +77,35 @@ PlatformHosts PlatformHosts::Load(const QString &iniPath)
     return hosts;
 }
 
+PlatformHosts PlatformHosts::LoadFirst(const QStringList &candidates, QString *problem)
+{
+    for (const QString &path : candidates) {
+        if (path.isEmpty() || !QFileInfo::exists(path))
+            continue;
+        const QString wrong = ProblemOf(path);
+        if (wrong.isEmpty())
+            return Load(path);
+        if (problem)
+            *problem = path + QLatin1Char(' ') + wrong;
+        return Defaults();
+    }
+    return Defaults();
+}
+
+QStringList PlatformHosts::Candidates()
+{
+    return {ExeDirPath(QStringLiteral("Platform.ini")), QLatin1String(kSystemHostsFile)};
+}
+
 const PlatformHosts &PlatformHosts::Current()
 {
-    static const PlatformHosts hosts = Load(ExeDirPath(QStringLiteral("Platform.ini")));
+    static const PlatformHosts hosts = [] {
+        QString problem;
+        PlatformHosts read = LoadFirst(Candidates(), &problem);
+        if (!problem.isEmpty())
+            qWarning("fenlow: %s; using the demo platform's hosts", qUtf8Printable(problem));
+        return read;
+    }();
     return hosts;
 }
 

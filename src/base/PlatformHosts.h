@@ -3,10 +3,12 @@
 #include <optional>
 
 #include <QString>
+#include <QStringList>
 
 // The platform's web hosts, each an origin such as "http://www.example.localhost:18321"
 // (scheme, host and optional port, no trailing slash). They are deployment
-// configuration, read from "Platform.ini" beside the executable, section "Hosts".
+// configuration, read from "Platform.ini" beside the executable or, without one there,
+// from the system's "/etc/fenlow/Platform.ini", section "Hosts".
 struct PlatformHosts {
     QString apps;     // key "Apps": the launcher login page "/ycj/" and the game pages
     QString resource; // key "Resource": update descriptor and new executables
@@ -25,7 +27,15 @@ struct PlatformHosts {
     // Reads `iniPath`; missing or empty keys keep their default.
     static PlatformHosts Load(const QString &iniPath);
 
-    // The hosts of this installation ("Platform.ini" beside the executable), read once.
+    // The first of `candidates` that exists, read by Load; the defaults when none does.
+    // A file that is empty, cannot be read or is not text gives the
+    // defaults too, and `problem` (when given) says what is wrong with it.
+    static PlatformHosts LoadFirst(const QStringList &candidates, QString *problem = nullptr);
+
+    // Where this installation's hosts may be: beside the executable, then the system's.
+    static QStringList Candidates();
+
+    // The hosts of this installation, read once; a broken file is reported on stderr.
     static const PlatformHosts &Current();
 
     QString LoginPageUrl() const; // apps + "/ycj/"

@@ -21,7 +21,23 @@ QString Programs();
 // The user's configuration folder ($XDG_CONFIG_HOME).
 QString Config();
 
+// The user's cache folder ($XDG_CACHE_HOME).
+QString Cache();
+
 // The folder for temporary files.
 QString Temp();
+
+// Whether this process may create files in `folder`.
+bool IsWritableFolder(const QString &folder);
+
+// `name` below `base` as a folder of this user alone: made with mode 0700 when missing
+// (`base` and its parents too), otherwise accepted only when it is a real folder (not a
+// link, never followed) owned by this user, then narrowed to 0700. Empty when refused or
+// when it cannot be made.
+QString OwnPrivateFolder(const QString &base, const QString &name);
+
+// A new folder of this user alone (mode 0700) below `base`, named from `prefix` and six
+// random characters; made atomically, so nothing can stand there before. Empty on failure.
+QString NewPrivateFolder(const QString &base, const QString &prefix);
 
 } // namespace PlatformFolders

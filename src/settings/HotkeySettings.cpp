@@ -44,7 +44,13 @@ bool WriteValue(const QString &path, const char *section, const char *key, const
 
 QString HotkeySettingsPath()
 {
-    return ExeDirPath(QString::fromLatin1(kSettingsFileName));
+    return ProgramFilePath(QString::fromLatin1(kSettingsFileName), ProgramFileKind::Setting);
+}
+
+QString HotkeyDefaultsPath()
+{
+    const QString beside = ExeDirPath(QString::fromLatin1(kSettingsFileName));
+    return beside == HotkeySettingsPath() ? QString() : beside;
 }
 
 const char *HotkeySettingsKey(int id)
@@ -64,8 +70,11 @@ HotkeyPair ReadHotkeySetting(int id)
     const HotkeyEntry *entry = EntryFor(id);
     if (!entry)
         return {};
-    return ParseHotkeyValue(
-        SettingsFile::ReadValue(HotkeySettingsPath(), kSettingsSection, entry->key, HotkeyValueText(entry->fallback)));
+    QString fallback = HotkeyValueText(entry->fallback);
+    const QString defaults = HotkeyDefaultsPath();
+    if (!defaults.isEmpty())
+        fallback = SettingsFile::ReadValue(defaults, kSettingsSection, entry->key, fallback);
+    return ParseHotkeyValue(SettingsFile::ReadValue(HotkeySettingsPath(), kSettingsSection, entry->key, fallback));
 }
 
 bool WriteHotkeySetting(int id, HotkeyPair pair)

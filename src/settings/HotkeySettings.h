@@ -24,14 +24,20 @@ bool WriteValue(const QString &path, const char *section, const char *key, const
 
 } // namespace SettingsFile
 
-// Where the hotkey settings live: "Statistic.ini" beside the executable.
+// Where the hotkey settings live: "Statistic.ini" beside the executable, or in the
+// player's own folder where the executable's folder is not the program's to write.
 QString HotkeySettingsPath();
+
+// The file that gives the defaults of keys the settings file lacks: "Statistic.ini"
+// beside the executable when the settings live elsewhere, else empty.
+QString HotkeyDefaultsPath();
 
 // The settings key and default value of hotkey `id` (1 boss, 2 switch, 3 sound).
 const char *HotkeySettingsKey(int id);
 HotkeyPair DefaultHotkey(int id);
 
-// The stored hotkey `id`, its default when the file or the key is missing.
+// The stored hotkey `id`; where the file or the key is missing, the defaults file's
+// value, else the built-in default.
 HotkeyPair ReadHotkeySetting(int id);
 // Stores hotkey `id`; false when the file could not be written.
 bool WriteHotkeySetting(int id, HotkeyPair pair);

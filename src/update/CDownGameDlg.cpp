@@ -49,7 +49,7 @@ CDownGameDlg::~CDownGameDlg()
 
 QString CDownGameDlg::InstallerPath() const
 {
-    return GameInstallerPath(m_places.tempFolder, m_gameName);
+    return m_worker ? m_worker->InstallerPath() : QString();
 }
 
 bool CDownGameDlg::WorkerDone() const

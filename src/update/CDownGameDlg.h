@@ -34,7 +34,8 @@ public:
     CImgProgress *Progress() const { return m_progress; }
     CStaticEx *Status() const { return m_status; }
     QString Title() const { return windowTitle(); }
-    // The worker's installer file (temporary folder + game name + ".exe").
+    // The worker's installer file: game name + ".exe" in a fresh folder of this user
+    // alone in the temporary folder; empty before the download starts.
     QString InstallerPath() const;
     // True once the worker thread has ended (or never started).
     bool WorkerDone() const;

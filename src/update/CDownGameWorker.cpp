@@ -1,8 +1,11 @@
 #include "update/CDownGameWorker.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "base/ProgramPaths.h"
+#include "platform/PlatformFolders.h"
 #include "update/HttpGetToFile.h"
 #include "update/HttpTransfer.h"
 #include "update/PendingDeletions.h"
@@ -12,18 +15,31 @@ namespace {
 
 const char *const kFailedTitle = "下载失败";
 const char *const kFinishedTitle = "下载完成";
+// The installer's own folder in the temporary folder, made fresh for each download.
+constexpr char kInstallerFolderPrefix[] = "fenlow-game-";
+
+QString NewInstallerPath(const QString &tempFolder, const QString &gameName)
+{
+    const QString folder = PlatformFolders::NewPrivateFolder(tempFolder, QLatin1String(kInstallerFolderPrefix));
+    return folder.isEmpty() ? QString() : GameInstallerPath(folder, gameName);
+}
 
 } // namespace
 
 CDownGameWorker::CDownGameWorker(const QString &gameName, const GameDownloadPlaces &places)
     : m_gameName(gameName)
     , m_places(places)
-    , m_installerPath(GameInstallerPath(places.tempFolder, gameName))
+    , m_installerPath(NewInstallerPath(places.tempFolder, gameName))
     , m_transfer(std::make_unique<HttpTransfer>())
 {
 }
 
-CDownGameWorker::~CDownGameWorker() = default;
+CDownGameWorker::~CDownGameWorker()
+{
+    // Nothing is left of a download that did not start its installer.
+    if (!m_installerPath.isEmpty())
+        QDir().rmdir(QFileInfo(m_installerPath).path());
+}
 
 void CDownGameWorker::Cancel()
 {
@@ -49,6 +65,8 @@ void CDownGameWorker::Run()
 
 std::optional<UpdateDescriptor> CDownGameWorker::FetchDescriptor()
 {
+    if (m_places.descriptorFolder.isEmpty() || m_installerPath.isEmpty())
+        return std::nullopt;
     const QString descriptor = m_places.descriptorFolder + QLatin1Char('/') + m_gameName + QStringLiteral(".ini");
     HttpGetOptions options;
     options.maxBytes = kMaxDescriptorBytes;
@@ -65,6 +83,7 @@ bool CDownGameWorker::FetchInstaller(const UpdateDescriptor &descriptor)
 {
     HttpGetOptions options;
     options.requiredOrigin = m_places.downloadOrigin;
+    options.exclusive = true;
     options.transfer = m_transfer.get();
     options.progress = [this](int percent) { emit progressChanged(percent); };
     const bool fetched = HttpGetToFile(descriptor.address, m_installerPath, options) && !m_transfer->IsCancelled();
@@ -76,7 +95,8 @@ bool CDownGameWorker::FetchInstaller(const UpdateDescriptor &descriptor)
     QFile installer(m_installerPath);
     installer.setPermissions(installer.permissions() | QFile::ExeOwner | QFile::ExeUser);
     LaunchProgram(m_installerPath);
-    // The started installer still reads its file: it goes at the next start.
+    // The started installer still reads its file: it and its folder go at the next start.
     PendingDeletions::Schedule(m_installerPath);
+    PendingDeletions::Schedule(QFileInfo(m_installerPath).path());
     return true;
 }

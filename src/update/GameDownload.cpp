@@ -9,11 +9,8 @@
 GameDownloadPlaces CurrentGameDownloadPlaces()
 {
     const PlatformHosts &hosts = PlatformHosts::Current();
-    QString folder = ExeDirPath(QString());
-    if (folder.endsWith(QLatin1Char('/')))
-        folder.chop(1);
-    return {UpdateDescriptorAddress(hosts.resource), hosts.download, folder, QDir::tempPath(),
-            DescriptorKey::FromSetting(hosts.updateKey)};
+    return {UpdateDescriptorAddress(hosts.resource), hosts.download, ProgramFileFolder(ProgramFileKind::Transient),
+            QDir::tempPath(), DescriptorKey::FromSetting(hosts.updateKey)};
 }
 
 QString GameDescriptorAddress(const QString &updateDescriptorAddress, const QString &gameName)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <mutex>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -81,13 +82,25 @@ struct Fetch {
         curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         if (status == kNotFound || length < 0 || length > options.maxBytes)
             return false;
-        file = std::fopen(target.constData(), "wb");
+        file = OpenTarget();
         if (!file)
             return false;
         expected = length;
         answered = true;
         Report();
         return true;
+    }
+
+    FILE *OpenTarget() const
+    {
+        if (!options.exclusive)
+            return std::fopen(target.constData(), "wb");
+        constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+        const int fd = ::open(target.constData(), kFlags, S_IRUSR | S_IWUSR);
+        FILE *opened = fd < 0 ? nullptr : ::fdopen(fd, "wb");
+        if (fd >= 0 && !opened)
+            ::close(fd);
+        return opened;
     }
 
     // `relative` (a Location value) read against the address this head answered.

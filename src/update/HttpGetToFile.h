@@ -22,6 +22,9 @@ struct HttpGetOptions {
     long timeLimitSeconds = 0;
     // Receives the percent (0 to 100) whenever it changes.
     std::function<void(int percent)> progress;
+    // The target is created only where nothing stands yet (no file, no link, never
+    // followed), readable and writable by this user alone.
+    bool exclusive = false;
     // Lets another thread cancel the transfer.
     HttpTransfer *transfer = nullptr;
 };

@@ -12,6 +12,13 @@ namespace {
 
 constexpr char kListName[] = "PendingDeletions";
 
+// A file, or a folder once it is empty (a link is removed, never followed).
+bool Delete(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isDir() && !info.isSymLink() ? QDir().rmdir(path) : QFile::remove(path);
+}
+
 struct Entry {
     int startsToSitOut = 0;
     QString path;
@@ -83,7 +90,7 @@ void WorkOff(const QString &listFile)
         if (entry.startsToSitOut > 0) {
             --entry.startsToSitOut;
             kept.append(entry);
-        } else if (QFileInfo::exists(entry.path) && !QFile::remove(entry.path)) {
+        } else if (QFileInfo::exists(entry.path) && !Delete(entry.path)) {
             kept.append(entry);
         }
     }

@@ -4,8 +4,9 @@
 
 // Files to delete at a later start of the program: what an update leaves behind (the
 // previous executable, a download that could not be removed at once) and a started
-// installer. Each entry may first sit out a number of starts, so that the start an
-// update itself launches keeps the previous executable. One line per file:
+// installer with its folder (a folder goes once it is empty). Each entry may first sit
+// out a number of starts, so that the start an update itself launches keeps the
+// previous executable. One line per file:
 // "<starts to sit out>\t<full path>".
 namespace PendingDeletions {
 

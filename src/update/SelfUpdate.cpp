@@ -16,6 +16,8 @@ namespace {
 
 const char *const kUpToDate = "已经是最新版本，无需进行更新";
 const char *const kUpdateFailed = "更新版本失败，请稍后重试";
+const char *const kUpdatedByPackage =
+    "登录器由软件包 fenlow 安装，更新请用系统的软件包管理器（如“sudo apt upgrade”）";
 
 // The start the update launches keeps the previous executable; the one after deletes it.
 constexpr int kOldExecutableStarts = 1;
@@ -67,6 +69,10 @@ UpdateOutcome RunForcedUpdateOf(const UpdateSubject &subject, const UpdatePlaces
                                 const std::function<void()> &beforeLaunch)
 {
     const QString title = QString::fromUtf8(kProgramTitle);
+    if (subject.packaged) {
+        ShowSkinnedMessage(MB_OK, title, QString::fromUtf8(kUpdatedByPackage));
+        return UpdateOutcome::Packaged;
+    }
     UpdateDescriptor offer;
     bool reached = false;
     if (!CheckForUpdateOf(subject, true, &offer, &reached)) {

@@ -39,11 +39,13 @@ enum class UpdateOutcome {
     UpToDate, // "已经是最新版本，无需进行更新" was shown
     Failed,   // "更新版本失败，请稍后重试" was shown
     Applied,  // the new build runs; the caller ends this program
+    Packaged, // a packaged copy: the message that the package manager updates it was shown
 };
 
 // The menus' update item: a forced check, then ApplyUpdate, the message that fits (a
 // skinned message titled "岚汐翼川记") and, when applied, RecordUpdateTime; the caller
-// then ends the program. `beforeLaunch` releases the instance endpoint. A descriptor
+// then ends the program. A packaged copy checks nothing and says that updates come
+// with the system's package manager. `beforeLaunch` releases the instance endpoint. A descriptor
 // that cannot be fetched counts as a failure. The Of form takes its files explicitly.
 UpdateOutcome RunForcedUpdate(QWidget *parent, const std::function<void()> &beforeLaunch);
 UpdateOutcome RunForcedUpdateOf(const UpdateSubject &subject, const UpdatePlaces &places, QWidget *parent,

@@ -79,8 +79,8 @@ UpdateSubject CurrentUpdateSubject()
     const QString executable = PlatformFolders::ExecutablePath();
     const PlatformHosts &hosts = PlatformHosts::Current();
     return {ClassifyStartMode(QCoreApplication::arguments(), executable, PlatformFolders::CommonAppData()),
-            UpdateDescriptorAddress(hosts.resource), ExeDirPath(QLatin1String(kDescriptorFile)),
-            executable, UpdateTimeFile(), DescriptorKey::FromSetting(hosts.updateKey)};
+            UpdateDescriptorAddress(hosts.resource), ProgramFilePath(QLatin1String(kDescriptorFile), ProgramFileKind::Transient),
+            executable, UpdateTimeFile(), DescriptorKey::FromSetting(hosts.updateKey), IsPackagedCopy()};
 }
 
 bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor *offer, bool *reached)
@@ -88,7 +88,8 @@ bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor
     if (reached)
         *reached = false;
     if (!force) {
-        const bool checks = subject.mode == StartMode::DirectSwitch || subject.mode == StartMode::InstalledCopy;
+        const bool checks = !subject.packaged
+            && (subject.mode == StartMode::DirectSwitch || subject.mode == StartMode::InstalledCopy);
         if (!checks || !IsUpdateDue(subject.timeFile, QDateTime::currentDateTimeUtc()))
             return false;
     }

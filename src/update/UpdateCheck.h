@@ -32,6 +32,7 @@ struct UpdateSubject {
     QString executable;     // the running executable
     QString timeFile;       // the store of the last update time
     DescriptorKey key{};    // the platform's key, when descriptors must be signed
+    bool packaged = false;  // the package manager owns the executable and updates it
 };
 
 // This process: its start mode, the configured resource host and key, the files beside it.
@@ -39,7 +40,7 @@ UpdateSubject CurrentUpdateSubject();
 
 // True when the descriptor names another version than the running executable; then
 // `offer` holds it. Without `force` only the "/ycjD" start and the installed copy check,
-// and only while an update is due. `reached` tells whether a descriptor was read.
+// only while an update is due, and never a packaged copy. `reached` tells whether a descriptor was read.
 bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor *offer, bool *reached = nullptr);
 bool CheckForUpdate(bool force, UpdateDescriptor *offer, bool *reached = nullptr);
 

@@ -5,6 +5,8 @@
 #include <csignal>
 #include <pthread.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -55,6 +57,128 @@ TEST(ExeDirPathTest, UsesTheRunningExecutable)
     EXPECT_TRUE(ok);
     EXPECT_EQ(QFileInfo(path).absolutePath(), QCoreApplication::applicationDirPath());
     EXPECT_EQ(QFileInfo(path).fileName(), "Statistic.ini");
+}
+
+bool WriteFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+mode_t ModeOf(const QString &path)
+{
+    struct stat info = {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+class ProgramFileFolderTest : public testing::Test
+{
+protected:
+    ProgramFileRoots Roots(bool beside) const
+    {
+        return {m_dir.filePath("exe/fenlow"), beside, m_dir.filePath("config"), m_dir.filePath("cache")};
+    }
+    QTemporaryDir m_dir;
+};
+
+TEST_F(ProgramFileFolderTest, AWritableExecutableFolderKeepsEveryFile)
+{
+    for (ProgramFileKind kind : {ProgramFileKind::Setting, ProgramFileKind::Transient})
+        EXPECT_EQ(ProgramFileFolderIn(Roots(true), kind), m_dir.filePath("exe"));
+    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("config")));
+}
+
+TEST_F(ProgramFileFolderTest, OtherwiseEachKindGoesToTheUsersOwnPrivateFolder)
+{
+    // Missing XDG folders are made on the way.
+    EXPECT_EQ(ProgramFileFolderIn(Roots(false), ProgramFileKind::Setting), m_dir.filePath("config/fenlow"));
+    EXPECT_EQ(ProgramFileFolderIn(Roots(false), ProgramFileKind::Transient), m_dir.filePath("cache/fenlow"));
+    EXPECT_EQ(ModeOf(m_dir.filePath("cache/fenlow")), mode_t(0700));
+    // A folder left open to others is narrowed to this user.
+    ASSERT_EQ(::chmod(QFile::encodeName(m_dir.filePath("config/fenlow")).constData(), 0777), 0);
+    EXPECT_EQ(ProgramFileFolderIn(Roots(false), ProgramFileKind::Setting), m_dir.filePath("config/fenlow"));
+    EXPECT_EQ(ModeOf(m_dir.filePath("config/fenlow")), mode_t(0700));
+}
+
+TEST_F(ProgramFileFolderTest, PlantedOrBrokenFoldersAreRefusedNeverFollowed)
+{
+    // A link to a real folder of this user is still a link.
+    ASSERT_TRUE(QDir().mkpath(m_dir.filePath("elsewhere")) && QDir().mkpath(m_dir.filePath("config")));
+    ASSERT_TRUE(QFile::link(m_dir.filePath("elsewhere"), m_dir.filePath("config/fenlow")));
+    EXPECT_TRUE(ProgramFileFolderIn(Roots(false), ProgramFileKind::Setting).isEmpty());
+    // The link's target keeps its mode: nothing went through the link.
+    EXPECT_EQ(ModeOf(m_dir.filePath("elsewhere")) & 0077, ModeOf(m_dir.filePath("config")) & 0077);
+    // A file where the folder belongs, and an XDG folder that is a file.
+    ASSERT_TRUE(QDir().mkpath(m_dir.filePath("cache")) && WriteFile(m_dir.filePath("cache/fenlow"), "x"));
+    EXPECT_TRUE(ProgramFileFolderIn(Roots(false), ProgramFileKind::Transient).isEmpty());
+    ProgramFileRoots fileHome = Roots(false);
+    fileHome.configHome = m_dir.filePath("cache/fenlow");
+    EXPECT_TRUE(ProgramFileFolderIn(fileHome, ProgramFileKind::Setting).isEmpty());
+    fileHome.configHome.clear();
+    EXPECT_TRUE(ProgramFileFolderIn(fileHome, ProgramFileKind::Setting).isEmpty());
+    // Another user's folder: only root can make one here.
+    if (::geteuid() == 0) {
+        const QString foreign = m_dir.filePath("foreign");
+        ASSERT_TRUE(QDir().mkpath(foreign + "/fenlow"));
+        ASSERT_EQ(::chown(QFile::encodeName(foreign + "/fenlow").constData(), 65534, 65534), 0);
+        fileHome.configHome = foreign;
+        EXPECT_TRUE(ProgramFileFolderIn(fileHome, ProgramFileKind::Setting).isEmpty());
+    }
+}
+
+TEST(NewPrivateFolderTest, EachCallMakesAFreshFolderOfThisUserAlone)
+{
+    QTemporaryDir dir;
+    const QString first = PlatformFolders::NewPrivateFolder(dir.path(), "game-");
+    const QString second = PlatformFolders::NewPrivateFolder(dir.path(), "game-");
+    ASSERT_FALSE(first.isEmpty());
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(QFileInfo(first).fileName().startsWith("game-"));
+    EXPECT_EQ(ModeOf(first), mode_t(S_IFDIR | 0700) & 07777);
+    EXPECT_TRUE(PlatformFolders::NewPrivateFolder(dir.filePath("missing"), "game-").isEmpty());
+}
+
+class PlatformHostsFileTest : public testing::Test
+{
+protected:
+    QString Ini(const char *name, const QByteArray &data)
+    {
+        const QString path = m_dir.filePath(name);
+        return WriteFile(path, data) ? path : QString();
+    }
+    QTemporaryDir m_dir;
+};
+
+TEST_F(PlatformHostsFileTest, TheFirstFileThatExistsNamesTheHosts)
+{
+    const QString beside = Ini("beside.ini", "[Hosts]\nApps=http://apps.beside.example/\n");
+    const QString system = Ini("system.ini", "[Hosts]\nApps=http://apps.system.example\nPay=http://pay.example\n");
+    const QString missing = m_dir.filePath("missing.ini");
+    QString problem;
+    EXPECT_EQ(PlatformHosts::LoadFirst({beside, system}, &problem).apps, "http://apps.beside.example");
+    const PlatformHosts fromSystem = PlatformHosts::LoadFirst({missing, system}, &problem);
+    EXPECT_EQ(fromSystem.apps, "http://apps.system.example");
+    EXPECT_EQ(fromSystem.pay, "http://pay.example");
+    EXPECT_EQ(fromSystem.forum, PlatformHosts::Defaults().forum);
+    EXPECT_EQ(PlatformHosts::LoadFirst({missing, QString()}, &problem).apps, PlatformHosts::Defaults().apps);
+    EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
+}
+
+TEST_F(PlatformHostsFileTest, ABrokenFileGivesTheDemoHostsAndSaysWhy)
+{
+    const QString system = Ini("system.ini", "[Hosts]\nApps=http://apps.system.example\n");
+    for (const QByteArray &data : {QByteArray(), QByteArray(" \n\n"), QByteArray("[Hosts]\nApps=http://a\0\x01", 23),
+                                   QByteArray("\xff\xfe\x00[\x00H")}) {
+        SCOPED_TRACE(data.toHex().toStdString());
+        const QString broken = Ini("broken.ini", data);
+        QString problem;
+        const PlatformHosts hosts = PlatformHosts::LoadFirst({broken, system}, &problem);
+        EXPECT_EQ(hosts.apps, PlatformHosts::Defaults().apps);
+        EXPECT_TRUE(problem.startsWith(broken)) << problem.toStdString();
+    }
+    // The system's file comes after the executable's.
+    EXPECT_EQ(PlatformHosts::Candidates().value(1), "/etc/fenlow/Platform.ini");
+    EXPECT_EQ(PlatformHosts::Candidates().value(0), ExeDirPath("Platform.ini"));
 }
 
 // Reads what the launch probe wrote about itself, waiting for it to appear.

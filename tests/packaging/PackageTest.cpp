@@ -1,12 +1,16 @@
 // The Debian package, built from this build tree: its contents, lintian, and (as root,
 // where the package manager may be used) an install and removal round trip.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QPoint>
 #include <QProcess>
+#include <QRect>
 #include <QTemporaryDir>
 
 #include "support/Wait.h"
@@ -47,6 +51,98 @@ bool Installed()
     return RunTool("dpkg-query", {"-W", "-f=${Status}", "fenlow"}).output.contains("install ok installed");
 }
 
+const QStringList kAptLock = {"-o", "DPkg::Lock::Timeout=300", "-qq"};
+
+// Whatever happens in a case, the package does not stay.
+struct PackagePurger {
+    ~PackagePurger() { RunTool("apt-get", QStringList{"purge", "-y"} << kAptLock << "fenlow"); }
+};
+
+// The visible top-level windows of the display, by their geometry.
+QList<QRect> VisibleWindows()
+{
+    QList<QRect> windows;
+    const QString ids = RunTool("xdotool", {"search", "--onlyvisible", "--name", "."}).output;
+    for (const QString &id : ids.split('\n', Qt::SkipEmptyParts)) {
+        QRect rect;
+        for (const QString &line : RunTool("xdotool", {"getwindowgeometry", "--shell", id}).output.split('\n')) {
+            const int value = line.section('=', 1).toInt();
+            if (line.startsWith("X="))
+                rect.moveLeft(value);
+            else if (line.startsWith("Y="))
+                rect.moveTop(value);
+            else if (line.startsWith("WIDTH="))
+                rect.setWidth(value);
+            else if (line.startsWith("HEIGHT="))
+                rect.setHeight(value);
+        }
+        windows << rect;
+    }
+    return windows;
+}
+
+// The visible window of `size`, or an empty rectangle.
+QRect WindowOfSize(const QSize &size)
+{
+    for (const QRect &window : VisibleWindows())
+        if (window.size() == size)
+            return window;
+    return {};
+}
+
+void ClickAt(const QPoint &point)
+{
+    RunTool("xdotool", {"mousemove", QString::number(point.x()), QString::number(point.y()), "click", "1"});
+}
+
+QSize ScreenSize()
+{
+    const QStringList size = RunTool("xdotool", {"getdisplaygeometry"}).output.split(' ');
+    return size.size() == 2 ? QSize(size[0].toInt(), size[1].toInt()) : QSize();
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Ends a launcher started through runuser, which passes the signal on, as the
+// session's end would.
+struct Ender {
+    QProcess *process;
+    ~Ender()
+    {
+        if (process->state() == QProcess::NotRunning)
+            return;
+        process->terminate();
+        if (!process->waitForFinished(30000))
+            process->kill();
+        process->waitForFinished();
+    }
+};
+
+// A normal user made for one case and removed after it.
+struct TestUser {
+    QString name = QStringLiteral("fenlowplayer%1").arg(getpid());
+    QString home = QStringLiteral("/tmp/") + name;
+    QString temp = QStringLiteral("/tmp");
+    bool made = RunTool("useradd", {"--create-home", "--home-dir", home, "--shell", "/bin/sh", name}).exitCode == 0;
+    ~TestUser()
+    {
+        if (made)
+            RunTool("userdel", {"--force", "--remove", name});
+    }
+    // The packaged launcher started by this user as from the menu, in a plain session.
+    void Start(QProcess &launcher) const
+    {
+        launcher.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        launcher.start("runuser", {"-u", name, "--", "env", "-i", "HOME=" + home, "DISPLAY=" + qEnvironmentVariable("DISPLAY"),
+                                   "TMPDIR=" + temp, "LANG=C.UTF-8", "PATH=/usr/bin:/bin", "DBUS_SESSION_BUS_ADDRESS=disabled:",
+                                   "/usr/games/fenlow"});
+    }
+};
+
 class PackageTest : public testing::Test
 {
 protected:
@@ -78,7 +174,9 @@ TEST_F(PackageTest, HoldsTheLauncherItsHostsMenuEntriesAndIcons)
 {
     const ToolRun contents = RunTool("dpkg-deb", {"--contents", s_deb});
     ASSERT_EQ(contents.exitCode, 0) << contents.output.toStdString();
-    for (const char *path : {"./usr/lib/fenlow/fenlow", "./usr/lib/fenlow/Platform.ini",
+    EXPECT_FALSE(contents.output.contains("./usr/lib/fenlow/Platform.ini"));
+    for (const char *path : {"./usr/lib/fenlow/fenlow", "./etc/fenlow/Platform.ini",
+                             "./usr/share/metainfo/example.fenlow.launcher.metainfo.xml",
                              "./usr/games/fenlow -> ../lib/fenlow/fenlow",
                              "./usr/share/applications/岚汐翼川记极速登录器.desktop",
                              "./usr/share/applications/卸载 岚汐翼川记极速登录器.desktop",
@@ -91,6 +189,10 @@ TEST_F(PackageTest, HoldsTheLauncherItsHostsMenuEntriesAndIcons)
     const ToolRun depends = RunTool("dpkg-deb", {"--field", s_deb, "Depends"});
     EXPECT_TRUE(depends.output.contains("libqt6webenginecore6")) << depends.output.toStdString();
     EXPECT_TRUE(depends.output.contains("libqt6webenginecore6-bin"));
+
+    // dpkg keeps an administrator's edit of the hosts across upgrades.
+    const ToolRun conffiles = RunTool("dpkg-deb", {"--info", s_deb, "conffiles"});
+    EXPECT_EQ(conffiles.output.trimmed(), "/etc/fenlow/Platform.ini");
 }
 
 TEST_F(PackageTest, MenuEntriesStartTheLauncherTheUninstallAndThePortal)
@@ -106,16 +208,27 @@ TEST_F(PackageTest, MenuEntriesStartTheLauncherTheUninstallAndThePortal)
     EXPECT_TRUE(entry("岚汐翼川记官网").contains("\nExec=xdg-open http://www.qovan.localhost:18321/\n"));
     EXPECT_TRUE(entry("岚汐翼川记极速登录器").contains("\nIcon=fenlow\n"));
 
-    QFile hosts(tree.filePath("usr/lib/fenlow/Platform.ini"));
+    for (const char *name : {"岚汐翼川记极速登录器", "卸载 岚汐翼川记极速登录器", "岚汐翼川记官网"}) {
+        const ToolRun valid = RunTool("desktop-file-validate",
+                                      {tree.filePath("usr/share/applications/") + QString::fromUtf8(name) + ".desktop"});
+        EXPECT_EQ(valid.exitCode, 0) << name << valid.output.toStdString();
+        EXPECT_TRUE(valid.output.isEmpty()) << valid.output.toStdString();
+    }
+    const ToolRun metainfo = RunTool(
+        "appstreamcli", {"validate", "--no-net", tree.filePath("usr/share/metainfo/example.fenlow.launcher.metainfo.xml")});
+    EXPECT_EQ(metainfo.exitCode, 0) << metainfo.output.toStdString();
+
+    QFile hosts(tree.filePath("etc/fenlow/Platform.ini"));
     ASSERT_TRUE(hosts.open(QIODevice::ReadOnly));
     EXPECT_TRUE(hosts.readAll().contains("Apps=http://www.qovan.localhost:18321"));
 }
 
-TEST_F(PackageTest, LintianFindsNoErrors)
+TEST_F(PackageTest, LintianFindsNoErrorsOrWarnings)
 {
-    const ToolRun lintian = RunTool("lintian", {"--fail-on", "error", s_deb});
+    const ToolRun lintian = RunTool("lintian", {"--fail-on", "error,warning", s_deb});
     EXPECT_EQ(lintian.exitCode, 0) << lintian.output.toStdString();
-    EXPECT_FALSE(lintian.output.contains("\nE: ") || lintian.output.startsWith("E: ")) << lintian.output.toStdString();
+    for (const char *tag : {"\nE: ", "\nW: "})
+        EXPECT_FALSE(("\n" + lintian.output).contains(tag)) << lintian.output.toStdString();
 }
 
 TEST_F(PackageTest, InstallsRunsAndRemovesCleanly)
@@ -125,13 +238,9 @@ TEST_F(PackageTest, InstallsRunsAndRemovesCleanly)
     if (Installed())
         GTEST_SKIP() << "fenlow is installed on this machine already; the round trip leaves it alone";
 
-    const QStringList lock = {"-o", "DPkg::Lock::Timeout=300", "-qq"};
-    const ToolRun install = RunTool("apt-get", QStringList{"install", "-y", "--no-install-recommends"} << lock << s_deb);
-    // Whatever happens below, the package does not stay.
-    struct Remover {
-        QStringList lock;
-        ~Remover() { RunTool("apt-get", QStringList{"purge", "-y"} << lock << "fenlow"); }
-    } remover{lock};
+    const ToolRun install =
+        RunTool("apt-get", QStringList{"install", "-y", "--no-install-recommends"} << kAptLock << s_deb);
+    const PackagePurger purger;
     ASSERT_EQ(install.exitCode, 0) << install.output.toStdString();
     EXPECT_TRUE(Installed());
     EXPECT_TRUE(QFile::exists("/usr/lib/fenlow/fenlow"));
@@ -171,12 +280,180 @@ TEST_F(PackageTest, InstallsRunsAndRemovesCleanly)
         EXPECT_TRUE(QFile::exists("/usr/lib/fenlow/fenlow"));
     }
 
-    const ToolRun purge = RunTool("apt-get", QStringList{"purge", "-y"} << lock << "fenlow");
+    // Removal leaves only the configuration; purge takes that too.
+    const ToolRun remove = RunTool("apt-get", QStringList{"remove", "-y"} << kAptLock << "fenlow");
+    EXPECT_EQ(remove.exitCode, 0) << remove.output.toStdString();
+    EXPECT_FALSE(QFile::exists("/usr/lib/fenlow"));
+    EXPECT_TRUE(QFile::exists("/etc/fenlow/Platform.ini"));
+    const ToolRun purge = RunTool("apt-get", QStringList{"purge", "-y"} << kAptLock << "fenlow");
     EXPECT_EQ(purge.exitCode, 0) << purge.output.toStdString();
     EXPECT_FALSE(Installed());
+    EXPECT_FALSE(QFile::exists("/etc/fenlow"));
     EXPECT_FALSE(QFile::exists("/usr/lib/fenlow"));
     EXPECT_FALSE(QFile::exists("/usr/games/fenlow"));
     EXPECT_FALSE(QFile::exists("/usr/share/applications/岚汐翼川记极速登录器.desktop"));
+}
+
+// Where the launcher's controls are: the login page's 进入游戏 inside the page's window,
+// the main window's 系统 button and the demo page's 星域战纪 card from the screen's top
+// right corner (the main window fills the screen), the menu items from the 系统 button,
+// and the buttons of the dialogs from the screen's centre, where they open.
+const QSize kLoginPageSize(620, 375);
+const QPoint kEnterGame(445, 314);
+const QPoint kSystemButtonFromRight(164, 14);
+const QPoint kGameCardFromRight(162, 195);
+const QPoint kUpdateItem(19, 95);
+const QPoint kSettingsItem(24, 118);
+const QPoint kMessageOk(-11, -17);
+const QPoint kQuestionOk(-57, -17);
+const QPoint kDownloadOk(77, 18);
+const QPoint kBossKeyField(40, -147);
+const QPoint kSettingsOk(-59, 113);
+constexpr int kStartTimeoutMs = 60000;
+constexpr int kEnterAttempts = 4;
+constexpr int kPageLoadMs = 3000;
+
+// Lets the event loop run for `ms` while the launcher, another process, gets on.
+void Pause(int ms)
+{
+    TestWait::Until([] { return false; }, ms);
+}
+
+// Logs the default account in and answers the screen's size once the main window shows.
+QSize EnterGame()
+{
+    QRect login;
+    if (!TestWait::Until([&] { return !(login = WindowOfSize(kLoginPageSize)).isEmpty(); }, kStartTimeoutMs))
+        return {};
+    // The page loads after its window shows: a click before that misses, so it is
+    // repeated a few seconds later.
+    const QSize screen = ScreenSize();
+    for (int attempt = 0; attempt < kEnterAttempts; ++attempt) {
+        Pause(kPageLoadMs);
+        ClickAt(login.topLeft() + kEnterGame);
+        if (TestWait::Until([&] { return !WindowOfSize(screen).isEmpty(); }))
+            return screen;
+    }
+    return {};
+}
+
+QPoint FromTopRight(const QSize &screen, const QPoint &offset)
+{
+    return {screen.width() - offset.x(), offset.y()};
+}
+
+QPoint FromCentre(const QSize &screen, const QPoint &offset)
+{
+    return QPoint(screen.width() / 2, screen.height() / 2) + offset;
+}
+
+void ChooseMenuItem(const QSize &screen, const QPoint &item)
+{
+    const QPoint system = FromTopRight(screen, kSystemButtonFromRight);
+    const int before = VisibleWindows().size();
+    ClickAt(system);
+    TestWait::Until([&] { return VisibleWindows().size() > before; });
+    ClickAt(system + item);
+}
+
+// The private folders of a user's game downloads in the temporary folder `temp`.
+QStringList InstallerFolders(const QString &temp, const QString &user)
+{
+    QStringList folders;
+    for (const QFileInfo &entry : QDir(temp).entryInfoList({"fenlow-game-*"}, QDir::Dirs | QDir::Hidden))
+        if (entry.owner() == user)
+            folders << entry.filePath();
+    return folders;
+}
+
+TEST_F(PackageTest, APlayerKeepsHotkeysDownloadsGamesAndIsToldHowUpdatesCome)
+{
+    if (geteuid() != 0 || qEnvironmentVariableIsEmpty("DISPLAY") || qEnvironmentVariableIsEmpty("FENLOW_DEMO_PORT"))
+        GTEST_SKIP() << "needs root, a display and the demo platform (scripts/test)";
+    if (Installed())
+        GTEST_SKIP() << "fenlow is installed on this machine already; the round trip leaves it alone";
+    const QStringList install = QStringList{"install", "-y", "--no-install-recommends"} << kAptLock;
+    ASSERT_EQ(RunTool("apt-get", QStringList(install) << s_deb).exitCode, 0);
+    const PackagePurger purger;
+
+    // The administrator points the installation at this run's demo platform; a
+    // reinstall keeps the edit.
+    const QString hostsFile = "/etc/fenlow/Platform.ini";
+    QByteArray hosts = ReadAll(hostsFile).replace(":18321", ":" + qgetenv("FENLOW_DEMO_PORT"));
+    {
+        QFile file(hostsFile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(hosts) == hosts.size());
+    }
+    ASSERT_EQ(RunTool("apt-get", QStringList(install) << "--reinstall" << s_deb).exitCode, 0);
+    EXPECT_EQ(ReadAll(hostsFile), hosts);
+
+    // A shared temporary folder of this case (like /tmp: everyone may write, each
+    // removes only their own) with another user's link at the old installer name.
+    QTemporaryDir shared;
+    ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 01777), 0);
+    const QString victim = shared.filePath("victim");
+    const QString oldInstaller = shared.filePath("Xyz.exe");
+    {
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
+    }
+    ASSERT_TRUE(QFile::link(victim, oldInstaller));
+
+    TestUser user;
+    ASSERT_TRUE(user.made);
+    user.temp = shared.path();
+    QProcess launcher;
+    const Ender ender{&launcher};
+    user.Start(launcher);
+    const QSize screen = EnterGame();
+    ASSERT_TRUE(screen.isValid()) << "the main window did not show";
+
+    // 更新: a box that says how updates come, and no update.
+    const int shown = VisibleWindows().size();
+    ChooseMenuItem(screen, kUpdateItem);
+    ASSERT_EVENTUALLY(VisibleWindows().size() == shown + 1);
+    if (qEnvironmentVariableIsSet("FENLOW_SHOT_DIR"))
+        RunTool("import", {"-window", "root", qEnvironmentVariable("FENLOW_SHOT_DIR") + "/package-update.png"});
+    ClickAt(FromCentre(screen, kMessageOk));
+    ASSERT_EVENTUALLY(VisibleWindows().size() == shown);
+
+    // Another game's installer: downloaded into the player's private folder and run.
+    ClickAt(FromTopRight(screen, kGameCardFromRight));
+    ASSERT_EVENTUALLY(VisibleWindows().size() == shown + 1);
+    ClickAt(FromCentre(screen, kQuestionOk));
+    ASSERT_EVENTUALLY(QFile::exists(user.home + "/.qovan-xyz-installed"), kStartTimeoutMs);
+    ClickAt(FromCentre(screen, kDownloadOk));
+    ASSERT_EVENTUALLY(VisibleWindows().size() == shown);
+    const QStringList folders = InstallerFolders(user.temp, user.name);
+    ASSERT_EQ(folders.size(), 1);
+    EXPECT_EQ(QFileInfo(folders.first()).permissions() & 0x0077, QFileDevice::Permissions());
+    EXPECT_TRUE(QFileInfo(oldInstaller).isSymLink());
+    EXPECT_EQ(ReadAll(victim), "kept");
+
+    // A new boss key, set in the settings dialog, is kept in the player's folder.
+    ChooseMenuItem(screen, kSettingsItem);
+    ASSERT_EVENTUALLY(VisibleWindows().size() == shown + 1);
+    ClickAt(FromCentre(screen, kBossKeyField));
+    RunTool("xdotool", {"key", "ctrl+shift+F8"});
+    ClickAt(FromCentre(screen, kSettingsOk));
+    ASSERT_EVENTUALLY(VisibleWindows().size() == shown);
+    EXPECT_TRUE(ReadAll(user.home + "/.config/fenlow/Statistic.ini").contains("ShortKey=6,119"));
+    launcher.terminate();
+    ASSERT_TRUE(launcher.waitForFinished(30000));
+
+    // After a restart the new key hides the main window and brings it back.
+    QProcess again;
+    const Ender endAgain{&again};
+    user.Start(again);
+    ASSERT_TRUE(EnterGame().isValid()) << "the main window did not show again";
+    RunTool("xdotool", {"key", "ctrl+shift+F8"});
+    EXPECT_EVENTUALLY(WindowOfSize(screen).isEmpty());
+    RunTool("xdotool", {"key", "ctrl+shift+F8"});
+    EXPECT_EVENTUALLY(!WindowOfSize(screen).isEmpty());
+    // The start deleted the installer the previous one ran, with its folder.
+    EXPECT_TRUE(InstallerFolders(user.temp, user.name).isEmpty());
+    again.terminate();
+    EXPECT_TRUE(again.waitForFinished(30000));
 }
 
 } // namespace

@@ -297,6 +297,15 @@ TEST_F(ApplyUpdateTest, TheMenusUpdateSaysWhatHappened)
     EXPECT_EQ(ReadFile(Places().current), m_newBuild);
     EXPECT_TRUE(QFile::exists(subject.timeFile));
     EXPECT_FALSE(IsUpdateDue(subject.timeFile, QDateTime::currentDateTimeUtc()));
+
+    // A packaged copy asks nothing of the server and points at the package manager.
+    subject.packaged = true;
+    const int asked = m_server.Hits(kDescriptorPath);
+    EXPECT_EQ(RunForcedUpdateOf(subject, Places(), nullptr, {}), UpdateOutcome::Packaged);
+    EXPECT_EQ(m_server.Hits(kDescriptorPath), asked);
+    ASSERT_EQ(answerer.texts.size(), 4);
+    EXPECT_TRUE(answerer.texts.last().contains("软件包管理器")) << answerer.texts.last().toStdString();
+    EXPECT_EQ(answerer.titles.last(), "岚汐翼川记");
 }
 
 TEST_F(ApplyUpdateTest, WithAPlatformKeyOnlyASignedDescriptorUpdates)

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -82,7 +83,8 @@ protected:
                 m_key};
     }
     QString Mark() const { return m_home.filePath("installer-ran"); }
-    QString Installer() const { return m_home.filePath("tmp/Xyz.exe"); }
+    // The dialog's installer path, taken once its download started.
+    QString Installer() const { return m_installerPath; }
 
     // Runs the dialog for "Xyz"; `drive` runs inside its modal loop once it shows.
     int Run(const std::function<void(CDownGameDlg &)> &drive, const QString &name = "Xyz")
@@ -91,6 +93,7 @@ protected:
         QTimer::singleShot(0, &dialog, [&] {
             if (!TestWait::Until([&] { return dialog.isVisible(); }))
                 ADD_FAILURE() << "the dialog did not show";
+            m_installerPath = dialog.InstallerPath();
             drive(dialog);
         });
         const int result = dialog.DoModal();
@@ -117,10 +120,20 @@ protected:
     DescriptorKey m_key;
     bool m_workerDoneAtReturn = false;
     bool m_installerLeftAtReturn = true;
+    QString m_installerPath;
 };
 
 TEST_F(DownloadDialogTest, DownloadsStartsTheInstallerAndOffersOk)
 {
+    // What another user planted at the shared temporary folder's old installer name
+    // neither receives the download nor runs.
+    const QString planted = m_home.filePath("tmp/Xyz.exe");
+    const QString victim = m_home.filePath("victim");
+    {
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
+    }
+    ASSERT_TRUE(QFile::link(victim, planted));
     const int result = Run([&](CDownGameDlg &dialog) {
         EXPECT_EQ(dialog.size(), QSize(417, 138));
         EXPECT_FALSE(dialog.OkButton()->isEnabled());
@@ -134,6 +147,10 @@ TEST_F(DownloadDialogTest, DownloadsStartsTheInstallerAndOffersOk)
         QFile mark(Mark());
         ASSERT_TRUE(mark.open(QIODevice::ReadOnly));
         EXPECT_EQ(mark.readAll().trimmed(), (Installer() + " 0").toUtf8());
+        const QFileInfo folder(QFileInfo(Installer()).path());
+        EXPECT_EQ(folder.path(), m_home.filePath("tmp"));
+        EXPECT_EQ(folder.permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser
+                                            | QFile::WriteUser | QFile::ExeUser);
         if (qEnvironmentVariableIsSet("FENLOW_SHOT_DIR"))
             dialog.grab().save(qEnvironmentVariable("FENLOW_SHOT_DIR") + "/download-done.png");
         Click(dialog.OkButton());
@@ -143,6 +160,11 @@ TEST_F(DownloadDialogTest, DownloadsStartsTheInstallerAndOffersOk)
     // The started installer keeps its file until the next start of the launcher.
     PendingDeletions::WorkOff();
     EXPECT_FALSE(QFile::exists(Installer()));
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(Installer()).path()));
+    EXPECT_TRUE(QFileInfo(planted).isSymLink());
+    QFile kept(victim);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "kept");
 }
 
 TEST_F(DownloadDialogTest, BrokenDownloadsEndInFailureWithOkUsable)

@@ -128,6 +128,13 @@ TEST_F(UpdateCheckTest, OnlyTheSwitchAndTheInstalledCopyCheckByThemselves)
     m_subject.mode = StartMode::InstalledCopy;
     EXPECT_TRUE(CheckForUpdateOf(m_subject, false, nullptr));
     EXPECT_EQ(m_server.Hits(kDescriptorPath), 1);
+    // The package manager updates a packaged copy: it never checks by itself.
+    m_subject.packaged = true;
+    for (StartMode mode : {StartMode::InstalledCopy, StartMode::DirectSwitch}) {
+        m_subject.mode = mode;
+        EXPECT_FALSE(CheckForUpdateOf(m_subject, false, nullptr));
+    }
+    EXPECT_EQ(m_server.Hits(kDescriptorPath), 1);
 }
 
 TEST_F(UpdateCheckTest, AnUpdateAppliedTodayStopsTheDailyCheckButNotTheForcedOne)
