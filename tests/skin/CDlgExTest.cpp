@@ -195,11 +195,9 @@ TEST_F(DialogTest, MaximiseOnASmallWorkAreaFillsItAndTheButtonTogglesIt)
 TEST_F(DialogTest, RestoreReturnsToWhereADragEnded)
 {
     Open(30, true);
-    const QPoint start = dialog->mapToGlobal(QPoint(150, 12));
-    QTest::mousePress(dialog.get(), Qt::LeftButton, {}, QPoint(150, 12));
-    QTest::mouseMove(dialog.get(), dialog->mapFromGlobal(start + QPoint(40, 25)));
-    QTest::mouseRelease(dialog.get(), Qt::LeftButton, {}, dialog->mapFromGlobal(start + QPoint(40, 25)));
-    ASSERT_EVENTUALLY(dialog->pos() == QPoint(140, 125));
+    const QPoint before = dialog->pos();
+    ASSERT_NO_FATAL_FAILURE(Drag(QPoint(150, 12), QPoint(40, 25)));
+    ASSERT_EVENTUALLY(dialog->pos() == before + QPoint(40, 25));
     const QRect dragged = dialog->geometry();
     EXPECT_EQ(dialog->m_rcRestore, dragged);
     dialog->ToggleMaximize();
@@ -210,10 +208,7 @@ TEST_F(DialogTest, RestoreReturnsToWhereADragEnded)
 TEST_F(DialogTest, BorderDragResizesFromTheRightEdge)
 {
     Open(30, true);
-    const QPoint start = dialog->mapToGlobal(QPoint(398, 150));
-    QTest::mousePress(dialog.get(), Qt::LeftButton, {}, QPoint(398, 150));
-    QTest::mouseMove(dialog.get(), dialog->mapFromGlobal(start + QPoint(30, 0)));
-    QTest::mouseRelease(dialog.get(), Qt::LeftButton, {}, dialog->mapFromGlobal(start + QPoint(30, 0)));
+    ASSERT_NO_FATAL_FAILURE(Drag(QPoint(398, 150), QPoint(30, 0)));
     ASSERT_EVENTUALLY(dialog->width() == 430);
     EXPECT_EQ(dialog->m_rcRestore, dialog->geometry());
 }
