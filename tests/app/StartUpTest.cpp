@@ -101,11 +101,18 @@ protected:
     }
 
     // Waits for the first visible window of `process` and answers its id (empty when none
-    // came).
+    // came). xdotool gives up with no output when a window of another client goes away while
+    // it searches (a window manager's frames come and go often), so an empty answer is asked
+    // again.
     static QString FirstWindowOf(QProcess *process)
     {
-        return XDoTool({"search", "--sync", "--onlyvisible", "--pid", QString::number(process->processId())})
-            .section('\n', 0, 0);
+        QString window;
+        TestWait::Until([&] {
+            window = XDoTool({"search", "--sync", "--onlyvisible", "--pid", QString::number(process->processId())})
+                         .section('\n', 0, 0);
+            return !window.isEmpty();
+        });
+        return window;
     }
 
     // Waits for the first visible window of `process` and answers its size.
