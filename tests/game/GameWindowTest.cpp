@@ -419,6 +419,8 @@ TEST_F(GameWindowTest, MainWindowIsAnApplicationWindowThatMinimisesThroughItsBut
         EXPECT_FALSE(WindowProperty(&dlg, "_NET_WM_STATE").contains(QLatin1String("MODAL")));
         EXPECT_EVENTUALLY(WindowProperty(&dlg, "_NET_WM_ALLOWED_ACTIONS").contains("_NET_WM_ACTION_MINIMIZE"));
         EXPECT_TRUE(WindowProperty(&dlg, "_NET_WM_ALLOWED_ACTIONS").contains("_NET_WM_ACTION_MAXIMIZE_HORZ"));
+        // The window manager has mapped the window before the caption's button asks it to iconify.
+        EXPECT_EVENTUALLY(WindowProperty(&dlg, "WM_STATE").contains(QLatin1String("Normal")));
         for (CBtnEx *button : dlg.findChildren<CBtnEx *>()) {
             if (button->GetDlgCtrlID() == kCaptionMinimizeId)
                 button->click();
