@@ -12,6 +12,8 @@
 
 #include "skin/CBtnEx.h"
 #include "skin/MessageBoxLayout.h"
+#include "skin/ProgressDialogLayout.h"
+#include "skin/SkinImage.h"
 
 namespace {
 
@@ -425,4 +427,14 @@ void CDlgEx::UpdateMaxButtonImage(bool restore)
 {
     if (m_btnMax)
         m_btnMax->SetImage(restore ? m_bmpRestore : m_bmpMax, false);
+}
+
+void CDlgEx::UseSmallDialogSkin()
+{
+    m_nCaptionHeight = ProgressDialogLayout::kCaptionHeight;
+    m_nBorder = ProgressDialogLayout::kBorder;
+    m_nBtnRightMargin = 0;
+    m_nBtnTop = 0;
+    m_nBtnGap = 0;
+    SetSkin(LoadSkinImage(SkinId::SmallDialogBack), LoadSkinImage(SkinId::CloseButton), {}, {}, {});
 }

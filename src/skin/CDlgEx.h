@@ -74,6 +74,10 @@ protected:
     // The available area of the dialog's screen.
     QRect WorkArea() const;
 
+    // The small progress dialogs' look: their caption band and border, a close button
+    // alone at the caption's right edge, the small dialog background.
+    void UseSmallDialogSkin();
+
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;

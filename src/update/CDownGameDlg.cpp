@@ -76,13 +76,8 @@ void CDownGameDlg::createControls()
 bool CDownGameDlg::OnInitDialog()
 {
     CDlgEx::OnInitDialog();
-    m_nCaptionHeight = kCaptionHeight;
-    m_nBorder = kBorder;
-    m_nBtnRightMargin = 0;
-    m_nBtnTop = 0;
-    m_nBtnGap = 0;
     SetTitle(QString::fromUtf8(kDownloadingTitle));
-    SetSkin(LoadSkinImage(SkinId::SmallDialogBack), LoadSkinImage(SkinId::CloseButton), {}, {}, {});
+    UseSmallDialogSkin();
     // The controls get their skin also when nothing is downloaded: a button without its
     // image would not show at all.
     const QImage buttons = LoadSkinImage(SkinId::DialogButton);

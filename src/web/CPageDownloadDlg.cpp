@@ -65,13 +65,8 @@ void CPageDownloadDlg::createControls()
 bool CPageDownloadDlg::OnInitDialog()
 {
     CDlgEx::OnInitDialog();
-    m_nCaptionHeight = kCaptionHeight;
-    m_nBorder = kBorder;
-    m_nBtnRightMargin = 0;
-    m_nBtnTop = 0;
-    m_nBtnGap = 0;
     SetTitle(QFileInfo(m_target).fileName());
-    SetSkin(LoadSkinImage(SkinId::SmallDialogBack), LoadSkinImage(SkinId::CloseButton), {}, {}, {});
+    UseSmallDialogSkin();
     m_button->SetImage(LoadSkinImage(SkinId::DialogButton), true);
     m_status->m_crNormal = kStatusColor;
     m_status->m_nFontHeight = kStatusFontSize;
