@@ -37,13 +37,35 @@ ToolRun RunTool(const QString &program, const QStringList &arguments, const QStr
 }
 
 // Waits for a visible window of `process`, focuses it and presses `key`.
-bool PressKeyInWindowOf(const QProcess &process, const QString &key)
+// The first visible window of `process` other than `previous`, waited for: a message box
+// that follows another is a new window, and the old one may still be mapped for a moment.
+QString VisibleWindowOf(const QProcess &process, const QString &previous)
 {
-    const QString window = RunTool("xdotool", {"search", "--sync", "--onlyvisible", "--pid",
-                                               QString::number(process.processId())})
-                               .output.section('\n', 0, 0).trimmed();
-    return !window.isEmpty() && RunTool("xdotool", {"windowfocus", "--sync", window}).exitCode == 0
+    QString found;
+    TestWait::Until([&] {
+        const QString ids = RunTool("xdotool", {"search", "--onlyvisible", "--pid",
+                                                QString::number(process.processId())})
+                                .output;
+        for (const QString &id : ids.split('\n', Qt::SkipEmptyParts)) {
+            if (id.trimmed() != previous) {
+                found = id.trimmed();
+                return true;
+            }
+        }
+        return false;
+    }, 20000);
+    return found;
+}
+
+// Presses `key` in a visible window of `process` other than `previous`; answers the window
+// pressed in, or an empty string when there was none or the press failed.
+QString PressKeyInWindowOf(const QProcess &process, const QString &key, const QString &previous = {})
+{
+    const QString window = VisibleWindowOf(process, previous);
+    const bool pressed = !window.isEmpty()
+        && RunTool("xdotool", {"windowfocus", "--sync", window}).exitCode == 0
         && RunTool("xdotool", {"key", "--clearmodifiers", key}).exitCode == 0;
+    return pressed ? window : QString();
 }
 
 bool Installed()
@@ -271,10 +293,11 @@ TEST_F(PackageTest, InstallsRunsAndRemovesCleanly)
         QProcess uninstall;
         uninstall.setProcessEnvironment(env);
         uninstall.start("/usr/games/fenlow", {"/uninst"});
-        ASSERT_TRUE(PressKeyInWindowOf(uninstall, "y"));
+        const QString confirm = PressKeyInWindowOf(uninstall, "y");
+        ASSERT_FALSE(confirm.isEmpty());
         // The store goes before the closing message comes up.
         ASSERT_EVENTUALLY(!QFile::exists(store));
-        ASSERT_TRUE(PressKeyInWindowOf(uninstall, "Return"));
+        ASSERT_FALSE(PressKeyInWindowOf(uninstall, "Return", confirm).isEmpty());
         ASSERT_TRUE(uninstall.waitForFinished(30000));
         EXPECT_EQ(uninstall.exitCode(), 0);
         EXPECT_TRUE(QDir(home.path()).entryList({"DelSelf*"}).isEmpty());
