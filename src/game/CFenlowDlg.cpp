@@ -22,6 +22,7 @@
 #include "game/WebPages.h"
 #include "platform/GlobalHotkeys.h"
 #include "platform/HotkeyEvent.h"
+#include "platform/WindowStacking.h"
 #include "settings/CSettingDlg.h"
 #include "settings/HotkeySettings.h"
 #include "skin/CBtnEx.h"
@@ -295,11 +296,7 @@ void CFenlowDlg::ToggleMainWindow(bool tellOthers)
         m_tabs->ShowCurrentPage(true);
         loginShown = true;
     }
-    if (QWidget *login = ActiveLoginWindow()) {
-        SetShownKeepingModalLoop(login, loginShown);
-        if (loginShown)
-            login->raise();
-    }
+    showLogin(loginShown);
     if (tellOthers)
         InstanceChannel::Broadcast(kToggleMessage, EndpointPath(), kMaxToggleReceivers);
 }
@@ -322,6 +319,8 @@ void CFenlowDlg::OpenFurtherLogin()
         const std::unique_ptr<QDialog> login = m_loginFactory(this);
         g_activeLoginWindow = login.get();
         RunWindowModal(login.get());
+        // Runs once exec() has shown the login.
+        QMetaObject::invokeMethod(this, &CFenlowDlg::keepLoginAbove, Qt::QueuedConnection);
         const int result = login->exec();
         g_activeLoginWindow = nullptr;
         if (result == IDOK && pages.Count() > before) {
@@ -370,9 +369,37 @@ void CFenlowDlg::moveEvent(QMoveEvent *event)
 void CFenlowDlg::changeEvent(QEvent *event)
 {
     CDlgEx::changeEvent(event);
-    // Owned page windows follow the main window into and out of the minimised state.
-    if (event->type() == QEvent::WindowStateChange && isVisible())
-        m_tabs->ShowCurrentPage(!(windowState() & Qt::WindowMinimized));
+    // Owned page windows and a further login follow the main window into and out of the
+    // minimised state.
+    if (event->type() == QEvent::WindowStateChange && isVisible()) {
+        const bool shown = !(windowState() & Qt::WindowMinimized);
+        m_tabs->ShowCurrentPage(shown);
+        showLogin(shown);
+    }
+}
+
+// A further login comes up over the game and stays there, also when the player clicks the
+// main window or its page: the window manager is told that it belongs to the page it covers.
+void CFenlowDlg::showLogin(bool shown)
+{
+    QWidget *login = ActiveLoginWindow();
+    if (!login)
+        return;
+    SetShownKeepingModalLoop(login, shown);
+    if (shown) {
+        login->raise();
+        keepLoginAbove();
+    }
+}
+
+void CFenlowDlg::keepLoginAbove()
+{
+    QWidget *login = ActiveLoginWindow();
+    if (!login || !login->isVisible())
+        return;
+    const CGameWnd *page = m_tabs->CurrentPage();
+    const QWidget *owner = page && page->isVisible() ? static_cast<const QWidget *>(page) : this;
+    WindowStacking::SetTransientFor(login->windowHandle(), owner->windowHandle());
 }
 
 void CFenlowDlg::keyPressEvent(QKeyEvent *event)

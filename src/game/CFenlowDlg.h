@@ -85,6 +85,8 @@ private:
     void handleInstanceMessage(int message);
     void applyMute();
     void followVisibility(bool shown);
+    void showLogin(bool shown);
+    void keepLoginAbove();
     void syncPageMute();
     void AddTrayIcon();
     void handleTrayActivated(QSystemTrayIcon::ActivationReason reason);

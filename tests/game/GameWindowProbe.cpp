@@ -2,7 +2,10 @@
 // "boss" hides or restores it and tells the other instances, "hide" hides or restores it
 // as its hide button does, "state" prints what it shows and how many hide-or-restore
 // messages of other instances its endpoint took, "close-modal" cancels the window that
-// runs modally over it.
+// runs modally over it. Under a window manager: "minimize" asks for the minimised state as
+// the caption's button does, "message" and "settings" open a message box or the settings
+// dialog over the window, "windows" prints the X ids of the launcher's shown windows and a
+// point of the further login's picture that no other launcher window covers, with its colour.
 #include <unistd.h>
 
 
@@ -13,6 +16,8 @@
 #include "game/CGameWnd.h"
 #include "game/GameTestSupport.h"
 #include "login/CLoginBkDlg.h"
+#include "skin/CMessageBox.h"
+#include "game/CCaptTab.h"
 #include "support/ProbeChannel.h"
 #include "game/GamePageList.h"
 #include "web/WebEngineSetup.h"
@@ -34,6 +39,68 @@ void PrintState(CFenlowDlg &dlg, int toggles)
               .arg(text));
 }
 
+quint64 Id(const QWidget *window)
+{
+    return window && window->isVisible() ? quint64(window->winId()) : 0;
+}
+
+// An opaque pixel of the login picture a little inside its left edge, beside its page window.
+QPoint PictureSpot(const CLoginBkDlg &login)
+{
+    const QRect page = login.LoginPage.geometry().translated(-login.pos());
+    for (int y = login.BackImage.height() / 2; y < login.BackImage.height(); ++y) {
+        for (int x = 8; x < login.BackImage.width(); ++x) {
+            if (qAlpha(login.BackImage.pixel(x, y)) == 255 && !page.contains(x, y))
+                return {x, y};
+        }
+    }
+    return {-1, -1};
+}
+
+void PrintWindows(const CFenlowDlg &dlg)
+{
+    const auto *login = qobject_cast<const CLoginBkDlg *>(ActiveLoginWindow());
+    const CGameWnd *page = dlg.Tabs()->CurrentPage();
+    QString spot = QStringLiteral("none");
+    if (login) {
+        const QPoint at = PictureSpot(*login);
+        spot = QStringLiteral("%1,%2,%3")
+                   .arg(login->x() + at.x())
+                   .arg(login->y() + at.y())
+                   .arg(QColor(login->BackImage.pixel(at)).name().mid(1));
+    }
+    ProbeChannel::Print(QStringLiteral("windows main=%1 page=%2 login=%3 loginpage=%4 spot=%5")
+                            .arg(Id(&dlg))
+                            .arg(Id(page))
+                            .arg(Id(login))
+                            .arg(Id(login ? &login->LoginPage : nullptr))
+                            .arg(spot));
+}
+
+void RunCommand(CFenlowDlg &dlg, int toggles, const QByteArray &command)
+{
+    if (command == "boss") {
+        dlg.ToggleMainWindow(true);
+    } else if (command == "hide") {
+        dlg.ToggleMainWindow(false);
+    } else if (command == "state") {
+        PrintState(dlg, toggles);
+    } else if (command == "close-modal") {
+        if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()); modal && modal != &dlg)
+            modal->reject();
+    } else if (command == "minimize") {
+        dlg.setWindowState(Qt::WindowMinimized);
+    } else if (command == "message") {
+        QMetaObject::invokeMethod(&dlg, [] { ShowSkinnedMessage(MB_OK, QStringLiteral("岚汐翼川记"), QStringLiteral("消息")); }, Qt::QueuedConnection);
+    } else if (command == "settings") {
+        QMetaObject::invokeMethod(&dlg, &CFenlowDlg::ShowSettings, Qt::QueuedConnection);
+    } else if (command == "login") {
+        QMetaObject::invokeMethod(&dlg, &CFenlowDlg::OpenFurtherLogin, Qt::QueuedConnection);
+    } else if (command == "windows") {
+        PrintWindows(dlg);
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -51,18 +118,7 @@ int main(int argc, char **argv)
         return std::make_unique<CLoginBkDlg>(owner, [](const QString &address) { return new CGameWnd(address); });
     });
     int toggles = 0;
-    const auto run = [&](const QByteArray &command) {
-        if (command == "boss") {
-            dlg.ToggleMainWindow(true);
-        } else if (command == "hide") {
-            dlg.ToggleMainWindow(false);
-        } else if (command == "state") {
-            PrintState(dlg, toggles);
-        } else if (command == "close-modal") {
-            if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()); modal && modal != &dlg)
-                modal->reject();
-        }
-    };
+    const auto run = [&](const QByteArray &command) { RunCommand(dlg, toggles, command); };
     ProbeChannel::ReadCommands(&dlg, run, [] { QCoreApplication::exit(0); });
     QMetaObject::invokeMethod(
         &dlg,

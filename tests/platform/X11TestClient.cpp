@@ -1,6 +1,7 @@
 #include "platform/X11TestClient.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include <xcb/xcb.h>
@@ -68,6 +69,75 @@ bool X11TestClient::SetLock(const QString &keyName, uint16_t mask, bool on)
     if (bool(ModifierState() & mask) != on)
         PressKeys(keyName);
     return bool(ModifierState() & mask) == on;
+}
+
+uint32_t X11TestClient::Atom(const char *name)
+{
+    const Reply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, uint16_t(strlen(name)), name), nullptr),
+        &std::free);
+    return reply ? reply->atom : uint32_t(XCB_ATOM_NONE);
+}
+
+QList<uint32_t> X11TestClient::RootCardinals(const char *property)
+{
+    const xcb_get_property_cookie_t cookie =
+        xcb_get_property(m_connection, 0, m_root, Atom(property), XCB_ATOM_ANY, 0, 1024);
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_connection, cookie, nullptr), &std::free);
+    QList<uint32_t> values;
+    if (!reply || reply->format != 32)
+        return values;
+    const auto *data = static_cast<const uint32_t *>(xcb_get_property_value(reply.get()));
+    values = QList<uint32_t>(data, data + xcb_get_property_value_length(reply.get()) / 4);
+    return values;
+}
+
+uint32_t X11TestClient::ShowTopPanel(int height)
+{
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+    const xcb_window_t panel = xcb_generate_id(m_connection);
+    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, panel, m_root, 0, 0, screen->width_in_pixels,
+                      uint16_t(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+    const uint32_t dock = Atom("_NET_WM_WINDOW_TYPE_DOCK");
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, panel, Atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1,
+                        &dock);
+    // left, right, top, bottom, then the start and end of each strip.
+    const uint32_t strut[12] = {0, 0, uint32_t(height), 0, 0, 0, 0, 0, 0, uint32_t(screen->width_in_pixels - 1), 0, 0};
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, panel, Atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL,
+                        32, 12, strut);
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, panel, Atom("_NET_WM_STRUT"), XCB_ATOM_CARDINAL, 32, 4,
+                        strut);
+    xcb_map_window(m_connection, panel);
+    xcb_flush(m_connection);
+    return panel;
+}
+
+QRect X11TestClient::WorkArea()
+{
+    const QList<uint32_t> area = RootCardinals("_NET_WORKAREA");
+    return area.size() < 4 ? QRect() : QRect(int(area[0]), int(area[1]), int(area[2]), int(area[3]));
+}
+
+QList<uint32_t> X11TestClient::ClientStacking()
+{
+    return RootCardinals("_NET_CLIENT_LIST_STACKING");
+}
+
+void X11TestClient::RequestMaximized(uint32_t window, bool maximized)
+{
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = Atom("_NET_WM_STATE");
+    // 1 adds the states, 0 removes them; 2 names a request from a pager or taskbar.
+    message.data.data32[0] = maximized ? 1 : 0;
+    message.data.data32[1] = Atom("_NET_WM_STATE_MAXIMIZED_VERT");
+    message.data.data32[2] = Atom("_NET_WM_STATE_MAXIMIZED_HORZ");
+    message.data.data32[3] = 2;
+    xcb_send_event(m_connection, 0, m_root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    xcb_flush(m_connection);
 }
 
 bool PressKeys(const QString &keys)

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include <QList>
+#include <QRect>
 #include <QString>
 
 struct xcb_connection_t;
@@ -25,9 +27,23 @@ public:
     // Switches a lock key ("Num_Lock", "Caps_Lock") to `on` by pressing it when needed.
     bool SetLock(const QString &keyName, uint16_t mask, bool on);
 
+    // Maps a dock of `height` pixels along the top of the screen that reserves its strip
+    // (a panel, as a desktop's top bar does); it stays until this client goes. Returns its id.
+    uint32_t ShowTopPanel(int height);
+    // The work area the window manager publishes (_NET_WORKAREA of the first desktop).
+    QRect WorkArea();
+    // The managed windows from bottom to top (_NET_CLIENT_LIST_STACKING).
+    QList<uint32_t> ClientStacking();
+    // Asks the window manager to maximise `window` or to end its maximised state, as a
+    // taskbar's menu or a keyboard shortcut does (_NET_WM_STATE).
+    void RequestMaximized(uint32_t window, bool maximized);
+
     static constexpr uint16_t kShift = 1, kLock = 2, kControl = 4, kNumLock = 16;
 
 private:
+    uint32_t Atom(const char *name);
+    QList<uint32_t> RootCardinals(const char *property);
+
     xcb_connection_t *m_connection{};
     uint32_t m_root = 0;
 };
