@@ -22,7 +22,7 @@
 #include "game/WebPages.h"
 #include "platform/GlobalHotkeys.h"
 #include "platform/HotkeyEvent.h"
-#include "platform/WindowStacking.h"
+#include "platform/WindowManager.h"
 #include "settings/CSettingDlg.h"
 #include "settings/HotkeySettings.h"
 #include "skin/CBtnEx.h"
@@ -399,7 +399,7 @@ void CFenlowDlg::keepLoginAbove()
         return;
     const CGameWnd *page = m_tabs->CurrentPage();
     const QWidget *owner = page && page->isVisible() ? static_cast<const QWidget *>(page) : this;
-    WindowStacking::SetTransientFor(login->windowHandle(), owner->windowHandle());
+    WindowManager::SetTransientFor(login->windowHandle(), owner->windowHandle());
 }
 
 void CFenlowDlg::keyPressEvent(QKeyEvent *event)

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "platform/WindowManager.h"
 #include "skin/CBtnEx.h"
 #include "skin/MessageBoxLayout.h"
 #include "skin/ProgressDialogLayout.h"
@@ -396,20 +397,33 @@ void CDlgEx::OnCaptionClose()
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
-// Only the minimised state is asked for: a window manager that counts a window filling the
-// work area as maximised would take a maximise request sent along with it as a restore.
+// Only the minimised state is asked for, and of the window manager directly: a window it
+// maximised stays so, and comes back maximised.
 void CDlgEx::OnCaptionMinimize()
 {
     QMetaObject::invokeMethod(
-        this, [this] { setWindowState(Qt::WindowMinimized); }, Qt::QueuedConnection);
+        this,
+        [this] {
+            if (!WindowManager::Iconify(windowHandle()))
+                setWindowState(Qt::WindowMinimized);
+        },
+        Qt::QueuedConnection);
 }
 
 void CDlgEx::ToggleMaximize()
 {
     m_systemDrag = false;
     m_dragHit = HitCode::Client;
-    if (m_bMaximized) {
-        setGeometry(m_rcRestore);
+    // Flipped first: the window state changes below report against the new state.
+    m_bMaximized = !m_bMaximized;
+    if (!m_bMaximized) {
+        // A window the window manager maximised takes no other geometry until it has ended
+        // that: the restore rectangle follows once it reports the end.
+        m_restorePending = bool(windowState() & Qt::WindowMaximized);
+        if (m_restorePending)
+            setWindowState(windowState() & ~Qt::WindowMaximized);
+        else
+            setGeometry(m_rcRestore);
         UpdateMaxButtonImage(false);
     } else {
         setGeometry(MaximizedRect(WorkArea(), m_nMaxWidth, m_nMaxHeight));
@@ -420,7 +434,27 @@ void CDlgEx::ToggleMaximize()
         m_btnMax->m_bTracking = false;
         m_btnMax->update();
     }
-    m_bMaximized = !m_bMaximized;
+}
+
+// A maximise or its end that the window manager ran (its keyboard shortcut, a taskbar's
+// menu) puts the skin into the same state, so the caption's button shows what it would do.
+// The minimised state says nothing about it: a restored window keeps what it was.
+void CDlgEx::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || (windowState() & Qt::WindowMinimized))
+        return;
+    const Qt::WindowStates before = static_cast<QWindowStateChangeEvent *>(event)->oldState();
+    const bool byManager = bool(windowState() & Qt::WindowMaximized);
+    const bool changed = byManager != bool(before & Qt::WindowMaximized) && !(before & Qt::WindowMinimized);
+    if (changed && !byManager && m_restorePending) {
+        m_restorePending = false;
+        setGeometry(m_rcRestore);
+    }
+    if (changed && byManager != bool(m_bMaximized)) {
+        m_bMaximized = byManager;
+        UpdateMaxButtonImage(byManager);
+    }
 }
 
 void CDlgEx::UpdateMaxButtonImage(bool restore)

@@ -85,6 +85,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
     bool m_bDrawTitle = true;
     int m_nCaptionHeight = -1;
@@ -118,6 +119,8 @@ private:
     bool m_initDone = false;
     // A move or resize the window system runs for us after a press on the caption or border.
     bool m_systemDrag = false;
+    // The window manager is ending its maximised state; the restore rectangle follows.
+    bool m_restorePending = false;
     // Our own move or resize, where the window system offers none.
     HitCode m_dragHit = HitCode::Client;
     QPoint m_dragStart;

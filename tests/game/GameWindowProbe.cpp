@@ -2,8 +2,8 @@
 // "boss" hides or restores it and tells the other instances, "hide" hides or restores it
 // as its hide button does, "state" prints what it shows and how many hide-or-restore
 // messages of other instances its endpoint took, "close-modal" cancels the window that
-// runs modally over it. Under a window manager: "minimize" asks for the minimised state as
-// the caption's button does, "message" and "settings" open a message box or the settings
+// runs modally over it. Under a window manager: "minimize" presses the caption's minimise
+// button, "message" and "settings" open a message box or the settings
 // dialog over the window, "windows" prints the X ids of the launcher's shown windows and a
 // point of the further login's picture that no other launcher window covers, with its colour.
 #include <unistd.h>
@@ -16,6 +16,7 @@
 #include "game/CGameWnd.h"
 #include "game/GameTestSupport.h"
 #include "login/CLoginBkDlg.h"
+#include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"
 #include "game/CCaptTab.h"
 #include "support/ProbeChannel.h"
@@ -57,6 +58,11 @@ QPoint PictureSpot(const CLoginBkDlg &login)
     return {-1, -1};
 }
 
+QString Rect(const QRect &rect)
+{
+    return QStringLiteral("%1,%2,%3,%4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height());
+}
+
 void PrintWindows(const CFenlowDlg &dlg)
 {
     const auto *login = qobject_cast<const CLoginBkDlg *>(ActiveLoginWindow());
@@ -64,17 +70,17 @@ void PrintWindows(const CFenlowDlg &dlg)
     QString spot = QStringLiteral("none");
     if (login) {
         const QPoint at = PictureSpot(*login);
-        spot = QStringLiteral("%1,%2,%3")
+        spot = QStringLiteral("%1,%2,%3 loginrect=%4")
                    .arg(login->x() + at.x())
                    .arg(login->y() + at.y())
-                   .arg(QColor(login->BackImage.pixel(at)).name().mid(1));
+                   .arg(QColor(login->BackImage.pixel(at)).name().mid(1), Rect(login->frameGeometry()));
     }
-    ProbeChannel::Print(QStringLiteral("windows main=%1 page=%2 login=%3 loginpage=%4 spot=%5")
+    ProbeChannel::Print(QStringLiteral("windows main=%1 page=%2 login=%3 loginpage=%4 mainrect=%5 spot=%6")
                             .arg(Id(&dlg))
                             .arg(Id(page))
                             .arg(Id(login))
                             .arg(Id(login ? &login->LoginPage : nullptr))
-                            .arg(spot));
+                            .arg(Rect(dlg.frameGeometry()), spot));
 }
 
 void RunCommand(CFenlowDlg &dlg, int toggles, const QByteArray &command)
@@ -89,7 +95,10 @@ void RunCommand(CFenlowDlg &dlg, int toggles, const QByteArray &command)
         if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()); modal && modal != &dlg)
             modal->reject();
     } else if (command == "minimize") {
-        dlg.setWindowState(Qt::WindowMinimized);
+        for (CBtnEx *button : dlg.findChildren<CBtnEx *>()) {
+            if (button->GetDlgCtrlID() == kCaptionMinimizeId)
+                button->click();
+        }
     } else if (command == "message") {
         QMetaObject::invokeMethod(&dlg, [] { ShowSkinnedMessage(MB_OK, QStringLiteral("岚汐翼川记"), QStringLiteral("消息")); }, Qt::QueuedConnection);
     } else if (command == "settings") {

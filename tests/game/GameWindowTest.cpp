@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QProcess>
+#include <QScreen>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -20,7 +21,9 @@
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
 #include "game/GameTestSupport.h"
+#include "platform/X11TestClient.h"
 #include "skin/CBtnEx.h"
+#include "skin/SkinGeometry.h"
 #include "skin/MessageBoxLayout.h"
 #include "support/EventCount.h"
 #include "support/TestHttpServer.h"
@@ -404,6 +407,33 @@ QString WindowProperty(QWidget *window, const char *name)
     return QString::fromUtf8(xprop.readAllStandardOutput());
 }
 
+std::string Describe(const QRect &rect)
+{
+    return QStringLiteral("%1,%2 %3x%4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height()).toStdString();
+}
+
+CBtnEx *CaptionButton(CFenlowDlg &dlg, int id)
+{
+    for (CBtnEx *button : dlg.findChildren<CBtnEx *>()) {
+        if (button->GetDlgCtrlID() == id)
+            return button;
+    }
+    return nullptr;
+}
+
+// Presses the caption's minimise button until the window manager iconifies the window.
+// mutter drops an iconify that comes while it still maps a window (measured: within about
+// a second of the mapping), as a player pressing at once would see; a second press works.
+bool MinimiseThroughCaption(CFenlowDlg &dlg)
+{
+    for (int press = 0; press < 5; ++press) {
+        CaptionButton(dlg, kCaptionMinimizeId)->click();
+        if (TestWait::Until([&] { return WindowProperty(&dlg, "WM_STATE").contains(QLatin1String("Iconic")); }, 1000))
+            return true;
+    }
+    return false;
+}
+
 // Needs a window manager (scripts/test starts one): it decides what the main window may do
 // from what the window tells it, and minimises and restores it.
 TEST_F(GameWindowTest, MainWindowIsAnApplicationWindowThatMinimisesThroughItsButton)
@@ -421,17 +451,65 @@ TEST_F(GameWindowTest, MainWindowIsAnApplicationWindowThatMinimisesThroughItsBut
         EXPECT_TRUE(WindowProperty(&dlg, "_NET_WM_ALLOWED_ACTIONS").contains("_NET_WM_ACTION_MAXIMIZE_HORZ"));
         // The window manager has mapped the window before the caption's button asks it to iconify.
         EXPECT_EVENTUALLY(WindowProperty(&dlg, "WM_STATE").contains(QLatin1String("Normal")));
-        for (CBtnEx *button : dlg.findChildren<CBtnEx *>()) {
-            if (button->GetDlgCtrlID() == kCaptionMinimizeId)
-                button->click();
-        }
-        EXPECT_EVENTUALLY(WindowProperty(&dlg, "WM_STATE").contains(QLatin1String("Iconic")));
+        EXPECT_TRUE(MinimiseThroughCaption(dlg));
         EXPECT_EVENTUALLY(!page->isVisible());
         // A taskbar brings it back through _NET_ACTIVE_WINDOW: the page comes back at its place.
         EXPECT_TRUE(Xdotool({QStringLiteral("windowactivate"), QString::number(dlg.winId())}));
         EXPECT_EVENTUALLY(WindowProperty(&dlg, "WM_STATE").contains(QLatin1String("Normal")));
         EXPECT_EVENTUALLY(page->isVisible());
         EXPECT_EVENTUALLY(page->geometry() == GameLayout::PageRect(dlg.frameGeometry()));
+        dlg.done(IDOK);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+}
+
+// Needs a window manager: it publishes the work area a panel leaves, and it takes the
+// window filling that area at its first mapping for maximised, which the caption's
+// restore button must end.
+TEST_F(GameWindowTest, MaximisingFillsTheWorkAreaAPanelLeavesAndSurvivesMinimising)
+{
+    X11TestClient x11;
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    x11.ShowTopPanel(40);
+    const QRect work = screen.adjusted(0, 40, 0, 0);
+    ASSERT_EVENTUALLY(x11.WorkArea() == work);
+    ASSERT_EVENTUALLY(QGuiApplication::primaryScreen()->availableGeometry() == work);
+    CFenlowDlg dlg;
+    QTimer::singleShot(0, &dlg, [&] {
+        CGameWnd *page = Enter(1);
+        dlg.Tabs()->ShowNewestPage();
+        ASSERT_EVENTUALLY(page->isVisible());
+        const auto fills = [&](const QRect &rect) {
+            return dlg.frameGeometry() == rect && dlg.windowHandle()->frameGeometry() == rect
+                && page->geometry() == GameLayout::PageRect(rect);
+        };
+        EXPECT_EVENTUALLY(fills(work)) << Describe(dlg.frameGeometry());
+        EXPECT_EVENTUALLY(WindowProperty(&dlg, "WM_STATE").contains(QLatin1String("Normal")));
+        CBtnEx *maximise = CaptionButton(dlg, kCaptionMaximizeId);
+        ASSERT_NE(maximise, nullptr);
+        const auto MinimiseAndRestore = [&] {
+            EXPECT_TRUE(MinimiseThroughCaption(dlg));
+            EXPECT_EVENTUALLY(!page->isVisible());
+            EXPECT_TRUE(Xdotool({QStringLiteral("windowactivate"), QString::number(dlg.winId())}));
+            EXPECT_EVENTUALLY(WindowProperty(&dlg, "WM_STATE").contains(QLatin1String("Normal")));
+            EXPECT_EVENTUALLY(page->isVisible() && fills(work)) << Describe(dlg.frameGeometry());
+        };
+        EXPECT_EVENTUALLY(WindowProperty(&dlg, "_NET_WM_STATE").contains(QLatin1String("MAXIMIZED")));
+        MinimiseAndRestore();
+
+        // The caption's button leaves the maximised state (also the one the manager took
+        // over) and enters it again.
+        maximise->click();
+        EXPECT_EVENTUALLY(fills(InitialRestoreRect(work))) << Describe(dlg.frameGeometry());
+        EXPECT_EVENTUALLY(!WindowProperty(&dlg, "_NET_WM_STATE").contains(QLatin1String("MAXIMIZED")));
+        maximise->click();
+        EXPECT_EVENTUALLY(fills(work)) << Describe(dlg.frameGeometry());
+
+        // Maximised, then minimised and restored: it comes back maximised with the page in
+        // place, as the window manager's and as the skin's own maximised window.
+        MinimiseAndRestore();
+        maximise->click();
+        EXPECT_EVENTUALLY(fills(InitialRestoreRect(work))) << Describe(dlg.frameGeometry());
         dlg.done(IDOK);
     });
     EXPECT_EQ(dlg.DoModal(), IDOK);

@@ -123,23 +123,6 @@ QList<uint32_t> X11TestClient::ClientStacking()
     return RootCardinals("_NET_CLIENT_LIST_STACKING");
 }
 
-void X11TestClient::RequestMaximized(uint32_t window, bool maximized)
-{
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = window;
-    message.type = Atom("_NET_WM_STATE");
-    // 1 adds the states, 0 removes them; 2 names a request from a pager or taskbar.
-    message.data.data32[0] = maximized ? 1 : 0;
-    message.data.data32[1] = Atom("_NET_WM_STATE_MAXIMIZED_VERT");
-    message.data.data32[2] = Atom("_NET_WM_STATE_MAXIMIZED_HORZ");
-    message.data.data32[3] = 2;
-    xcb_send_event(m_connection, 0, m_root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char *>(&message));
-    xcb_flush(m_connection);
-}
-
 bool PressKeys(const QString &keys)
 {
     const bool ok = QProcess::execute(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + keys.split(' ')) == 0;

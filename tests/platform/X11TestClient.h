@@ -34,9 +34,6 @@ public:
     QRect WorkArea();
     // The managed windows from bottom to top (_NET_CLIENT_LIST_STACKING).
     QList<uint32_t> ClientStacking();
-    // Asks the window manager to maximise `window` or to end its maximised state, as a
-    // taskbar's menu or a keyboard shortcut does (_NET_WM_STATE).
-    void RequestMaximized(uint32_t window, bool maximized);
 
     static constexpr uint16_t kShift = 1, kLock = 2, kControl = 4, kNumLock = 16;
 

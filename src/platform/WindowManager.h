@@ -2,8 +2,9 @@
 
 class QWindow;
 
-// What the window manager is told about the order of the launcher's windows.
-namespace WindowStacking {
+// What the launcher asks of the window manager directly, where Qt's own requests would
+// say something else.
+namespace WindowManager {
 
 // Tells the window manager that `window` belongs to `owner` (WM_TRANSIENT_FOR), which keeps
 // it above `owner` under any window manager, whatever type `window` has. Qt tells it only
@@ -12,4 +13,9 @@ namespace WindowStacking {
 // window system is not X11.
 void SetTransientFor(QWindow *window, const QWindow *owner);
 
-} // namespace WindowStacking
+// Asks the window manager to iconify `window` and nothing else (WM_CHANGE_STATE), so a
+// window it maximised comes back maximised: Qt's minimised state first ends the maximised
+// one. False where the window has no native window or the window system is not X11.
+bool Iconify(QWindow *window);
+
+} // namespace WindowManager
