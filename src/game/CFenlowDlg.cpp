@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -74,6 +75,19 @@ void SetShownKeepingModalLoop(QWidget *window, bool shown)
 QWidget *ActiveLoginWindow()
 {
     return g_activeLoginWindow;
+}
+
+// A further login comes up over the game and stays there, also when the player clicks the
+// main window or its page: the window manager is told that it belongs to the page it covers.
+void KeepLoginAboveGame()
+{
+    QWidget *login = ActiveLoginWindow();
+    if (!login || !login->isVisible())
+        return;
+    const CGameWnd *page = TabStrip() ? TabStrip()->CurrentPage() : nullptr;
+    const QWidget *owner = page && page->isVisible() ? page : login->parentWidget();
+    if (owner)
+        WindowManager::SetTransientFor(login->windowHandle(), owner->windowHandle());
 }
 
 CFenlowDlg::CFenlowDlg(LoginFactory loginFactory, QWidget *parent)
@@ -320,7 +334,7 @@ void CFenlowDlg::OpenFurtherLogin()
         g_activeLoginWindow = login.get();
         RunWindowModal(login.get());
         // Runs once exec() has shown the login.
-        QMetaObject::invokeMethod(this, &CFenlowDlg::keepLoginAbove, Qt::QueuedConnection);
+        QTimer::singleShot(0, this, &KeepLoginAboveGame);
         const int result = login->exec();
         g_activeLoginWindow = nullptr;
         if (result == IDOK && pages.Count() > before) {
@@ -378,8 +392,6 @@ void CFenlowDlg::changeEvent(QEvent *event)
     }
 }
 
-// A further login comes up over the game and stays there, also when the player clicks the
-// main window or its page: the window manager is told that it belongs to the page it covers.
 void CFenlowDlg::showLogin(bool shown)
 {
     QWidget *login = ActiveLoginWindow();
@@ -388,19 +400,10 @@ void CFenlowDlg::showLogin(bool shown)
     SetShownKeepingModalLoop(login, shown);
     if (shown) {
         login->raise();
-        keepLoginAbove();
+        KeepLoginAboveGame();
     }
 }
 
-void CFenlowDlg::keepLoginAbove()
-{
-    QWidget *login = ActiveLoginWindow();
-    if (!login || !login->isVisible())
-        return;
-    const CGameWnd *page = m_tabs->CurrentPage();
-    const QWidget *owner = page && page->isVisible() ? static_cast<const QWidget *>(page) : this;
-    WindowManager::SetTransientFor(login->windowHandle(), owner->windowHandle());
-}
 
 void CFenlowDlg::keyPressEvent(QKeyEvent *event)
 {

@@ -14,6 +14,9 @@ class InstanceEndpoint;
 
 // The login window while a further login runs over the main window, else none.
 QWidget *ActiveLoginWindow();
+// Keeps a shown further login above the game under the window manager; call it once the
+// login or a page under it has been shown.
+void KeepLoginAboveGame();
 
 // The main window of the logged-in player: a skinned, resizable dialog with a strip of up
 // to three game tabs and, laid over its client area, one game page per tab. It carries the
@@ -86,7 +89,6 @@ private:
     void applyMute();
     void followVisibility(bool shown);
     void showLogin(bool shown);
-    void keepLoginAbove();
     void syncPageMute();
     void AddTrayIcon();
     void handleTrayActivated(QSystemTrayIcon::ActivationReason reason);

@@ -19,6 +19,7 @@
 #include "base/ProgramPaths.h"
 #include "base/StartMode.h"
 #include "game/CCaptTab.h"
+#include "game/CFenlowDlg.h"
 #include "game/EnterGameRequest.h"
 #include "game/GamePageList.h"
 #include "game/PageTitle.h"
@@ -164,6 +165,15 @@ void CGameWnd::keyPressEvent(QKeyEvent *event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+// A page that comes up under an open further login (its load finished late) must not
+// cover it. Queued: the window is mapped once the show event has been handled.
+void CGameWnd::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (ActiveLoginWindow())
+        QTimer::singleShot(0, this, &KeepLoginAboveGame);
 }
 
 void CGameWnd::hideEvent(QHideEvent *event)

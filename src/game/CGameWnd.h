@@ -49,6 +49,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     // The window manager's close request (Alt+F4) is refused: a page leaves only
     // through its tab.

@@ -1,6 +1,10 @@
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
 #include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -38,6 +42,16 @@ public:
     QString Await(const QString &prefix) { return ProbeChannel::AwaitLine(m_process, prefix); }
 
     void Send(const QByteArray &command) { m_process.write(command + '\n'); }
+    qint64 Pid() const { return m_process.processId(); }
+    // The probe's "windows" line as key=value pairs.
+    QHash<QString, QString> Windows()
+    {
+        Send("windows");
+        QHash<QString, QString> values;
+        for (const QString &word : Await("windows ").split(QLatin1Char(' ')).mid(1))
+            values.insert(word.section(QLatin1Char('='), 0, 0), word.section(QLatin1Char('='), 1));
+        return values;
+    }
     QString State()
     {
         Send("state");
@@ -54,6 +68,80 @@ public:
 private:
     QProcess m_process;
 };
+
+// The window manager's WM_STATE of window `id` as xprop prints it ("Normal", "Iconic"),
+// empty for a window it does not manage.
+QString WmState(quint64 id)
+{
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(id), QStringLiteral("WM_STATE")});
+    xprop.waitForFinished();
+    return QString::fromUtf8(xprop.readAllStandardOutput()).section(QLatin1String("window state: "), 1).section(QLatin1Char('\n'), 0, 0);
+}
+
+// The managed windows of process `pid`, from bottom to top.
+QList<uint32_t> StackedWindowsOf(X11TestClient &x11, qint64 pid)
+{
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--pid"), QString::number(pid)});
+    xdotool.waitForFinished();
+    const QStringList ids = QString::fromLatin1(xdotool.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QList<uint32_t> stacked;
+    for (uint32_t id : x11.ClientStacking()) {
+        if (ids.contains(QString::number(id)))
+            stacked << id;
+    }
+    return stacked;
+}
+
+bool NoWindowOfTheLauncherShows(X11TestClient &x11, qint64 pid)
+{
+    for (uint32_t id : StackedWindowsOf(x11, pid)) {
+        if (WmState(id) == QLatin1String("Normal"))
+            return false;
+    }
+    return true;
+}
+
+// The stacking with each window's WM_STATE, for failure messages.
+std::string StackingText(X11TestClient &x11)
+{
+    QStringList windows;
+    for (uint32_t id : x11.ClientStacking())
+        windows << QString::number(id) + QLatin1Char(':') + WmState(id);
+    return windows.join(QLatin1Char(' ')).toStdString();
+}
+
+QRect QRectFromText(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    return parts.size() == 4 ? QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt()) : QRect();
+}
+
+// Whether the windows `bottomToTop` (X ids) lie in that order in the window manager's stacking.
+bool StackedInOrder(X11TestClient &x11, const QStringList &bottomToTop)
+{
+    const QList<uint32_t> stacking = x11.ClientStacking();
+    qsizetype below = -1;
+    for (const QString &id : bottomToTop) {
+        const qsizetype at = stacking.indexOf(id.toUInt());
+        if (at <= below)
+            return false;
+        below = at;
+    }
+    return true;
+}
+
+// What the screen shows at `spot` ("x,y,rrggbb" as the probe prints it), and the colour
+// expected there.
+std::pair<QString, QString> ScreenColourAt(const QString &spot)
+{
+    const QStringList parts = spot.split(QLatin1Char(','));
+    if (parts.size() != 3)
+        return {QStringLiteral("no spot"), spot};
+    const QImage pixel = QGuiApplication::primaryScreen()->grabWindow(0, parts[0].toInt(), parts[1].toInt(), 1, 1).toImage();
+    return {QColor(pixel.pixel(0, 0)).name().mid(1), parts[2]};
+}
 
 class GameInstanceTest : public testing::Test
 {
@@ -166,6 +254,103 @@ TEST_F(GameInstanceTest, HandOverAtThreePagesShowsTheLimitInstead)
     ASSERT_EVENTUALLY(running.State().contains("message=当前窗体只支持3个游戏页"));
     EXPECT_TRUE(running.State().contains("logins=0 pages=3"));
     running.Send("close-modal");
+}
+
+// Needs a window manager, as the remaining cases: a further login's picture and its page
+// window lie above the game page, in the stacking and on the screen, also after the player
+// clicked the game page or the main window's caption beside the login.
+TEST_F(GameInstanceTest, AFurtherLoginStaysAboveTheGameAfterClicksOnTheMainWindow)
+{
+    X11TestClient x11;
+    Instance running(1);
+    ASSERT_FALSE(running.Await("ready ").isEmpty());
+    ASSERT_TRUE(InstanceChannel::HandOver());
+    QHash<QString, QString> shown;
+    ASSERT_EVENTUALLY((shown = running.Windows()).value("loginpage", "0") != "0" && shown.value("page") != "0");
+    const QStringList order{shown["main"], shown["page"], shown["login"], shown["loginpage"]};
+    const QRect login = QRectFromText(shown["loginrect"]);
+    const QRect main = QRectFromText(shown["mainrect"]);
+    ASSERT_GT(login.left(), main.left() + 20);
+    const auto stillAbove = [&](const char *after) {
+        EXPECT_EVENTUALLY(StackedInOrder(x11, order)) << after << ": " << order.join(' ').toStdString() << " in "
+                                                      << StackingText(x11);
+        EXPECT_EVENTUALLY(ScreenColourAt(shown["spot"]).first == ScreenColourAt(shown["spot"]).second) << after;
+    };
+    stillAbove("shown");
+
+    const QPoint onPage((main.left() + login.left()) / 2, login.center().y());
+    const QPoint onCaption(login.center().x(), main.top() + 12);
+    for (const QPoint &click : {onPage, onCaption}) {
+        ASSERT_TRUE(Xdotool({"windowactivate", shown["login"]}));
+        ASSERT_EVENTUALLY(QString::number(x11.ActiveWindow()) == shown["login"]);
+        ASSERT_TRUE(Xdotool({"mousemove", QString::number(click.x()), QString::number(click.y()), "click", "1"}));
+        // The window manager took the click: it gave the main window the keyboard.
+        ASSERT_EVENTUALLY(QString::number(x11.ActiveWindow()) == shown["main"]);
+        stillAbove(click == onPage ? "a click on the page" : "a click on the caption");
+    }
+    running.Send("close-modal");
+    EXPECT_EVENTUALLY(running.State().contains("logins=0 pages=1"));
+}
+
+// Minimised through the window manager with a message box, the settings dialog or a further
+// login open: nothing of the launcher stays on screen, and the restored window has the box
+// or dialog back above its page.
+TEST_F(GameInstanceTest, MinimisingWithABoxOrDialogOpenTakesItAlongAndBringsItBackOnTop)
+{
+    X11TestClient x11;
+    for (const QByteArray &open : {QByteArray("message"), QByteArray("settings"), QByteArray("login")}) {
+        SCOPED_TRACE(open.toStdString());
+        Instance running(1);
+        ASSERT_FALSE(running.Await("ready ").isEmpty());
+        // The page window shows once its page loaded.
+        QHash<QString, QString> before;
+        ASSERT_EVENTUALLY((before = running.Windows()).value("page", "0") != "0");
+        running.Send(open);
+        // The login's page window comes up once its page arrived: four windows then.
+        const int count = open == "login" ? 4 : 3;
+        ASSERT_EVENTUALLY(StackedWindowsOf(x11, running.Pid()).size() == count);
+        const uint32_t top = StackedWindowsOf(x11, running.Pid()).last();
+
+        // mutter drops an iconify that comes while it still maps a window: ask until it holds.
+        ASSERT_EVENTUALLY(Xdotool({"windowminimize", before["main"]}) && WmState(before["main"].toULongLong()) == "Iconic");
+        EXPECT_EVENTUALLY(NoWindowOfTheLauncherShows(x11, running.Pid()));
+
+        ASSERT_TRUE(Xdotool({"windowactivate", before["main"]}));
+        EXPECT_EVENTUALLY(WmState(top) == "Normal");
+        EXPECT_EVENTUALLY(StackedInOrder(x11, {before["main"], before["page"], QString::number(top)}));
+        EXPECT_EQ(running.Windows().value("page"), before["page"]);
+        running.Send("close-modal");
+        EXPECT_EVENTUALLY(StackedWindowsOf(x11, running.Pid()).size() == 2);
+    }
+}
+
+// Three instances minimised through the window manager: the boss key hides every one and
+// then brings every one back shown, with its page.
+TEST_F(GameInstanceTest, TheBossKeyHidesAndRestoresInstancesTheWindowManagerMinimised)
+{
+    X11TestClient x11;
+    Instance a(1), b(1), c(1);
+    QList<QHash<QString, QString>> shown;
+    for (Instance *instance : {&a, &b, &c}) {
+        ASSERT_FALSE(instance->Await("ready ").isEmpty());
+        shown << instance->Windows();
+        ASSERT_EVENTUALLY(WmState(shown.last()["main"].toULongLong()) == "Normal");
+    }
+    for (const auto &windows : shown) {
+        // mutter drops an iconify that comes while it still maps a window: ask until it holds.
+        ASSERT_EVENTUALLY(Xdotool({"windowminimize", windows["main"]}) && WmState(windows["main"].toULongLong()) == "Iconic");
+    }
+
+    a.Send("boss");
+    for (Instance *instance : {&a, &b, &c})
+        EXPECT_EVENTUALLY(instance->State().contains("visible=0"));
+    a.Send("boss");
+    for (int i = 0; i < 3; ++i) {
+        Instance *instance = std::array{&a, &b, &c}[std::size_t(i)];
+        EXPECT_EVENTUALLY(instance->State().contains("visible=1"));
+        EXPECT_EVENTUALLY(WmState(shown[i]["main"].toULongLong()) == "Normal");
+        EXPECT_EVENTUALLY(instance->Windows().value("page") != "0");
+    }
 }
 
 } // namespace

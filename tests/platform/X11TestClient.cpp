@@ -123,6 +123,12 @@ QList<uint32_t> X11TestClient::ClientStacking()
     return RootCardinals("_NET_CLIENT_LIST_STACKING");
 }
 
+uint32_t X11TestClient::ActiveWindow()
+{
+    const QList<uint32_t> active = RootCardinals("_NET_ACTIVE_WINDOW");
+    return active.isEmpty() ? 0 : active.first();
+}
+
 bool PressKeys(const QString &keys)
 {
     const bool ok = QProcess::execute(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + keys.split(' ')) == 0;

@@ -34,6 +34,8 @@ public:
     QRect WorkArea();
     // The managed windows from bottom to top (_NET_CLIENT_LIST_STACKING).
     QList<uint32_t> ClientStacking();
+    // The window that has the keyboard (_NET_ACTIVE_WINDOW), 0 for none.
+    uint32_t ActiveWindow();
 
     static constexpr uint16_t kShift = 1, kLock = 2, kControl = 4, kNumLock = 16;
 
