@@ -404,7 +404,6 @@ void CFenlowDlg::showLogin(bool shown)
     }
 }
 
-
 void CFenlowDlg::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {

@@ -103,8 +103,6 @@ void RunCommand(CFenlowDlg &dlg, int toggles, const QByteArray &command)
         QMetaObject::invokeMethod(&dlg, [] { ShowSkinnedMessage(MB_OK, QStringLiteral("岚汐翼川记"), QStringLiteral("消息")); }, Qt::QueuedConnection);
     } else if (command == "settings") {
         QMetaObject::invokeMethod(&dlg, &CFenlowDlg::ShowSettings, Qt::QueuedConnection);
-    } else if (command == "login") {
-        QMetaObject::invokeMethod(&dlg, &CFenlowDlg::OpenFurtherLogin, Qt::QueuedConnection);
     } else if (command == "windows") {
         PrintWindows(dlg);
     }
