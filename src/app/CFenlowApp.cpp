@@ -87,7 +87,9 @@ bool CFenlowApp::InitInstance()
         return false;
 
     SetBrowserCacheLimit();
-    const GamePageFactory pageFactory = [](const QString &address) { return new CGameWnd(address); };
+    const GamePageFactory pageFactory = [](const QString &address, const SlotProfile &profile) {
+        return new CGameWnd(address, profile);
+    };
     {
         // The ended login window goes before the main window opens, and with it its page
         // and the page's renderer process.
@@ -96,7 +98,11 @@ bool CFenlowApp::InitInstance()
     }
     // The main window opens only when the login entered at least one game page.
     if (GamePageList::Instance().Count() > 0 && !Ending()) {
-        CFenlowDlg main([pageFactory](QWidget *owner) { return std::make_unique<CLoginBkDlg>(owner, pageFactory); });
+        // Each further login, and the tab it enters, keeps its account apart in a store
+        // of its own.
+        CFenlowDlg main([pageFactory](QWidget *owner) {
+            return std::make_unique<CLoginBkDlg>(owner, pageFactory, QString(), WebEngineSetup::NewSlot());
+        });
         m_main = &main;
         main.DoModal();
         m_main = nullptr;

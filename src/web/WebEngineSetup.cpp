@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QWebEngineCookieStore>
@@ -19,7 +20,8 @@ const char *const WebEngineSetup::kAppScheme = "app";
 namespace {
 
 constexpr long long kBytesPerKb = 1024;
-CookieKeeper *g_cookieKeeper = nullptr;
+// The profiles of the further account slots in use.
+QList<QPointer<QWebEngineProfile>> g_furtherSlots;
 
 // Name of the profile and of its folders below the user's cache and data folders.
 const char *const kProfileName = "fenlow";
@@ -56,36 +58,74 @@ QWebEngineProfile *WebEngineSetup::Profile()
         configured->setCachePath(ProfileFolder(QStandardPaths::GenericCacheLocation));
         configured->setPersistentStoragePath(ProfileFolder(QStandardPaths::GenericDataLocation));
         configured->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
-        // Session cookies stay in memory and go at the next start; the keeper brings
-        // them (and any not yet written) back after a clearing of the HTTP cache.
-        g_cookieKeeper = new CookieKeeper(configured->cookieStore());
-        configured->installUrlSchemeHandler(kAppScheme, new AppSchemeHandler(configured));
-        PageDownloads::Watch(configured);
-
-        QWebEngineScript address;
-        address.setName(QStringLiteral("fenlow-app-address"));
-        address.setInjectionPoint(QWebEngineScript::DocumentCreation);
-        address.setWorldId(kProgramWorld);
-        address.setRunsOnSubFrames(true);
-        address.setSourceCode(AddressScriptSource());
-        configured->scripts()->insert(address);
-
-        QWebEngineScript hooks;
-        hooks.setName(QStringLiteral("fenlow-page-hooks"));
-        hooks.setInjectionPoint(QWebEngineScript::DocumentCreation);
-        hooks.setWorldId(QWebEngineScript::MainWorld);
-        hooks.setRunsOnSubFrames(true);
-        hooks.setSourceCode(ResourceText(QStringLiteral(":/web/scripts/page_hooks.js")));
-        configured->scripts()->insert(hooks);
+        Configure(configured);
         return configured;
     }();
     return profile;
 }
 
+SlotProfile WebEngineSetup::FirstSlot()
+{
+    return SlotProfile(Profile(), [](QWebEngineProfile *) {});
+}
+
+SlotProfile WebEngineSetup::NewSlot()
+{
+    // A profile without a name is off the record: cookies, storage and HTTP cache in
+    // memory only. Its parent frees it at the end should the event loop not run again.
+    auto *profile = new QWebEngineProfile(QCoreApplication::instance());
+    Configure(profile);
+    g_furtherSlots << profile;
+    return SlotProfile(profile, [](QWebEngineProfile *ended) {
+        g_furtherSlots.removeAll(ended);
+        // The pages it served are gone, but the engine may still be releasing them.
+        ended->deleteLater();
+    });
+}
+
+QList<QWebEngineProfile *> WebEngineSetup::SlotsInUse()
+{
+    QList<QWebEngineProfile *> profiles{Profile()};
+    for (const QPointer<QWebEngineProfile> &profile : std::as_const(g_furtherSlots)) {
+        if (profile)
+            profiles << profile;
+    }
+    return profiles;
+}
+
+void WebEngineSetup::Configure(QWebEngineProfile *profile)
+{
+    // Session cookies stay in memory and go at the next start; the keeper brings them
+    // (and any not yet written) back after a clearing of the HTTP cache.
+    new CookieKeeper(profile->cookieStore());
+    profile->installUrlSchemeHandler(kAppScheme, new AppSchemeHandler(profile));
+    PageDownloads::Watch(profile);
+
+    QWebEngineScript address;
+    address.setName(QStringLiteral("fenlow-app-address"));
+    address.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    address.setWorldId(kProgramWorld);
+    address.setRunsOnSubFrames(true);
+    address.setSourceCode(AddressScriptSource());
+    profile->scripts()->insert(address);
+
+    QWebEngineScript hooks;
+    hooks.setName(QStringLiteral("fenlow-page-hooks"));
+    hooks.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    hooks.setWorldId(QWebEngineScript::MainWorld);
+    hooks.setRunsOnSubFrames(true);
+    hooks.setSourceCode(ResourceText(QStringLiteral(":/web/scripts/page_hooks.js")));
+    profile->scripts()->insert(hooks);
+}
+
 CookieKeeper *WebEngineSetup::Cookies()
 {
-    Profile();
-    return g_cookieKeeper;
+    return Cookies(Profile());
+}
+
+CookieKeeper *WebEngineSetup::Cookies(QWebEngineProfile *profile)
+{
+    return profile->cookieStore()->findChild<CookieKeeper *>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 QString WebEngineSetup::AddressScriptSource()

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <memory>
+
 #include <QHash>
+#include <QList>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
 
@@ -9,9 +12,14 @@ class QWebEngineProfile;
 class QString;
 class QUrl;
 
+// A web profile as the windows of one account slot hold it: the slot's profile lives as
+// long as any of its windows does, and goes from the event loop after the last one, so
+// that it outlives every page it served.
+using SlotProfile = std::shared_ptr<QWebEngineProfile>;
+
 // The one place that configures the embedded web engine for the whole process: the
-// "app" scheme, the shared persistent profile with its address script and its cookies,
-// and the HTTP cache size.
+// "app" scheme, the profiles of the account slots with their address script and their
+// cookies, and the HTTP cache size.
 class WebEngineSetup
 {
 public:
@@ -37,9 +45,25 @@ public:
     // address script (program world) and the page hooks (page world) in every frame of
     // every document. Needs the QApplication.
     static QWebEngineProfile *Profile();
+    // The first account slot's profile, the persistent one above.
+    static SlotProfile FirstSlot();
+    // A new, empty store of cookies and storage for a further account slot, set up as
+    // the persistent profile is but kept in memory only: nothing of it reaches the disk,
+    // and its session ends when the last window holding it goes.
+    static SlotProfile NewSlot();
+    // The profiles of every account slot in use, the persistent one first.
+    static QList<QWebEngineProfile *> SlotsInUse();
 
-    // The keeper of the profile's cookies.
+    // Gives `profile` everything a page of the program relies on: the handler that fails
+    // every "app" request, the address script (program world) and the page hooks (page
+    // world) in every frame of every document, the saving of its downloads and the
+    // keeper of its cookies.
+    static void Configure(QWebEngineProfile *profile);
+
+    // The keeper of the persistent profile's cookies.
     static CookieKeeper *Cookies();
+    // The keeper of `profile`'s cookies; none for a profile Configure never saw.
+    static CookieKeeper *Cookies(QWebEngineProfile *profile);
 
     // Text of the script injected at document creation into every frame: the top frame
     // cancels its navigations to "app:" addresses and reports their exact text through the

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
@@ -27,6 +28,8 @@ namespace {
 const char *const kHost = "a.fenlow.localhost";
 const char *const kOtherHost = "b.fenlow.localhost";
 constexpr int kManyCookies = 100;
+// Far more than the engine keeps for one host.
+constexpr int kFloodCookies = 3000;
 
 // What "/login" sets: host-only cookies (session and persistent, the many ones too), a
 // cookie of the whole domain (HttpOnly, SameSite) and one for "/page" only.
@@ -115,11 +118,21 @@ private:
         }
     }
 
-    static QByteArray Response(const QString &path)
+    static QByteArray Response(const QString &target)
     {
+        // A query only tells the log apart whose request it was.
+        const QString path = target.section('?', 0, 0);
         QByteArray headers = "Content-Type: text/html\r\n";
         QByteArray body = "<!doctype html><title>page</title>";
-        if (path == "/login") {
+        if (path.startsWith("/acct/")) {
+            // An account's login: its own cookie, and one for the whole parent domain.
+            const QByteArray n = path.mid(6).toLatin1();
+            headers += "Set-Cookie: acct=" + n + "; Max-Age=86400; Path=/\r\n"
+                       "Set-Cookie: dom=" + n + "; Domain=fenlow.localhost; Max-Age=86400; Path=/\r\n";
+        } else if (path.startsWith("/flood/")) {
+            for (int i = 0; i < kFloodCookies; ++i)
+                headers += QStringLiteral("Set-Cookie: f%1=%2; Max-Age=86400; Path=/\r\n").arg(i).arg(path.mid(7)).toLatin1();
+        } else if (path == "/login") {
             headers += "Set-Cookie: session=s1; Path=/\r\nSet-Cookie: keep=p1; Max-Age=86400; Path=/\r\n"
                        "Set-Cookie: dom=d1; Domain=fenlow.localhost; Max-Age=86400; Path=/; HttpOnly; SameSite=Strict\r\n"
                        "Set-Cookie: deep=x1; Max-Age=86400; Path=/page\r\n";
@@ -159,11 +172,37 @@ public:
     }
     ~ProfileRun() { Quit(); }
 
-    // Loads `url`; answers whether the load succeeded.
-    bool Load(const QString &url)
+    // Loads `url` in account slot `slot`'s page; answers whether the load succeeded.
+    bool Load(const QString &url, int slot = 0)
     {
-        m_process.write("load " + url.toUtf8() + '\n');
+        m_process.write(SlotPrefix(slot) + "load " + url.toUtf8() + '\n');
         return Await("loaded ") == "loaded 1";
+    }
+    // Opens a page in a further account slot; answers the slot's number (0 when none came).
+    int OpenSlot()
+    {
+        m_process.write("slot\n");
+        return Await("slot ").mid(5).toInt();
+    }
+    // Starts loading `url` in slot `slot` and at once deletes the slot's page.
+    void LoadAndClose(const QString &url, int slot)
+    {
+        m_process.write(SlotPrefix(slot) + "load " + url.toUtf8() + '\n' + SlotPrefix(slot) + "close\n");
+    }
+    // Clears the cache of every slot; answers whether exactly the open further slots
+    // `further` and the first one got their cookies back in time.
+    bool ClearEverySlot(const QList<int> &further)
+    {
+        m_process.write("clear\n");
+        QStringList cleared;
+        QStringList expected{"cleared"};
+        for (int slot : further)
+            expected << QStringLiteral("cleared @%1").arg(slot);
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            cleared << Await("cleared");
+        cleared.sort();
+        expected.sort();
+        return cleared == expected;
     }
     // Asks for `times` clearings at once; answers whether each of them got the cookies
     // back in time.
@@ -196,6 +235,7 @@ public:
 
 private:
     QString Await(const QString &prefix) { return ProbeChannel::AwaitLine(m_process, prefix); }
+    static QByteArray SlotPrefix(int slot) { return slot ? "@" + QByteArray::number(slot) + ' ' : QByteArray(); }
 
     QProcess m_process;
 };
@@ -275,6 +315,73 @@ TEST_F(BrowserCacheTest, ARestartKeepsThePersistentCookieOnly)
     ASSERT_TRUE(second.Load(server.Url("/plain", kOtherHost)));
     EXPECT_EQ(server.LastCookies("/plain", kOtherHost), QStringList{"dom=d1"});
     EXPECT_TRUE(second.Quit());
+}
+
+// Whether some file below `folder` holds `bytes`.
+bool AnyFileHolds(const QString &folder, const QByteArray &bytes)
+{
+    QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        if (file.open(QIODevice::ReadOnly) && file.readAll().contains(bytes))
+            return true;
+    }
+    return false;
+}
+
+TEST_F(BrowserCacheTest, EachAccountSlotKeepsItsOwnCookiesAndOnlyTheFirstOnesOutliveTheRun)
+{
+    {
+        ProfileRun run(home.path());
+        // Slot 2 logs in on another host and sets a cookie for the whole parent domain;
+        // slot 3 on the first account's own host, flooding it with cookies.
+        ASSERT_TRUE(run.Load(server.Url("/acct/1")));
+        ASSERT_EQ(run.OpenSlot(), 1);
+        ASSERT_TRUE(run.Load(server.Url("/acct/2", kOtherHost), 1));
+        ASSERT_EQ(run.OpenSlot(), 2);
+        ASSERT_TRUE(run.Load(server.Url("/acct/3"), 2));
+        ASSERT_TRUE(run.Load(server.Url("/flood/3"), 2));
+
+        const auto expectOwnCookies = [&](const char *when) {
+            SCOPED_TRACE(when);
+            ASSERT_TRUE(run.Load(server.Url("/plain?s=0")));
+            EXPECT_EQ(server.LastCookies("/plain?s=0"), QStringList({"acct=1", "dom=1"}));
+            ASSERT_TRUE(run.Load(server.Url("/plain?s=1"), 1));
+            EXPECT_EQ(server.LastCookies("/plain?s=1"), QStringList({"acct=2", "dom=2"}));
+            ASSERT_TRUE(run.Load(server.Url("/plain?s=1", kOtherHost), 1));
+            EXPECT_EQ(server.LastCookies("/plain?s=1", kOtherHost), QStringList({"acct=2", "dom=2"}));
+            ASSERT_TRUE(run.Load(server.Url("/plain?s=2"), 2));
+            const QStringList third = server.LastCookies("/plain?s=2");
+            EXPECT_TRUE(third.contains("acct=3") && third.contains("dom=3") && !third.contains("acct=1")) << third.size();
+            EXPECT_GT(third.size(), 100);
+        };
+        expectOwnCookies("before a clearing");
+        ASSERT_TRUE(run.ClearEverySlot({1, 2}));
+        expectOwnCookies("after a clearing");
+
+        // A slot closed while its login's cookies are still arriving takes them along.
+        ASSERT_EQ(run.OpenSlot(), 3);
+        run.LoadAndClose(server.Url("/flood/4"), 3);
+        ASSERT_EQ(run.OpenSlot(), 4);
+        ASSERT_TRUE(run.Load(server.Url("/plain?s=4"), 4));
+        EXPECT_EQ(server.LastCookies("/plain?s=4"), QStringList());
+        ASSERT_TRUE(run.ClearEverySlot({1, 2, 4}));
+        expectOwnCookies("after a slot closed during its login");
+        ASSERT_TRUE(run.Quit());
+    }
+    // Cookie names and values lie side by side in the store's file: the first account's
+    // is there, nothing of the further ones'.
+    EXPECT_TRUE(AnyFileHolds(home.path(), "acct1"));
+    EXPECT_FALSE(AnyFileHolds(home.path(), "acct2"));
+    EXPECT_FALSE(AnyFileHolds(home.path(), "acct3"));
+
+    ProfileRun next(home.path());
+    ASSERT_TRUE(next.Load(server.Url("/plain?s=0")));
+    EXPECT_EQ(server.LastCookies("/plain?s=0"), QStringList({"acct=1", "dom=1"}));
+    ASSERT_EQ(next.OpenSlot(), 1);
+    ASSERT_TRUE(next.Load(server.Url("/plain?s=1", kOtherHost), 1));
+    EXPECT_EQ(server.LastCookies("/plain?s=1", kOtherHost), QStringList());
+    EXPECT_TRUE(next.Quit());
 }
 
 } // namespace
