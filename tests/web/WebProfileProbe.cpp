@@ -37,13 +37,13 @@ Slot OpenSlot(int number, SlotProfile profile)
     return slot;
 }
 
-void CloseSlot(std::map<int, Slot> &slots, int number)
+void CloseSlot(std::map<int, Slot> &openSlots, int number)
 {
-    const auto found = slots.find(number);
-    if (found == slots.end())
+    const auto found = openSlots.find(number);
+    if (found == openSlots.end())
         return;
     delete found->second.page;
-    slots.erase(found);
+    openSlots.erase(found);
 }
 
 } // namespace
@@ -55,8 +55,8 @@ int main(int argc, char **argv)
     WebEngineSetup::BeforeApplication();
     QApplication app(argc, argv);
     SetBrowserCacheLimit();
-    std::map<int, Slot> slots;
-    slots.emplace(0, OpenSlot(0, WebEngineSetup::FirstSlot()));
+    std::map<int, Slot> openSlots;
+    openSlots.emplace(0, OpenSlot(0, WebEngineSetup::FirstSlot()));
     int nextSlot = 1;
 
     const auto run = [&](QByteArray command) {
@@ -65,19 +65,19 @@ int main(int argc, char **argv)
             number = command.mid(1, command.indexOf(' ') - 1).toInt();
             command = command.mid(command.indexOf(' ') + 1);
         }
-        const auto slot = slots.find(number);
-        if (command.startsWith("load ") && slot != slots.end()) {
+        const auto slot = openSlots.find(number);
+        if (command.startsWith("load ") && slot != openSlots.end()) {
             slot->second.page->load(QUrl(QString::fromUtf8(command.mid(5))));
         } else if (command == "slot") {
-            slots.emplace(nextSlot, OpenSlot(nextSlot, WebEngineSetup::NewSlot()));
+            openSlots.emplace(nextSlot, OpenSlot(nextSlot, WebEngineSetup::NewSlot()));
             ProbeChannel::Print(QStringLiteral("slot %1").arg(nextSlot++));
         } else if (command == "close") {
-            CloseSlot(slots, number);
+            CloseSlot(openSlots, number);
         } else if (command == "clear") {
             StartBrowserCacheClearing();
         } else if (command == "quit") {
-            while (!slots.empty())
-                CloseSlot(slots, slots.begin()->first);
+            while (!openSlots.empty())
+                CloseSlot(openSlots, openSlots.begin()->first);
             QCoreApplication::exit(0);
         }
     };
