@@ -424,6 +424,116 @@ TEST_F(StartUpTest, ATerminationSignalKeepsAFreshLoginAndASecondOneEndsAtOnce)
     EXPECT_EQ(second->exitStatus(), QProcess::CrashExit);
 }
 
+// A platform that keeps the account in a cookie: its n-th login sets "acct=<n>" and enters
+// the game of account "a<n>" at once; each game page keeps asking the server, with
+// credentials, as long as it lives. All of it on one host, as the accounts of one server are.
+class AccountPlatform
+{
+public:
+    AccountPlatform()
+    {
+        server.SetHandler("/ycj/", [this](const QString &, const QByteArray &cookies) {
+            loginCookies << cookies;
+            const QByteArray n = QByteArray::number(loginCookies.size());
+            TestHttpServer::Response login;
+            login.headers = "Set-Cookie: acct=" + n + "; Max-Age=86400; Path=/\r\n";
+            login.body = "<html><body><script>location.href = 'app://loadgame|' + location.origin"
+                         " + '/game/?account=a" + n + "&server_id=1';</script></body></html>";
+            return login;
+        });
+        server.SetPage("/game/", "<html><body><script>const who = new URLSearchParams(location.search).get('account');"
+                                 "setInterval(() => fetch('/ask?account=' + who, {credentials: 'include'}), 200);"
+                                 "</script></body></html>");
+        server.SetHandler("/ask", [this](const QString &target, const QByteArray &cookies) {
+            asked[target.section("account=", 1)] << cookies;
+            return TestHttpServer::Response{};
+        });
+    }
+
+    // Waits until the game page of account `n` has asked `times` more times.
+    void AwaitAsking(int n, int times = 3)
+    {
+        const QString account = QStringLiteral("a%1").arg(n);
+        const qsizetype before = asked.value(account).size();
+        ASSERT_EVENTUALLY(asked.value(account).size() >= before + times, 30000) << "account " << n;
+    }
+
+    // Every request the game page of account `n` made carried that account's cookie alone.
+    void ExpectOwnCookieOnly(int n) const
+    {
+        const QList<QByteArray> sent = asked.value(QStringLiteral("a%1").arg(n));
+        ASSERT_FALSE(sent.isEmpty());
+        for (const QByteArray &cookies : sent)
+            EXPECT_EQ(cookies, "acct=" + QByteArray::number(n)) << "account " << n;
+    }
+
+    TestHttpServer server;
+    // The Cookie header of each login page request, in order.
+    QList<QByteArray> loginCookies;
+    // The Cookie headers of each account's game page requests.
+    QHash<QString, QList<QByteArray>> asked;
+};
+
+// Whether some file below `folder` holds `bytes`.
+bool AnyFileHolds(const QString &folder, const QByteArray &bytes)
+{
+    QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        if (file.open(QIODevice::ReadOnly) && file.readAll().contains(bytes))
+            return true;
+    }
+    return false;
+}
+
+TEST_F(StartUpTest, EachFurtherLoginKeepsItsAccountApartAndOnlyTheFirstOneOutlivesARestart)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs an X display";
+    AccountPlatform platform;
+    const QString launcher = LauncherServedBy(m_home, platform.server);
+    ASSERT_FALSE(launcher.isEmpty());
+    const auto secondStart = [&] {
+        QProcess *second = Start(launcher, {});
+        ASSERT_TRUE(PressKeyInWindowOf(second, "y"));
+        ASSERT_TRUE(second->waitForFinished(10000));
+    };
+
+    QProcess *first = Start(launcher, {});
+    ASSERT_NO_FATAL_FAILURE(platform.AwaitAsking(1));
+    for (int n = 2; n <= 3; ++n) {
+        ASSERT_NO_FATAL_FAILURE(secondStart());
+        ASSERT_NO_FATAL_FAILURE(platform.AwaitAsking(n));
+        // Every tab goes on asking with its own login's cookie, the earlier ones too.
+        for (int tab = 1; tab <= n; ++tab) {
+            ASSERT_NO_FATAL_FAILURE(platform.AwaitAsking(tab));
+            platform.ExpectOwnCookieOnly(tab);
+        }
+    }
+    // The first login found a fresh home, and each further one began with an empty store.
+    EXPECT_EQ(platform.loginCookies, QList<QByteArray>({"", "", ""}));
+
+    // The program ends with three accounts in use: the first one's cookie is on disk, and
+    // nothing of the further ones' (a cookie's name and value lie side by side there).
+    ::kill(pid_t(first->processId()), SIGTERM);
+    ASSERT_EVENTUALLY(Ended(first), 10000);
+    EXPECT_TRUE(AnyFileHolds(m_home.path(), "acct1"));
+    EXPECT_FALSE(AnyFileHolds(m_home.path(), "acct2"));
+    EXPECT_FALSE(AnyFileHolds(m_home.path(), "acct3"));
+
+    QProcess *again = Start(launcher, {});
+    ASSERT_NO_FATAL_FAILURE(platform.AwaitAsking(4));
+    ASSERT_NO_FATAL_FAILURE(secondStart());
+    ASSERT_NO_FATAL_FAILURE(platform.AwaitAsking(5));
+    ASSERT_EQ(platform.loginCookies.size(), 5);
+    EXPECT_EQ(platform.loginCookies.at(3), "acct=1");
+    EXPECT_EQ(platform.loginCookies.at(4), "");
+    platform.ExpectOwnCookieOnly(4);
+    platform.ExpectOwnCookieOnly(5);
+    ::kill(pid_t(again->processId()), SIGTERM);
+    EXPECT_EVENTUALLY(Ended(again), 10000);
+}
+
 TEST_F(StartUpTest, NoDisplayEndsWithAMessageAndAPlatformTheUserChoseIsKept)
 {
     TestHttpServer server;
