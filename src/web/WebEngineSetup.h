@@ -39,11 +39,9 @@ public:
     // exists; later calls do nothing.
     static void RegisterAppScheme();
 
-    // The profile every page of the program uses, configured on first use: named and
-    // persistent (HTTP cache below the user's cache folder, cookies and storage below
-    // the user's data folder), a handler that fails every "app" request, and the
-    // address script (program world) and the page hooks (page world) in every frame of
-    // every document. Needs the QApplication.
+    // The profile of the first login and its game page, configured on first use: named
+    // and persistent (HTTP cache below the user's cache folder, cookies and storage below
+    // the user's data folder) and set up by Configure. Needs the QApplication.
     static QWebEngineProfile *Profile();
     // The first account slot's profile, the persistent one above.
     static SlotProfile FirstSlot();

@@ -519,6 +519,8 @@ TEST_F(StartUpTest, EachFurtherLoginKeepsItsAccountApartAndOnlyTheFirstOneOutliv
     // nothing of the further ones' (a cookie's name and value lie side by side there).
     ::kill(pid_t(first->processId()), SIGTERM);
     ASSERT_EVENTUALLY(Ended(first), 10000);
+    EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first->exitCode(), 0);
     EXPECT_TRUE(AnyFileHolds(m_home.path(), "acct1"));
     EXPECT_FALSE(AnyFileHolds(m_home.path(), "acct2"));
     EXPECT_FALSE(AnyFileHolds(m_home.path(), "acct3"));
