@@ -104,6 +104,7 @@ bool CFenlowApp::InitInstance()
             return std::make_unique<CLoginBkDlg>(owner, pageFactory, QString(), WebEngineSetup::NewSlot());
         });
         m_main = &main;
+        WebEngineSetup::PrepareSlotSoon();
         main.DoModal();
         m_main = nullptr;
     }
