@@ -22,6 +22,7 @@
 
 #include "base/InstanceChannel.h"
 #include "base/ProgramTitle.h"
+#include "support/FileSearch.h"
 #include "support/TestHttpServer.h"
 #include "support/Wait.h"
 #include "update/UpdateCheck.h"
@@ -475,18 +476,6 @@ public:
     // The Cookie headers of each account's game page requests.
     QHash<QString, QList<QByteArray>> asked;
 };
-
-// Whether some file below `folder` holds `bytes`.
-bool AnyFileHolds(const QString &folder, const QByteArray &bytes)
-{
-    QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        QFile file(files.next());
-        if (file.open(QIODevice::ReadOnly) && file.readAll().contains(bytes))
-            return true;
-    }
-    return false;
-}
 
 TEST_F(StartUpTest, EachFurtherLoginKeepsItsAccountApartAndOnlyTheFirstOneOutlivesARestart)
 {

@@ -1,5 +1,4 @@
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
@@ -8,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/FileSearch.h"
 #include "support/ProbeChannel.h"
 #include "support/Wait.h"
 
@@ -315,18 +315,6 @@ TEST_F(BrowserCacheTest, ARestartKeepsThePersistentCookieOnly)
     ASSERT_TRUE(second.Load(server.Url("/plain", kOtherHost)));
     EXPECT_EQ(server.LastCookies("/plain", kOtherHost), QStringList{"dom=d1"});
     EXPECT_TRUE(second.Quit());
-}
-
-// Whether some file below `folder` holds `bytes`.
-bool AnyFileHolds(const QString &folder, const QByteArray &bytes)
-{
-    QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        QFile file(files.next());
-        if (file.open(QIODevice::ReadOnly) && file.readAll().contains(bytes))
-            return true;
-    }
-    return false;
 }
 
 TEST_F(BrowserCacheTest, EachAccountSlotKeepsItsOwnCookiesAndOnlyTheFirstOnesOutliveTheRun)
