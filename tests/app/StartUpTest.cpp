@@ -424,6 +424,58 @@ TEST_F(StartUpTest, ATerminationSignalKeepsAFreshLoginAndASecondOneEndsAtOnce)
     EXPECT_EQ(second->exitStatus(), QProcess::CrashExit);
 }
 
+// An X server of the test's own; answers its display name (empty when it did not start).
+QString StartXServer(QProcess &xvfb)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return {};
+    xvfb.setChildProcessModifier([fds] { ::close(fds[0]); });
+    xvfb.start("Xvfb", {"-displayfd", QString::number(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+    ::close(fds[1]);
+    QByteArray number;
+    char c = 0;
+    while (::read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    ::close(fds[0]);
+    return number.isEmpty() ? QString() : ":" + QString::fromLatin1(number);
+}
+
+TEST_F(StartUpTest, TheXServerGoingAwayEndsTheMainWindowInOrder)
+{
+    TestHttpServer server;
+    const QString launcher = LauncherServedBy(m_home, server);
+    ASSERT_FALSE(launcher.isEmpty());
+    TestHttpServer::Response login;
+    login.headers = "Set-Cookie: remember=yes; Max-Age=86400; Path=/\r\n";
+    login.body = "<html><body><script>setTimeout(function () {"
+                 "location.href = 'app://loadgame:alice,1|' + location.origin + '/game/'; }, 2000);</script></body></html>";
+    server.SetResponse("/ycj/", login);
+    server.SetPage("/game/", "<html><body>game</body></html>");
+    QProcess xvfb;
+    const QString display = StartXServer(xvfb);
+    ASSERT_FALSE(display.isEmpty());
+
+    m_env.insert("DISPLAY", display);
+    QProcess *first = Start(launcher, {});
+    ASSERT_EVENTUALLY(server.Hits("/game/") >= 1, 30000);
+    const QString endpoints = m_home.filePath("tmp/Fenlow_ycj-%1").arg(::getuid());
+    ASSERT_EVENTUALLY(!QDir(endpoints).entryList(QDir::System | QDir::NoDotAndDotDot).isEmpty());
+
+    // The display goes while the main window is open, a few seconds after the login
+    // page set its cookie: the endpoint goes and the cookie is on disk.
+    xvfb.kill();
+    ASSERT_EVENTUALLY(Ended(first), 10000);
+    EXPECT_EQ(first->exitStatus(), QProcess::NormalExit) << first->readAllStandardError().right(20000).constData();
+    EXPECT_EQ(first->exitCode(), 1);
+    EXPECT_TRUE(QDir(endpoints).entryList(QDir::System | QDir::NoDotAndDotDot).isEmpty());
+
+    m_env.insert("DISPLAY", qEnvironmentVariable("DISPLAY"));
+    Start(launcher, {});
+    ASSERT_EVENTUALLY(server.Hits("/ycj/") == 2, 30000);
+    EXPECT_TRUE(server.CookieSent("/ycj/").contains("remember=yes")) << server.CookieSent("/ycj/").constData();
+}
+
 TEST_F(StartUpTest, NoDisplayEndsWithAMessageAndAPlatformTheUserChoseIsKept)
 {
     TestHttpServer server;
