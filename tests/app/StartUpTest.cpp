@@ -424,6 +424,62 @@ TEST_F(StartUpTest, ATerminationSignalKeepsAFreshLoginAndASecondOneEndsAtOnce)
     EXPECT_EQ(second->exitStatus(), QProcess::CrashExit);
 }
 
+// Where a start is when a signal comes.
+enum class Stage { StartUp, LoginWindow, MessageBox };
+
+struct SignalCase {
+    const char *name;
+    Stage stage;
+    int signal;
+};
+
+class SignalStageTest : public StartUpTest, public testing::WithParamInterface<SignalCase>
+{
+};
+
+// A signal at any stage of a start ends it (in order for SIGTERM, within 2 s, no window
+// opening after it) and the next start shows its login page again.
+TEST_P(SignalStageTest, EndsTheStartAndTheNextStartWorks)
+{
+    const SignalCase &at = GetParam();
+    TestHttpServer server;
+    const QString launcher = LauncherServedBy(m_home, server);
+    ASSERT_FALSE(launcher.isEmpty());
+    // With an instance listening, the start first asks whether to hand over.
+    QProcess *listener = at.stage == Stage::MessageBox ? StartListener() : nullptr;
+    ASSERT_TRUE(at.stage != Stage::MessageBox || listener);
+
+    QProcess *first = Start(launcher, {});
+    if (at.stage == Stage::LoginWindow)
+        ASSERT_EVENTUALLY(server.Hits("/ycj/") == 1, 30000);
+    if (at.stage != Stage::StartUp)
+        ASSERT_FALSE(FirstWindowOf(first).isEmpty());
+    const int loginsBefore = server.Hits("/ycj/");
+    ::kill(pid_t(first->processId()), at.signal);
+    ASSERT_EVENTUALLY(Ended(first), 2000);
+    if (at.signal == SIGTERM && at.stage != Stage::StartUp) {
+        EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(first->exitCode(), 0);
+    }
+    EXPECT_EQ(server.Hits("/ycj/"), loginsBefore);
+    if (listener) {
+        listener->kill();
+        listener->waitForFinished();
+    }
+
+    QProcess *second = Start(launcher, {});
+    ASSERT_EVENTUALLY(server.Hits("/ycj/") == loginsBefore + 1, 30000);
+    EXPECT_FALSE(FirstWindowOf(second).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Stages, SignalStageTest,
+                         testing::Values(SignalCase{"TermAtStartUp", Stage::StartUp, SIGTERM},
+                                         SignalCase{"KillAtStartUp", Stage::StartUp, SIGKILL},
+                                         SignalCase{"KillInTheLoginWindow", Stage::LoginWindow, SIGKILL},
+                                         SignalCase{"TermWhileAMessageBoxIsOpen", Stage::MessageBox, SIGTERM},
+                                         SignalCase{"KillWhileAMessageBoxIsOpen", Stage::MessageBox, SIGKILL}),
+                         [](const testing::TestParamInfo<SignalCase> &info) { return std::string(info.param.name); });
+
 // An X server of the test's own; answers its display name (empty when it did not start).
 QString StartXServer(QProcess &xvfb)
 {
