@@ -502,39 +502,52 @@ QString StartXServer(QProcess &xvfb)
     return number.isEmpty() ? QString() : ":" + QString::fromLatin1(number);
 }
 
-TEST_F(StartUpTest, TheXServerGoingAwayEndsTheMainWindowInOrder)
+// The X server goes a few seconds after the login page set a cookie, once in the login
+// window and once in the main window: the program ends with status 1 as its exit
+// command ends it (endpoint gone, the cookie on disk for the next start).
+TEST_F(StartUpTest, TheXServerGoingAwayEndsTheLoginOrTheMainWindowInOrder)
 {
     TestHttpServer server;
     const QString launcher = LauncherServedBy(m_home, server);
     ASSERT_FALSE(launcher.isEmpty());
-    TestHttpServer::Response login;
-    login.headers = "Set-Cookie: remember=yes; Max-Age=86400; Path=/\r\n";
-    login.body = "<html><body><script>setTimeout(function () {"
-                 "location.href = 'app://loadgame:alice,1|' + location.origin + '/game/'; }, 2000);</script></body></html>";
-    server.SetResponse("/ycj/", login);
     server.SetPage("/game/", "<html><body>game</body></html>");
-    QProcess xvfb;
-    const QString display = StartXServer(xvfb);
-    ASSERT_FALSE(display.isEmpty());
-
-    m_env.insert("DISPLAY", display);
-    QProcess *first = Start(launcher, {});
-    ASSERT_EVENTUALLY(server.Hits("/game/") >= 1, 30000);
     const QString endpoints = m_home.filePath("tmp/Fenlow_ycj-%1").arg(::getuid());
-    ASSERT_EVENTUALLY(!QDir(endpoints).entryList(QDir::System | QDir::NoDotAndDotDot).isEmpty());
+    for (const bool inTheMainWindow : {false, true}) {
+        SCOPED_TRACE(inTheMainWindow ? "main window" : "login window");
+        const QByteArray cookie = inTheMainWindow ? "main=yes" : "login=yes";
+        TestHttpServer::Response login;
+        login.headers = "Set-Cookie: " + cookie + "; Max-Age=86400; Path=/\r\n";
+        if (inTheMainWindow)
+            login.body = "<html><body><script>setTimeout(function () { location.href = "
+                         "'app://loadgame:alice,1|' + location.origin + '/game/'; }, 2000);</script></body></html>";
+        server.SetResponse("/ycj/", login);
+        QProcess xvfb;
+        const QString display = StartXServer(xvfb);
+        ASSERT_FALSE(display.isEmpty());
+        m_env.insert("DISPLAY", display);
+        const int logins = server.Hits("/ycj/");
+        QProcess *first = Start(launcher, {});
+        ASSERT_EVENTUALLY(server.Hits("/ycj/") == logins + 1, 30000);
+        if (inTheMainWindow) {
+            ASSERT_EVENTUALLY(server.Hits("/game/") >= 1, 30000);
+            ASSERT_EVENTUALLY(!QDir(endpoints).entryList(QDir::System | QDir::NoDotAndDotDot).isEmpty());
+        } else {
+            TestWait::ProcessFor(3000);
+        }
 
-    // The display goes while the main window is open, a few seconds after the login
-    // page set its cookie: the endpoint goes and the cookie is on disk.
-    xvfb.kill();
-    ASSERT_EVENTUALLY(Ended(first), 10000);
-    EXPECT_EQ(first->exitStatus(), QProcess::NormalExit) << first->readAllStandardError().right(20000).constData();
-    EXPECT_EQ(first->exitCode(), 1);
-    EXPECT_TRUE(QDir(endpoints).entryList(QDir::System | QDir::NoDotAndDotDot).isEmpty());
+        xvfb.kill();
+        ASSERT_EVENTUALLY(Ended(first), 10000);
+        EXPECT_EQ(first->exitStatus(), QProcess::NormalExit) << first->readAllStandardError().right(20000).constData();
+        EXPECT_EQ(first->exitCode(), 1);
+        EXPECT_TRUE(QDir(endpoints).entryList(QDir::System | QDir::NoDotAndDotDot).isEmpty());
 
-    m_env.insert("DISPLAY", qEnvironmentVariable("DISPLAY"));
-    Start(launcher, {});
-    ASSERT_EVENTUALLY(server.Hits("/ycj/") == 2, 30000);
-    EXPECT_TRUE(server.CookieSent("/ycj/").contains("remember=yes")) << server.CookieSent("/ycj/").constData();
+        m_env.insert("DISPLAY", qEnvironmentVariable("DISPLAY"));
+        QProcess *next = Start(launcher, {});
+        ASSERT_EVENTUALLY(server.Hits("/ycj/") == logins + 2, 30000);
+        EXPECT_TRUE(server.CookieSent("/ycj/").contains(cookie)) << server.CookieSent("/ycj/").constData();
+        ::kill(pid_t(next->processId()), SIGTERM);
+        ASSERT_EVENTUALLY(Ended(next), 5000);
+    }
 }
 
 TEST_F(StartUpTest, NoDisplayEndsWithAMessageAndAPlatformTheUserChoseIsKept)
