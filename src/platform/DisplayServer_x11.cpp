@@ -30,7 +30,8 @@ bool ConnectionBroken()
 // of the destroyed application is used again.
 void WatchMessages(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
-    g_previousHandler(type, context, text);
+    if (g_previousHandler)
+        g_previousHandler(type, context, text);
     if (!g_whenLost || !*g_whenLost || !ConnectionBroken() || QThread::currentThread() != qGuiApp->thread())
         return;
     const std::function<void()> end = std::move(*g_whenLost);
