@@ -19,6 +19,14 @@ namespace {
 constexpr int kRoundMs = 10;
 // A clearing whose restart never shows counts as done after this long.
 constexpr int kGiveUpMs = 5000;
+// The restarted context opens the cookie file while the old one may still hold it: the
+// file then stays closed to the new context, which loads nothing from it and writes
+// nothing to it until the next restart, so every change from then on would be gone at
+// the next start. Such a context shows itself in the write-back: none of the persistent
+// cookies written back replaces one it loaded. The clearing then restarts the context
+// once more (the failed one holds no file, so the next one opens it), this many times
+// at most.
+constexpr int kReopenAttempts = 5;
 
 const char *const kMarkerName = "fenlow-cache-clearing";
 // A host no page can have, so the marker is never sent anywhere.
@@ -110,7 +118,6 @@ bool CookieKeeper::IsRestoring() const
 void CookieKeeper::startClearing()
 {
     m_restoring = true;
-    m_clearAgain = false;
     ++m_clearing;
     m_round = 0;
     m_lastOverwrittenRound = -1;
@@ -143,8 +150,10 @@ void CookieKeeper::handleRemoved(const QNetworkCookie &cookie)
     }
     // While the kept cookies are written back, a removal is one of them replacing the
     // copy the restarted context loaded; the addition after it tells what the store holds.
-    if (m_writtenBackRound >= 0)
+    if (m_writtenBackRound >= 0) {
+        m_contextLoadedFile = m_contextLoadedFile || !cookie.isSessionCookie();
         return;
+    }
     forget(cookie);
     m_removed << cookie;
 }
@@ -166,6 +175,12 @@ void CookieKeeper::handleMarker(const QNetworkCookie &marker)
         return;
     }
     if (round == m_writtenBackRound) {
+        if (m_keptPersistent && !m_contextLoadedFile && m_reopenAttempt < kReopenAttempts) {
+            ++m_reopenAttempt;
+            m_writtenBackRound = -1;
+            QTimer::singleShot(0, this, &CookieKeeper::startClearing);
+            return;
+        }
         finish();
         return;
     }
@@ -188,6 +203,9 @@ void CookieKeeper::writeBack()
     // The restarted context loaded what was on disk: removals not yet written there come
     // back with it, and cookies changed since come back with their old values.
     m_cookies.removeIf(IsExpired);
+    m_keptPersistent = std::any_of(m_cookies.cbegin(), m_cookies.cend(),
+                                   [](const QNetworkCookie &cookie) { return !cookie.isSessionCookie(); });
+    m_contextLoadedFile = false;
     for (const QNetworkCookie &removed : std::as_const(m_removed))
         RemoveExactly(m_store, removed);
     for (const QNetworkCookie &cookie : std::as_const(m_cookies))
@@ -198,6 +216,7 @@ void CookieKeeper::writeBack()
 
 void CookieKeeper::finish()
 {
+    m_reopenAttempt = 0;
     m_rounds.stop();
     m_giveUp.stop();
     m_sawRoundZero = false;
@@ -207,6 +226,7 @@ void CookieKeeper::finish()
     m_restoring = m_clearAgain;
     if (m_clearAgain)
         QTimer::singleShot(0, this, &CookieKeeper::startClearing);
+    m_clearAgain = false;
     emit cookiesRestored();
 }
 

@@ -282,19 +282,57 @@ TEST_F(BrowserCacheTest, ClearingRefetchesScriptsAndKeepsTheLogin)
     EXPECT_TRUE(run.Quit());
 }
 
+// The server's logout a few milliseconds after a clearing has the cookies back, and a
+// later clearing or a restart do not bring the login back.
 TEST_F(BrowserCacheTest, ALogoutRightAfterAClearingStaysDone)
 {
-    ProfileRun run(home.path());
-    ASSERT_TRUE(run.Load(server.Url("/login")));
-    ASSERT_TRUE(run.Clear());
-    ASSERT_TRUE(run.Load(server.Url("/logout")));
-    ASSERT_TRUE(run.Load(server.Url("/page")));
+    {
+        ProfileRun run(home.path());
+        for (int afterMs : {0, 1, 2, 5, 10, 20}) {
+            SCOPED_TRACE(afterMs);
+            ASSERT_TRUE(run.Load(server.Url("/login")));
+            ASSERT_TRUE(run.Clear());
+            TestWait::Until([] { return false; }, afterMs);
+            ASSERT_TRUE(run.Load(server.Url("/logout")));
+            ASSERT_TRUE(run.Load(server.Url("/page")));
+            EXPECT_EQ(server.LastCookies("/page"), LoggedOutCookies());
+        }
+        ASSERT_TRUE(run.Clear());
+        ASSERT_TRUE(run.Load(server.Url("/page")));
+        EXPECT_EQ(server.LastCookies("/page"), LoggedOutCookies());
+        ASSERT_TRUE(run.Quit());
+    }
+    ProfileRun next(home.path());
+    ASSERT_TRUE(next.Load(server.Url("/page")));
     EXPECT_EQ(server.LastCookies("/page"), LoggedOutCookies());
-    // A later clearing does not bring the login back either.
-    ASSERT_TRUE(run.Clear());
-    ASSERT_TRUE(run.Load(server.Url("/page")));
-    EXPECT_EQ(server.LastCookies("/page"), LoggedOutCookies());
-    EXPECT_TRUE(run.Quit());
+    EXPECT_TRUE(next.Quit());
+}
+
+// Each clearing restarts the engine's network context, which reopens the cookie file; a
+// restart after any number of them, and after a logout that followed them, finds each
+// persistent cookie once, as the last run left it.
+TEST_F(BrowserCacheTest, RepeatedClearingsThenARestartSendEachPersistentCookieOnce)
+{
+    for (int restart = 0; restart < 6; ++restart) {
+        SCOPED_TRACE(restart);
+        const bool logout = restart % 2 == 1;
+        {
+            ProfileRun run(home.path());
+            ASSERT_TRUE(run.Load(server.Url("/login")));
+            for (int i = 0; i < 4; ++i) {
+                ASSERT_TRUE(run.Clear());
+                ASSERT_TRUE(run.Load(server.Url("/page")));
+                ASSERT_EQ(server.LastCookies("/page"), LoginCookies());
+            }
+            if (logout)
+                ASSERT_TRUE(run.Load(server.Url("/logout")));
+            ASSERT_TRUE(run.Quit());
+        }
+        ProfileRun next(home.path());
+        ASSERT_TRUE(next.Load(server.Url("/page")));
+        EXPECT_EQ(server.LastCookies("/page"), logout ? LoggedOutCookies() : LoginCookies(false));
+        EXPECT_TRUE(next.Quit());
+    }
 }
 
 TEST_F(BrowserCacheTest, ARestartKeepsThePersistentCookieOnly)
