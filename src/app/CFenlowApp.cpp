@@ -87,9 +87,7 @@ bool CFenlowApp::InitInstance()
         return false;
 
     SetBrowserCacheLimit();
-    const GamePageFactory pageFactory = [](const QString &address, const SlotProfile &profile) {
-        return new CGameWnd(address, profile);
-    };
+    const GamePageFactory pageFactory = CGameWnd::Factory();
     {
         // The ended login window goes before the main window opens, and with it its page
         // and the page's renderer process.

@@ -57,6 +57,11 @@ CGameWnd::CGameWnd(const QString &address, SlotProfile profile)
 {
 }
 
+GamePageFactory CGameWnd::Factory()
+{
+    return [](const QString &address, const SlotProfile &profile) { return new CGameWnd(address, profile); };
+}
+
 CGameWnd::~CGameWnd()
 {
     // A page deleted with its owner rather than through ClosePage leaves the list too.

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "game/GamePageList.h"
 #include "web/WebEngineSetup.h"
 
 class HostWebPage;
@@ -25,6 +26,8 @@ public:
     // The page shows with `profile`, the store of the account slot that entered it, which
     // the page keeps for as long as it lives; the first slot's by default.
     explicit CGameWnd(const QString &address = {}, SlotProfile profile = {});
+    // Creates game pages as a login enters them, each with its login's profile.
+    static GamePageFactory Factory();
     ~CGameWnd() override;
     CGameWnd(const CGameWnd &) = delete;
     CGameWnd &operator=(const CGameWnd &) = delete;

@@ -82,9 +82,10 @@ void RemoveExactly(QWebEngineCookieStore *store, QNetworkCookie cookie)
 
 } // namespace
 
-CookieKeeper::CookieKeeper(QWebEngineCookieStore *store)
+CookieKeeper::CookieKeeper(QWebEngineCookieStore *store, bool storeOnDisk)
     : QObject(store)
     , m_store(store)
+    , m_storeOnDisk(storeOnDisk)
 {
     m_rounds.setInterval(kRoundMs);
     m_giveUp.setSingleShot(true);
@@ -175,7 +176,7 @@ void CookieKeeper::handleMarker(const QNetworkCookie &marker)
         return;
     }
     if (round == m_writtenBackRound) {
-        if (m_keptPersistent && !m_contextLoadedFile && m_reopenAttempt < kReopenAttempts) {
+        if (m_storeOnDisk && m_keptPersistent && !m_contextLoadedFile && m_reopenAttempt < kReopenAttempts) {
             ++m_reopenAttempt;
             m_writtenBackRound = -1;
             QTimer::singleShot(0, this, &CookieKeeper::startClearing);

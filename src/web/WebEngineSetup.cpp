@@ -28,8 +28,8 @@ QList<QPointer<QWebEngineProfile>> g_furtherSlots;
 // A further slot's store made ready before a login asks for one.
 QPointer<QWebEngineProfile> g_spareSlot;
 // How long the spare store waits to be made: until the page that needed the last one has
-// loaded, so that the two do not compete.
-constexpr int kSpareSlotDelayMs = 10000;
+// mostly loaded, so that the two compete little.
+constexpr int kSpareSlotDelayMs = 3000;
 
 // Name of the profile and of its folders below the user's cache and data folders.
 const char *const kProfileName = "fenlow";
@@ -122,7 +122,7 @@ void WebEngineSetup::Configure(QWebEngineProfile *profile)
 {
     // Session cookies stay in memory and go at the next start; the keeper brings them
     // (and any not yet written) back after a clearing of the HTTP cache.
-    new CookieKeeper(profile->cookieStore());
+    new CookieKeeper(profile->cookieStore(), !profile->isOffTheRecord());
     profile->installUrlSchemeHandler(kAppScheme, new AppSchemeHandler(profile));
     PageDownloads::Watch(profile);
 

@@ -469,7 +469,8 @@ public:
     {
         const QList<QByteArray> sent = asked.value(QStringLiteral("a%1").arg(n));
         const QByteArray own = "acct=" + QByteArray::number(n);
-        const auto other = std::find_if(sent.begin(), sent.end(), [&](const QByteArray &cookies) { return cookies != own; });
+        const auto other =
+            std::find_if(sent.begin(), sent.end(), [&](const QByteArray &cookies) { return cookies != own; });
         ASSERT_FALSE(sent.isEmpty());
         EXPECT_TRUE(other == sent.end()) << "account " << n << " sent \"" << other->constData() << "\" in request "
                                          << (other - sent.begin() + 1) << " of " << sent.size();

@@ -260,7 +260,7 @@ TEST_F(TrayMenuTest, TrayMenuOpensAtTheCursorAndItsItemsAct)
 TEST_F(TrayMenuTest, TheTrayAnswersWhileAFurtherLoginIsOpen)
 {
     dlg = std::make_unique<CFenlowDlg>([](QWidget *owner) {
-        return std::make_unique<CLoginBkDlg>(owner, [](const QString &address) { return new CGameWnd(address); });
+        return std::make_unique<CLoginBkDlg>(owner, CGameWnd::Factory());
     });
     dlg->show();
     ASSERT_EVENTUALLY(dlg->isVisible());
