@@ -26,9 +26,13 @@ void StartBrowserCacheClearing()
 
 void AwaitBrowserCacheClearing()
 {
-    for (QWebEngineProfile *profile : WebEngineSetup::SlotsInUse()) {
-        // A slot whose last window closes meanwhile takes its keeper with it.
-        const QPointer<CookieKeeper> keeper = WebEngineSetup::Cookies(profile);
+    // A slot whose last window closes meanwhile takes its profile and keeper with it.
+    QList<QPointer<CookieKeeper>> keepers;
+    for (QWebEngineProfile *profile : WebEngineSetup::SlotsInUse())
+        keepers << WebEngineSetup::Cookies(profile);
+    for (const QPointer<CookieKeeper> &keeper : std::as_const(keepers)) {
+        if (!keeper)
+            continue;
         QEventLoop loop;
         QObject::connect(keeper, &CookieKeeper::cookiesRestored, &loop, &QEventLoop::quit);
         QObject::connect(keeper, &QObject::destroyed, &loop, &QEventLoop::quit);
