@@ -80,11 +80,13 @@ struct PackagePurger {
     ~PackagePurger() { RunTool("apt-get", QStringList{"purge", "-y"} << kAptLock << "fenlow"); }
 };
 
-// The visible top-level windows of the display, by their geometry.
+// The launcher's visible top-level windows, by their geometry. The window manager's own
+// windows are left out: mutter keeps a mapped guard window the size of the screen, which
+// would pass for the main window whether it shows or not.
 QList<QRect> VisibleWindows()
 {
     QList<QRect> windows;
-    const QString ids = RunTool("xdotool", {"search", "--onlyvisible", "--name", "."}).output;
+    const QString ids = RunTool("xdotool", {"search", "--onlyvisible", "--class", "^fenlow$"}).output;
     for (const QString &id : ids.split('\n', Qt::SkipEmptyParts)) {
         QRect rect;
         for (const QString &line : RunTool("xdotool", {"getwindowgeometry", "--shell", id}).output.split('\n')) {
@@ -477,9 +479,6 @@ TEST_F(PackageTest, APlayerKeepsHotkeysDownloadsGamesAndIsToldHowUpdatesCome)
     const Ender endAgain{&again};
     user.Start(again);
     ASSERT_TRUE(EnterGame().isValid()) << "the main window did not show again";
-    // Open fault: under the window manager the restarted launcher does not hide on the new
-    // key, though Statistic.ini holds it; until that is found, this part is reported as skipped.
-    GTEST_SKIP() << "the new boss key after a restart under a window manager is an open fault";
     RunTool("xdotool", {"key", "ctrl+shift+F8"});
     EXPECT_EVENTUALLY(WindowOfSize(screen).isEmpty());
     RunTool("xdotool", {"key", "ctrl+shift+F8"});
