@@ -216,6 +216,9 @@ TEST_F(PackageTest, HoldsTheLauncherItsHostsMenuEntriesAndIcons)
     const ToolRun depends = RunTool("dpkg-deb", {"--field", s_deb, "Depends"});
     EXPECT_TRUE(depends.output.contains("libqt6webenginecore6")) << depends.output.toStdString();
     EXPECT_TRUE(depends.output.contains("libqt6webenginecore6-bin"));
+    // Run-time needs no library scan finds: https trust and the desktop's opener.
+    for (const char *tool : {"ca-certificates", "xdg-utils"})
+        EXPECT_TRUE(depends.output.contains(tool)) << tool << depends.output.toStdString();
 
     // dpkg keeps an administrator's edit of the hosts across upgrades.
     const ToolRun conffiles = RunTool("dpkg-deb", {"--info", s_deb, "conffiles"});
