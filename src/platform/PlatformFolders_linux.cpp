@@ -80,7 +80,9 @@ QString OwnPrivateFolder(const QString &base, const QString &name)
     // Others lose their access; the owner keeps what they chose, so a folder the player
     // made read-only stays read-only.
     mode_t mode = 0;
-    if (!IsOwnRealFolder(path, &mode) || ((mode & ~kPrivateMode) && ::chmod(path.constData(), mode & kPrivateMode) != 0))
+    if (!IsOwnRealFolder(path, &mode))
+        return {};
+    if ((mode & ~kPrivateMode) && ::chmod(path.constData(), mode & kPrivateMode) != 0)
         return {};
     return folder;
 }

@@ -194,7 +194,8 @@ void CSettingDlg::accept()
     for (int id = BossKeyId; id <= SoundKeyId; ++id)
         stored = ApplyHotkey(id) && stored;
     if (!stored)
-        ShowSkinnedMessage(MB_OK, QString::fromUtf8(kProgramTitle), QString::fromUtf8(kNotStored).arg(HotkeySettingsPlace()));
+        ShowSkinnedMessage(MB_OK, QString::fromUtf8(kProgramTitle),
+                           QString::fromUtf8(kNotStored).arg(HotkeySettingsPlace()));
 }
 
 bool CSettingDlg::ApplyHotkey(int hotkeyId)
@@ -214,6 +215,7 @@ bool CSettingDlg::ApplyHotkey(int hotkeyId)
         return WriteHotkeySetting(hotkeyId, *pair);
     }
     RegisteredHotkey(hotkeyId) = kNotRegistered;
-    ShowSkinnedMessage(MB_OK, QString::fromUtf8(kProgramTitle), QString::fromUtf8(kGroups[Index(hotkeyId)].failure));
+    ShowSkinnedMessage(MB_OK, QString::fromUtf8(kProgramTitle),
+                       QString::fromUtf8(kGroups[Index(hotkeyId)].failure));
     return true;
 }

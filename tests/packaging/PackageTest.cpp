@@ -396,9 +396,9 @@ void AnswerWithEnter()
     RunTool("xdotool", {"key", "Return"});
 }
 
-// Opens the 系统 menu and clicks `item`; false when the menu did not open. A click on a
-// window the boss key has just brought back can come before the button sees the pointer,
-// so the button is clicked again a few times, as a player would.
+// Opens the 系统 menu and clicks `item`; false when the menu did not open. A first click
+// on 系统 is now and then not taken (seen right after the boss key brought the window
+// back), so the button is clicked again a few times, as a player would.
 bool ChooseMenuItem(const QSize &screen, const QPoint &item)
 {
     const QPoint system = FromTopRight(screen, kSystemButtonFromRight);
