@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "support/ProbeChannel.h"
 #include "support/Wait.h"
@@ -200,6 +201,50 @@ private:
     QProcess m_process;
 };
 
+// The engine's cookie file in the profile `home` ran with.
+QString CookieFile(const QString &home)
+{
+    return home + "/data/fenlow/web/Cookies";
+}
+
+// Runs `sql` on the cookie file of `home`, which no run holds open; answers the number of
+// rows it changed or counted, -1 when it failed.
+int RunOnCookieFile(const QString &home, const QString &sql)
+{
+    sqlite3 *db = nullptr;
+    int rows = -1;
+    if (sqlite3_open_v2(CookieFile(home).toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_stmt *statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK) {
+            const int step = sqlite3_step(statement);
+            if (step == SQLITE_ROW)
+                rows = sqlite3_column_int(statement, 0);
+            else if (step == SQLITE_DONE)
+                rows = sqlite3_changes(db);
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return rows;
+}
+
+// Beside each host-only cookie named in `names`, stores the copy the launcher's earlier
+// clearing wrote: the same cookie with its host as a domain, holding `value`.
+int AddOldClearingCopies(const QString &home, const QStringList &names, const QString &value)
+{
+    const QStringList columns{"creation_utc", "host_key", "top_frame_site_key", "name", "value",
+                              "encrypted_value", "path", "expires_utc", "is_secure", "is_httponly",
+                              "last_access_utc", "has_expires", "is_persistent", "priority", "samesite",
+                              "source_scheme", "source_port", "is_same_party"};
+    QStringList copied = columns;
+    copied[0] = "creation_utc + 1";
+    copied[1] = "'.' || host_key";
+    copied[4] = "'" + value + "'";
+    return RunOnCookieFile(home, QStringLiteral("INSERT INTO cookies (%1) SELECT %2 FROM cookies "
+                                                "WHERE host_key NOT LIKE '.%' AND name IN ('%3')")
+                                     .arg(columns.join(','), copied.join(','), names.join("','")));
+}
+
 class BrowserCacheTest : public testing::Test
 {
 protected:
@@ -295,6 +340,32 @@ TEST_F(BrowserCacheTest, RepeatedClearingsThenARestartSendEachPersistentCookieOn
         EXPECT_EQ(server.LastCookies("/page"), login ? LoginCookies(false) : LoggedOutCookies());
         EXPECT_TRUE(next.Quit());
     }
+}
+
+// A store the earlier clearing damaged holds a domain copy beside host-only cookies (with
+// the value they had then); the start removes the copies and keeps the server's own.
+TEST_F(BrowserCacheTest, AStoreWithTheOldClearingsCopiesIsRepairedAtStart)
+{
+    {
+        ProfileRun first(home.path());
+        ASSERT_TRUE(first.Load(server.Url("/login")));
+        ASSERT_TRUE(first.Quit());
+    }
+    ASSERT_EQ(AddOldClearingCopies(home.path(), {"keep", "deep", "n0"}, "old"), 3);
+    {
+        ProfileRun damaged(home.path());
+        ASSERT_TRUE(damaged.Load(server.Url("/page")));
+        EXPECT_EQ(server.LastCookies("/page"), LoginCookies(false));
+        ASSERT_TRUE(damaged.Load(server.Url("/plain", kOtherHost)));
+        EXPECT_EQ(server.LastCookies("/plain", kOtherHost), QStringList{"dom=d1"});
+        ASSERT_TRUE(damaged.Quit());
+    }
+    EXPECT_EQ(RunOnCookieFile(home.path(), "SELECT COUNT(*) FROM cookies WHERE host_key LIKE '.a.%'"), 0);
+    EXPECT_EQ(RunOnCookieFile(home.path(), "SELECT COUNT(*) FROM cookies WHERE name = 'keep'"), 1);
+    ProfileRun repaired(home.path());
+    ASSERT_TRUE(repaired.Load(server.Url("/page")));
+    EXPECT_EQ(server.LastCookies("/page"), LoginCookies(false));
+    EXPECT_TRUE(repaired.Quit());
 }
 
 TEST_F(BrowserCacheTest, ARestartKeepsThePersistentCookieOnly)
