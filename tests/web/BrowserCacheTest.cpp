@@ -177,6 +177,14 @@ public:
             cleared = cleared && Await("cleared") == "cleared";
         return cleared;
     }
+    // Starts a clearing and ends the process `afterMs` later, while it may still run;
+    // answers whether it ended cleanly.
+    bool ClearAndQuit(int afterMs)
+    {
+        m_process.write("clear\n");
+        TestWait::Until([] { return false; }, afterMs);
+        return Quit();
+    }
     // Ends the process as the program ends; answers whether it ended cleanly.
     bool Quit()
     {
@@ -338,6 +346,24 @@ TEST_F(BrowserCacheTest, RepeatedClearingsThenARestartSendEachPersistentCookieOn
         ProfileRun next(home.path());
         ASSERT_TRUE(next.Load(server.Url("/page")));
         EXPECT_EQ(server.LastCookies("/page"), login ? LoginCookies(false) : LoggedOutCookies());
+        EXPECT_TRUE(next.Quit());
+    }
+}
+
+// The program ending (as on SIGTERM) at any moment of a clearing leaves each persistent
+// cookie once for the next start.
+TEST_F(BrowserCacheTest, EndingDuringAClearingKeepsEachPersistentCookieOnce)
+{
+    for (int afterMs : {0, 5, 20, 60, 150}) {
+        SCOPED_TRACE(afterMs);
+        {
+            ProfileRun run(home.path());
+            ASSERT_TRUE(run.Load(server.Url("/login")));
+            ASSERT_TRUE(run.ClearAndQuit(afterMs));
+        }
+        ProfileRun next(home.path());
+        ASSERT_TRUE(next.Load(server.Url("/page")));
+        EXPECT_EQ(server.LastCookies("/page"), LoginCookies(false));
         EXPECT_TRUE(next.Quit());
     }
 }
