@@ -22,13 +22,16 @@ constexpr int kGiveUpMs = 5000;
 // The restarted context opens the cookie file while the old one may still hold it: the
 // file then stays closed to the new context, which loads nothing from it and writes
 // nothing to it until the next restart, so every change from then on would be gone at
-// the next start. Such a context shows itself in the write-back: none of the persistent
-// cookies written back replaces one it loaded. The clearing then restarts the context
-// once more (the failed one holds no file, so the next one opens it), this many times
-// at most.
+// the next start, and the cookies on disk are missing until then. Before the clearing a
+// persistent cookie of the keeper's own, the file marker, goes into the old context, which
+// writes it to the file as it closes; a restarted context that opened the file loaded it,
+// so writing it again in the write-back replaces it. When it does not, the clearing
+// restarts the context once more (the failed one holds no file, so the next one opens
+// it), this many times at most.
 constexpr int kReopenAttempts = 5;
 
 const char *const kMarkerName = "fenlow-cache-clearing";
+const char *const kFileMarkerName = "fenlow-cookie-file";
 // A host no page can have, so the marker is never sent anywhere.
 const char *const kMarkerOrigin = "http://cache-clearing.fenlow.invalid/";
 
@@ -40,6 +43,18 @@ QUrl MarkerOrigin()
 bool IsMarker(const QNetworkCookie &cookie)
 {
     return cookie.name() == kMarkerName && cookie.domain() == MarkerOrigin().host();
+}
+
+bool IsFileMarker(const QNetworkCookie &cookie)
+{
+    return cookie.name() == kFileMarkerName && cookie.domain() == MarkerOrigin().host();
+}
+
+void WriteFileMarker(QWebEngineCookieStore *store)
+{
+    QNetworkCookie marker(kFileMarkerName, "1");
+    marker.setExpirationDate(QDateTime::currentDateTimeUtc().addDays(1));
+    store->setCookie(marker, MarkerOrigin());
 }
 
 // The store names a domain cookie's domain with a leading dot, a host-only cookie's by
@@ -124,7 +139,10 @@ void CookieKeeper::startClearing()
     m_lastOverwrittenRound = -1;
     m_writtenBackRound = -1;
     m_sawRoundZero = false;
-    // Round 0 goes into the context that is about to be restarted.
+    // The markers go into the context that is about to be restarted. A further attempt
+    // finds the file marker where the first one's old context wrote it.
+    if (m_reopenAttempt == 0)
+        WriteFileMarker(m_store);
     writeMarker(0);
     m_clearCache();
     m_rounds.start();
@@ -137,6 +155,8 @@ void CookieKeeper::handleAdded(const QNetworkCookie &cookie)
         handleMarker(cookie);
         return;
     }
+    if (IsFileMarker(cookie))
+        return;
     forget(cookie);
     m_cookies << cookie;
 }
@@ -149,12 +169,14 @@ void CookieKeeper::handleRemoved(const QNetworkCookie &cookie)
             m_lastOverwrittenRound = round;
         return;
     }
-    // While the kept cookies are written back, a removal is one of them replacing the
-    // copy the restarted context loaded; the addition after it tells what the store holds.
-    if (m_writtenBackRound >= 0) {
-        m_contextLoadedFile = m_contextLoadedFile || !cookie.isSessionCookie();
+    if (IsFileMarker(cookie)) {
+        m_contextLoadedFile = m_contextLoadedFile || m_writtenBackRound >= 0;
         return;
     }
+    // While the kept cookies are written back, a removal is one of them replacing the
+    // copy the restarted context loaded; the addition after it tells what the store holds.
+    if (m_writtenBackRound >= 0)
+        return;
     forget(cookie);
     m_removed << cookie;
 }
@@ -176,7 +198,7 @@ void CookieKeeper::handleMarker(const QNetworkCookie &marker)
         return;
     }
     if (round == m_writtenBackRound) {
-        if (m_storeOnDisk && m_keptPersistent && !m_contextLoadedFile && m_reopenAttempt < kReopenAttempts) {
+        if (m_storeOnDisk && !m_contextLoadedFile && m_reopenAttempt < kReopenAttempts) {
             ++m_reopenAttempt;
             m_writtenBackRound = -1;
             QTimer::singleShot(0, this, &CookieKeeper::startClearing);
@@ -204,9 +226,8 @@ void CookieKeeper::writeBack()
     // The restarted context loaded what was on disk: removals not yet written there come
     // back with it, and cookies changed since come back with their old values.
     m_cookies.removeIf(IsExpired);
-    m_keptPersistent = std::any_of(m_cookies.cbegin(), m_cookies.cend(),
-                                   [](const QNetworkCookie &cookie) { return !cookie.isSessionCookie(); });
     m_contextLoadedFile = false;
+    WriteFileMarker(m_store);
     for (const QNetworkCookie &removed : std::as_const(m_removed))
         RemoveExactly(m_store, removed);
     for (const QNetworkCookie &cookie : std::as_const(m_cookies))
@@ -223,6 +244,7 @@ void CookieKeeper::finish()
     m_sawRoundZero = false;
     m_writtenBackRound = -1;
     m_store->deleteCookie(QNetworkCookie(kMarkerName), MarkerOrigin());
+    m_store->deleteCookie(QNetworkCookie(kFileMarkerName), MarkerOrigin());
     // A further clearing starts from the event loop, outside the engine's notification.
     m_restoring = m_clearAgain;
     if (m_clearAgain)

@@ -66,9 +66,7 @@ private:
     // The round of the marker written after the kept cookies, -1 before they are written.
     int m_writtenBackRound{-1};
     bool m_sawRoundZero{};
-    // Whether the write-back holds persistent cookies, and whether the restarted context
-    // had loaded one of them from the cookie file.
-    bool m_keptPersistent{};
+    // Whether the restarted context loaded the file marker from the cookie file.
     bool m_contextLoadedFile{};
     int m_reopenAttempt{};
     const bool m_storeOnDisk;

@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include "web/AppSchemeHandler.h"
+#include "web/CookieFileRepair.h"
 #include "web/CookieKeeper.h"
 #include "web/PageDownloads.h"
 
@@ -62,6 +63,7 @@ QWebEngineProfile *WebEngineSetup::Profile()
     static QWebEngineProfile *const profile = [] {
         // A named profile keeps its cache and cookies on disk, which the engine's
         // default profile does not. It lives as long as the application object.
+        RemoveOldClearingCopies(ProfileFolder(QStandardPaths::GenericDataLocation));
         auto *configured = new QWebEngineProfile(QLatin1String(kProfileName), QCoreApplication::instance());
         configured->setCachePath(ProfileFolder(QStandardPaths::GenericCacheLocation));
         configured->setPersistentStoragePath(ProfileFolder(QStandardPaths::GenericDataLocation));

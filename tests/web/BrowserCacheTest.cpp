@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "support/FileSearch.h"
 #include "support/ProbeChannel.h"
@@ -215,6 +216,14 @@ public:
             cleared = cleared && Await("cleared") == "cleared";
         return cleared;
     }
+    // Starts a clearing and ends the process `afterMs` later, while it may still run;
+    // answers whether it ended cleanly.
+    bool ClearAndQuit(int afterMs)
+    {
+        m_process.write("clear\n");
+        TestWait::Until([] { return false; }, afterMs);
+        return Quit();
+    }
     // Ends the process as the program ends; answers whether it ended cleanly.
     bool Quit()
     {
@@ -239,6 +248,50 @@ private:
 
     QProcess m_process;
 };
+
+// The engine's cookie file in the profile `home` ran with.
+QString CookieFile(const QString &home)
+{
+    return home + "/data/fenlow/web/Cookies";
+}
+
+// Runs `sql` on the cookie file of `home`, which no run holds open; answers the number of
+// rows it changed or counted, -1 when it failed.
+int RunOnCookieFile(const QString &home, const QString &sql)
+{
+    sqlite3 *db = nullptr;
+    int rows = -1;
+    if (sqlite3_open_v2(CookieFile(home).toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_stmt *statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK) {
+            const int step = sqlite3_step(statement);
+            if (step == SQLITE_ROW)
+                rows = sqlite3_column_int(statement, 0);
+            else if (step == SQLITE_DONE)
+                rows = sqlite3_changes(db);
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return rows;
+}
+
+// Beside each host-only cookie named in `names`, stores the copy the launcher's earlier
+// clearing wrote: the same cookie with its host as a domain, holding `value`.
+int AddOldClearingCopies(const QString &home, const QStringList &names, const QString &value)
+{
+    const QStringList columns{"creation_utc", "host_key", "top_frame_site_key", "name", "value",
+                              "encrypted_value", "path", "expires_utc", "is_secure", "is_httponly",
+                              "last_access_utc", "has_expires", "is_persistent", "priority", "samesite",
+                              "source_scheme", "source_port", "is_same_party"};
+    QStringList copied = columns;
+    copied[0] = "creation_utc + 1";
+    copied[1] = "'.' || host_key";
+    copied[4] = "'" + value + "'";
+    return RunOnCookieFile(home, QStringLiteral("INSERT INTO cookies (%1) SELECT %2 FROM cookies "
+                                                "WHERE host_key NOT LIKE '.%' AND name IN ('%3')")
+                                     .arg(columns.join(','), copied.join(','), names.join("','")));
+}
 
 class BrowserCacheTest : public testing::Test
 {
@@ -310,29 +363,75 @@ TEST_F(BrowserCacheTest, ALogoutRightAfterAClearingStaysDone)
 
 // Each clearing restarts the engine's network context, which reopens the cookie file; a
 // restart after any number of them, and after a logout that followed them, finds each
-// persistent cookie once, as the last run left it.
+// persistent cookie once, as the last run left it. Every other run logs in itself, the
+// others clear with the cookies the start read from the file.
 TEST_F(BrowserCacheTest, RepeatedClearingsThenARestartSendEachPersistentCookieOnce)
 {
     for (int restart = 0; restart < 6; ++restart) {
         SCOPED_TRACE(restart);
-        const bool logout = restart % 2 == 1;
+        const bool login = restart % 2 == 0;
         {
             ProfileRun run(home.path());
-            ASSERT_TRUE(run.Load(server.Url("/login")));
+            if (login)
+                ASSERT_TRUE(run.Load(server.Url("/login")));
             for (int i = 0; i < 4; ++i) {
                 ASSERT_TRUE(run.Clear());
                 ASSERT_TRUE(run.Load(server.Url("/page")));
-                ASSERT_EQ(server.LastCookies("/page"), LoginCookies());
+                ASSERT_EQ(server.LastCookies("/page"), LoginCookies(login));
             }
-            if (logout)
+            if (!login)
                 ASSERT_TRUE(run.Load(server.Url("/logout")));
             ASSERT_TRUE(run.Quit());
         }
         ProfileRun next(home.path());
         ASSERT_TRUE(next.Load(server.Url("/page")));
-        EXPECT_EQ(server.LastCookies("/page"), logout ? LoggedOutCookies() : LoginCookies(false));
+        EXPECT_EQ(server.LastCookies("/page"), login ? LoginCookies(false) : LoggedOutCookies());
         EXPECT_TRUE(next.Quit());
     }
+}
+
+// The program ending (as on SIGTERM) at any moment of a clearing leaves each persistent
+// cookie once for the next start.
+TEST_F(BrowserCacheTest, EndingDuringAClearingKeepsEachPersistentCookieOnce)
+{
+    for (int afterMs : {0, 5, 20, 60, 150}) {
+        SCOPED_TRACE(afterMs);
+        {
+            ProfileRun run(home.path());
+            ASSERT_TRUE(run.Load(server.Url("/login")));
+            ASSERT_TRUE(run.ClearAndQuit(afterMs));
+        }
+        ProfileRun next(home.path());
+        ASSERT_TRUE(next.Load(server.Url("/page")));
+        EXPECT_EQ(server.LastCookies("/page"), LoginCookies(false));
+        EXPECT_TRUE(next.Quit());
+    }
+}
+
+// A store the earlier clearing damaged holds a domain copy beside host-only cookies (with
+// the value they had then); the start removes the copies and keeps the server's own.
+TEST_F(BrowserCacheTest, AStoreWithTheOldClearingsCopiesIsRepairedAtStart)
+{
+    {
+        ProfileRun first(home.path());
+        ASSERT_TRUE(first.Load(server.Url("/login")));
+        ASSERT_TRUE(first.Quit());
+    }
+    ASSERT_EQ(AddOldClearingCopies(home.path(), {"keep", "deep", "n0"}, "old"), 3);
+    {
+        ProfileRun damaged(home.path());
+        ASSERT_TRUE(damaged.Load(server.Url("/page")));
+        EXPECT_EQ(server.LastCookies("/page"), LoginCookies(false));
+        ASSERT_TRUE(damaged.Load(server.Url("/plain", kOtherHost)));
+        EXPECT_EQ(server.LastCookies("/plain", kOtherHost), QStringList{"dom=d1"});
+        ASSERT_TRUE(damaged.Quit());
+    }
+    EXPECT_EQ(RunOnCookieFile(home.path(), "SELECT COUNT(*) FROM cookies WHERE host_key LIKE '.a.%'"), 0);
+    EXPECT_EQ(RunOnCookieFile(home.path(), "SELECT COUNT(*) FROM cookies WHERE name = 'keep'"), 1);
+    ProfileRun repaired(home.path());
+    ASSERT_TRUE(repaired.Load(server.Url("/page")));
+    EXPECT_EQ(server.LastCookies("/page"), LoginCookies(false));
+    EXPECT_TRUE(repaired.Quit());
 }
 
 TEST_F(BrowserCacheTest, ARestartKeepsThePersistentCookieOnly)
