@@ -559,10 +559,12 @@ TEST_P(SignalStageTest, EndsTheStartAndTheNextStartWorks)
     ASSERT_TRUE(at.stage != Stage::MessageBox || listener);
 
     QProcess *first = Start(launcher, {});
-    if (at.stage == Stage::LoginWindow)
+    if (at.stage == Stage::LoginWindow) {
         ASSERT_EVENTUALLY(server.Hits("/ycj/") == 1, 30000);
-    if (at.stage != Stage::StartUp)
+    }
+    if (at.stage != Stage::StartUp) {
         ASSERT_FALSE(FirstWindowOf(first).isEmpty());
+    }
     const int loginsBefore = server.Hits("/ycj/");
     ::kill(pid_t(first->processId()), at.signal);
     ASSERT_EVENTUALLY(Ended(first), 2000);
@@ -587,7 +589,7 @@ INSTANTIATE_TEST_SUITE_P(Stages, SignalStageTest,
                                          SignalCase{"KillInTheLoginWindow", Stage::LoginWindow, SIGKILL},
                                          SignalCase{"TermWhileAMessageBoxIsOpen", Stage::MessageBox, SIGTERM},
                                          SignalCase{"KillWhileAMessageBoxIsOpen", Stage::MessageBox, SIGKILL}),
-                         [](const testing::TestParamInfo<SignalCase> &info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<SignalCase> &param) { return std::string(param.param.name); });
 
 // An X server of the test's own; answers its display name (empty when it did not start).
 QString StartXServer(QProcess &xvfb)
