@@ -87,7 +87,7 @@ bool CFenlowApp::InitInstance()
         return false;
 
     SetBrowserCacheLimit();
-    const GamePageFactory pageFactory = [](const QString &address) { return new CGameWnd(address); };
+    const GamePageFactory pageFactory = CGameWnd::Factory();
     {
         // The ended login window goes before the main window opens, and with it its page
         // and the page's renderer process.
@@ -96,8 +96,13 @@ bool CFenlowApp::InitInstance()
     }
     // The main window opens only when the login entered at least one game page.
     if (GamePageList::Instance().Count() > 0 && !Ending()) {
-        CFenlowDlg main([pageFactory](QWidget *owner) { return std::make_unique<CLoginBkDlg>(owner, pageFactory); });
+        // Each further login, and the tab it enters, keeps its account apart in a store
+        // of its own.
+        CFenlowDlg main([pageFactory](QWidget *owner) {
+            return std::make_unique<CLoginBkDlg>(owner, pageFactory, QString(), WebEngineSetup::NewSlot());
+        });
         m_main = &main;
+        WebEngineSetup::PrepareSlotSoon();
         main.DoModal();
         m_main = nullptr;
     }
@@ -120,6 +125,7 @@ bool CFenlowApp::StartGui()
         WebEngineSetup::BeforeApplication();
         m_gui = std::make_unique<QApplication>(m_argc, m_argv);
         DisplayServer::ForgetPlatformChoice();
+        DisplayServer::WhenDisplayLost([this] { EndWithoutDisplay(); });
         auto *notifier = new QSocketNotifier(ExitSignals::ReadFd(), QSocketNotifier::Read, m_gui.get());
         QObject::connect(notifier, &QSocketNotifier::activated, m_gui.get(), [this, notifier] {
             notifier->setEnabled(false);
@@ -148,6 +154,16 @@ void CFenlowApp::EndOnSignal()
         m_main->ExitProgram();
     else
         QCoreApplication::exit(0);
+}
+
+void CFenlowApp::EndWithoutDisplay()
+{
+    if (m_main)
+        m_main->ExitProgram();
+    // The windows cannot close in order any more; their pages go first, then the
+    // profile with the application object, which writes cookies and storage.
+    DeleteEveryPage();
+    m_gui.reset();
 }
 
 bool CFenlowApp::Ending()

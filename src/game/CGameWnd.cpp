@@ -52,9 +52,15 @@ bool IsEnterKey(const QKeyEvent *event)
 
 } // namespace
 
-CGameWnd::CGameWnd(const QString &address)
+CGameWnd::CGameWnd(const QString &address, SlotProfile profile)
     : m_address(address)
+    , m_profile(std::move(profile))
 {
+}
+
+GamePageFactory CGameWnd::Factory()
+{
+    return [](const QString &address, const SlotProfile &profile) { return new CGameWnd(address, profile); };
 }
 
 CGameWnd::~CGameWnd()
@@ -77,7 +83,9 @@ void CGameWnd::Create(QWidget *owner)
     // A renderer that ended and a server that could not be reached leave the tab's own
     // error page, until the player reloads: a page that keeps dying is never reloaded in
     // a loop.
-    m_page = new HostWebPage(WebEngineSetup::Profile(), this);
+    if (!m_profile)
+        m_profile = WebEngineSetup::FirstSlot();
+    m_page = new HostWebPage(m_profile.get(), this);
     m_page->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     m_page->SetErrorPage([this](const QUrl &) { return ErrorPageHtml(kEndedHeading, kEndedText); });
     m_view = m_page->ShowIn(this);

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QWidget>
 
+#include "game/GamePageList.h"
+#include "web/WebEngineSetup.h"
+
 class HostWebPage;
 class QUrl;
 class QWebEngineLoadingInfo;
@@ -20,7 +23,11 @@ class CGameWnd : public QWidget
 {
     Q_OBJECT
 public:
-    explicit CGameWnd(const QString &address = {});
+    // The page shows with `profile`, the store of the account slot that entered it, which
+    // the page keeps for as long as it lives; the first slot's by default.
+    explicit CGameWnd(const QString &address = {}, SlotProfile profile = {});
+    // Creates game pages as a login enters them, each with its login's profile.
+    static GamePageFactory Factory();
     ~CGameWnd() override;
     CGameWnd(const CGameWnd &) = delete;
     CGameWnd &operator=(const CGameWnd &) = delete;
@@ -71,6 +78,7 @@ private:
     bool IsSelectedPage() const;
 
     QString m_address;
+    SlotProfile m_profile;
     QWebEngineView *m_view{};
     HostWebPage *m_page{};
     QPointer<QWidget> m_watchedProxy;

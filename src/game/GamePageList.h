@@ -1,14 +1,18 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QList>
 #include <QStringList>
 
 class CGameWnd;
+class QWebEngineProfile;
 
-// Creates the game page host for an entered game address; start-up hands it to the login.
-using GamePageFactory = std::function<CGameWnd *(const QString &address)>;
+// Creates the game page host for an entered game address, showing it with the profile of
+// the login that entered it; start-up hands it to the login.
+using GamePageFactory =
+    std::function<CGameWnd *(const QString &address, const std::shared_ptr<QWebEngineProfile> &profile)>;
 
 // The process-wide record of the entered game pages: seven index-aligned arrays, index i
 // being page i and, once the page has a window, tab i. `Accounts` and `Servers` always

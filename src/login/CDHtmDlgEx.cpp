@@ -26,9 +26,10 @@ QWebEngineScript ElementBehaviourScript()
 
 } // namespace
 
-CDHtmDlgEx::CDHtmDlgEx(QWidget *parent, ElementEvents events)
+CDHtmDlgEx::CDHtmDlgEx(QWidget *parent, ElementEvents events, SlotProfile profile)
     : QDialog(parent)
-    , m_page(new CMyBrowserControlSite(this, WebEngineSetup::Profile()))
+    , m_profile(std::move(profile))
+    , m_page(new CMyBrowserControlSite(this, m_profile.get()))
 {
     m_view = m_page->ShowIn(this);
     m_page->SetErrorPage([this](const QUrl &url) { return ErrorPageHtml(url); });

@@ -26,7 +26,10 @@ public:
     // Resource number of the program's error page.
     static constexpr int kErrorPage = WebEngineSetup::kErrorPage;
 
-    explicit CDHtmDlgEx(QWidget *parent = nullptr, ElementEvents events = ElementEvents::Standard);
+    // The page uses `profile`, the account slot's store of cookies and storage, and keeps
+    // it for as long as the dialog lives.
+    explicit CDHtmDlgEx(QWidget *parent = nullptr, ElementEvents events = ElementEvents::Standard,
+                        SlotProfile profile = WebEngineSetup::FirstSlot());
     ~CDHtmDlgEx() override;
 
     // Loads `url` into the page.
@@ -34,6 +37,7 @@ public:
 
     QWebEngineView *View() const { return m_view; }
     CMyBrowserControlSite *Page() const { return m_page; }
+    const SlotProfile &Profile() const { return m_profile; }
 
     // A script message (alert, or confirm with `askingYesNo`). Answer true to take it
     // over (and set *accepted for a confirmation); false lets the engine show its own
@@ -65,6 +69,7 @@ protected:
 private:
     void handleLoadingChanged(const QWebEngineLoadingInfo &info);
 
+    SlotProfile m_profile;
     QWebEngineView *m_view{};
     CMyBrowserControlSite *m_page{};
 };

@@ -23,9 +23,9 @@ QString PageAddress(const QString &given)
 
 } // namespace
 
-CLoginBkDlg::CLoginBkDlg(QWidget *parent, GamePageFactory pageFactory, const QString &pageUrl)
+CLoginBkDlg::CLoginBkDlg(QWidget *parent, GamePageFactory pageFactory, const QString &pageUrl, SlotProfile profile)
     : QDialog(parent)
-    , LoginPage(PageAddress(pageUrl), std::move(pageFactory), this)
+    , LoginPage(PageAddress(pageUrl), std::move(pageFactory), this, std::move(profile))
     , AppIcon(::AppIcon())
     , BackImage(SkinResourcePath(kBackImageId))
     , ImageWidth(BackImage.width())

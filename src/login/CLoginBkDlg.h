@@ -22,8 +22,9 @@ public:
     static constexpr QRect kPageRect{336, 133, 620, 375};
 
     // `pageFactory` creates the game pages the login enters; `pageUrl` defaults to the
-    // platform's launcher login page.
-    explicit CLoginBkDlg(QWidget *parent = nullptr, GamePageFactory pageFactory = {}, const QString &pageUrl = {});
+    // platform's launcher login page; the login's pages use the account slot's `profile`.
+    explicit CLoginBkDlg(QWidget *parent = nullptr, GamePageFactory pageFactory = {}, const QString &pageUrl = {},
+                         SlotProfile profile = WebEngineSetup::FirstSlot());
     // The page window, its page and the page's renderer go with it.
     ~CLoginBkDlg() override;
 

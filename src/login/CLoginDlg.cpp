@@ -36,8 +36,8 @@ bool IsSwallowedKey(const QEvent *event)
 
 } // namespace
 
-CLoginDlg::CLoginDlg(const QString &pageUrl, GamePageFactory pageFactory, QWidget *owner)
-    : CDHtmDlgEx(owner, ElementEvents::None)
+CLoginDlg::CLoginDlg(const QString &pageUrl, GamePageFactory pageFactory, QWidget *owner, SlotProfile profile)
+    : CDHtmDlgEx(owner, ElementEvents::None, std::move(profile))
     , PageUrl(pageUrl)
     , CommandTable{{QStringLiteral("minimize"), &CLoginDlg::Minimize},
                    {QStringLiteral("exitgame"), &CLoginDlg::ExitGame},
@@ -204,7 +204,7 @@ bool CLoginDlg::LoadGame(int, const QStringList &argv)
         EndLogin(IDCANCEL);
         return true;
     }
-    pages.Append(m_pageFactory(request.pageAddress), request.account, request.server);
+    pages.Append(m_pageFactory(request.pageAddress, Profile()), request.account, request.server);
     EndLogin(IDOK);
     return true;
 }

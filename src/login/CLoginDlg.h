@@ -34,8 +34,10 @@ public:
     // Page pixels of this colour show the window behind.
     static constexpr unsigned kColorKey = 0xFEFEFE;
 
-    // `pageFactory` creates the page host "loadgame" appends to the game page list.
-    CLoginDlg(const QString &pageUrl, GamePageFactory pageFactory, QWidget *owner = nullptr);
+    // `pageFactory` creates the page host "loadgame" appends to the game page list; the
+    // login page and the game page it enters both use `profile`.
+    CLoginDlg(const QString &pageUrl, GamePageFactory pageFactory, QWidget *owner = nullptr,
+              SlotProfile profile = WebEngineSetup::FirstSlot());
     ~CLoginDlg() override;
 
     // Starts loading PageUrl; the window shows once the first document arrives.

@@ -2,11 +2,12 @@
 
 #include <QString>
 
-// Starts clearing the program's browser cache and returns at once: the profile's HTTP
-// cache is cleared (cookies stay, and with them the login), then a worker that nothing
-// waits for empties the cache folder. The engine restarts its network context for the
-// clearing; the profile's CookieKeeper emits cookiesRestored() once the restarted
-// context holds the cookies again. Call it on the GUI thread; calling it again while a
+// Starts clearing the program's browser cache and returns at once: the HTTP cache of
+// every account slot's profile is cleared (each slot keeps its own cookies, and with them
+// its login), then a worker that nothing waits for empties the persistent profile's cache
+// folder. The engine restarts a profile's network context for the clearing; the
+// profile's CookieKeeper emits cookiesRestored() once the restarted context holds the
+// cookies again. Call it on the GUI thread; calling it again while a
 // clearing runs is harmless.
 void StartBrowserCacheClearing();
 

@@ -19,8 +19,19 @@ namespace {
 constexpr int kRoundMs = 10;
 // A clearing whose restart never shows counts as done after this long.
 constexpr int kGiveUpMs = 5000;
+// The restarted context opens the cookie file while the old one may still hold it: the
+// file then stays closed to the new context, which loads nothing from it and writes
+// nothing to it until the next restart, so every change from then on would be gone at
+// the next start, and the cookies on disk are missing until then. Before the clearing a
+// persistent cookie of the keeper's own, the file marker, goes into the old context, which
+// writes it to the file as it closes; a restarted context that opened the file loaded it,
+// so writing it again in the write-back replaces it. When it does not, the clearing
+// restarts the context once more (the failed one holds no file, so the next one opens
+// it), this many times at most.
+constexpr int kReopenAttempts = 5;
 
 const char *const kMarkerName = "fenlow-cache-clearing";
+const char *const kFileMarkerName = "fenlow-cookie-file";
 // A host no page can have, so the marker is never sent anywhere.
 const char *const kMarkerOrigin = "http://cache-clearing.fenlow.invalid/";
 
@@ -32,6 +43,18 @@ QUrl MarkerOrigin()
 bool IsMarker(const QNetworkCookie &cookie)
 {
     return cookie.name() == kMarkerName && cookie.domain() == MarkerOrigin().host();
+}
+
+bool IsFileMarker(const QNetworkCookie &cookie)
+{
+    return cookie.name() == kFileMarkerName && cookie.domain() == MarkerOrigin().host();
+}
+
+void WriteFileMarker(QWebEngineCookieStore *store)
+{
+    QNetworkCookie marker(kFileMarkerName, "1");
+    marker.setExpirationDate(QDateTime::currentDateTimeUtc().addDays(1));
+    store->setCookie(marker, MarkerOrigin());
 }
 
 // The store names a domain cookie's domain with a leading dot, a host-only cookie's by
@@ -74,9 +97,10 @@ void RemoveExactly(QWebEngineCookieStore *store, QNetworkCookie cookie)
 
 } // namespace
 
-CookieKeeper::CookieKeeper(QWebEngineCookieStore *store)
+CookieKeeper::CookieKeeper(QWebEngineCookieStore *store, bool storeOnDisk)
     : QObject(store)
     , m_store(store)
+    , m_storeOnDisk(storeOnDisk)
 {
     m_rounds.setInterval(kRoundMs);
     m_giveUp.setSingleShot(true);
@@ -110,13 +134,15 @@ bool CookieKeeper::IsRestoring() const
 void CookieKeeper::startClearing()
 {
     m_restoring = true;
-    m_clearAgain = false;
     ++m_clearing;
     m_round = 0;
     m_lastOverwrittenRound = -1;
     m_writtenBackRound = -1;
     m_sawRoundZero = false;
-    // Round 0 goes into the context that is about to be restarted.
+    // The markers go into the context that is about to be restarted. A further attempt
+    // finds the file marker where the first one's old context wrote it.
+    if (m_reopenAttempt == 0)
+        WriteFileMarker(m_store);
     writeMarker(0);
     m_clearCache();
     m_rounds.start();
@@ -129,6 +155,8 @@ void CookieKeeper::handleAdded(const QNetworkCookie &cookie)
         handleMarker(cookie);
         return;
     }
+    if (IsFileMarker(cookie))
+        return;
     forget(cookie);
     m_cookies << cookie;
 }
@@ -139,6 +167,10 @@ void CookieKeeper::handleRemoved(const QNetworkCookie &cookie)
         const int round = markerRound(cookie);
         if (round >= 0)
             m_lastOverwrittenRound = round;
+        return;
+    }
+    if (IsFileMarker(cookie)) {
+        m_contextLoadedFile = m_contextLoadedFile || m_writtenBackRound >= 0;
         return;
     }
     // While the kept cookies are written back, a removal is one of them replacing the
@@ -166,6 +198,12 @@ void CookieKeeper::handleMarker(const QNetworkCookie &marker)
         return;
     }
     if (round == m_writtenBackRound) {
+        if (m_storeOnDisk && !m_contextLoadedFile && m_reopenAttempt < kReopenAttempts) {
+            ++m_reopenAttempt;
+            m_writtenBackRound = -1;
+            QTimer::singleShot(0, this, &CookieKeeper::startClearing);
+            return;
+        }
         finish();
         return;
     }
@@ -188,6 +226,8 @@ void CookieKeeper::writeBack()
     // The restarted context loaded what was on disk: removals not yet written there come
     // back with it, and cookies changed since come back with their old values.
     m_cookies.removeIf(IsExpired);
+    m_contextLoadedFile = false;
+    WriteFileMarker(m_store);
     for (const QNetworkCookie &removed : std::as_const(m_removed))
         RemoveExactly(m_store, removed);
     for (const QNetworkCookie &cookie : std::as_const(m_cookies))
@@ -198,15 +238,18 @@ void CookieKeeper::writeBack()
 
 void CookieKeeper::finish()
 {
+    m_reopenAttempt = 0;
     m_rounds.stop();
     m_giveUp.stop();
     m_sawRoundZero = false;
     m_writtenBackRound = -1;
     m_store->deleteCookie(QNetworkCookie(kMarkerName), MarkerOrigin());
+    m_store->deleteCookie(QNetworkCookie(kFileMarkerName), MarkerOrigin());
     // A further clearing starts from the event loop, outside the engine's notification.
     m_restoring = m_clearAgain;
     if (m_clearAgain)
         QTimer::singleShot(0, this, &CookieKeeper::startClearing);
+    m_clearAgain = false;
     emit cookiesRestored();
 }
 

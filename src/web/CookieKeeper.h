@@ -21,7 +21,9 @@ class CookieKeeper : public QObject
 {
     Q_OBJECT
 public:
-    explicit CookieKeeper(QWebEngineCookieStore *store);
+    // `storeOnDisk` tells whether the store keeps a cookie file; one kept in memory only
+    // never loads a cookie after a restart, which then says nothing about a file.
+    explicit CookieKeeper(QWebEngineCookieStore *store, bool storeOnDisk = true);
 
     // Runs `clearCache`, a clearing that restarts the network context, and restores the
     // kept cookies into the restarted context; then emits cookiesRestored().
@@ -64,6 +66,10 @@ private:
     // The round of the marker written after the kept cookies, -1 before they are written.
     int m_writtenBackRound{-1};
     bool m_sawRoundZero{};
+    // Whether the restarted context loaded the file marker from the cookie file.
+    bool m_contextLoadedFile{};
+    int m_reopenAttempt{};
+    const bool m_storeOnDisk;
     QTimer m_rounds;
     QTimer m_giveUp;
 };

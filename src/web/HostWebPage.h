@@ -17,7 +17,7 @@ class QWebEngineView;
 class QWidget;
 
 // The web page both page hosts of the program show (login page and game pages). It uses
-// the program's profile, refuses every navigation to an "app" address or to an invalid
+// the account slot's profile it is given, refuses every navigation to an "app" address or to an invalid
 // URL, in every frame and after a redirect, keeps script errors off the screen (they go
 // to the console log only), and emits appAddressRequested once for each "app:" address a
 // frame of the page really navigated to, with the address's exact text. A window the page

@@ -1,16 +1,21 @@
 #include "web/WebEngineSetup.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
+#include <QPointer>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineCookieStore>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineUrlScheme>
+#include <QWidget>
 
 #include "web/AppSchemeHandler.h"
+#include "web/CookieFileRepair.h"
 #include "web/CookieKeeper.h"
 #include "web/PageDownloads.h"
 
@@ -19,7 +24,13 @@ const char *const WebEngineSetup::kAppScheme = "app";
 namespace {
 
 constexpr long long kBytesPerKb = 1024;
-CookieKeeper *g_cookieKeeper = nullptr;
+// The profiles of the further account slots in use.
+QList<QPointer<QWebEngineProfile>> g_furtherSlots;
+// A further slot's store made ready before a login asks for one.
+QPointer<QWebEngineProfile> g_spareSlot;
+// How long the spare store waits to be made: until the page that needed the last one has
+// mostly loaded, so that the two compete little.
+constexpr int kSpareSlotDelayMs = 3000;
 
 // Name of the profile and of its folders below the user's cache and data folders.
 const char *const kProfileName = "fenlow";
@@ -52,40 +63,96 @@ QWebEngineProfile *WebEngineSetup::Profile()
     static QWebEngineProfile *const profile = [] {
         // A named profile keeps its cache and cookies on disk, which the engine's
         // default profile does not. It lives as long as the application object.
+        RemoveOldClearingCopies(ProfileFolder(QStandardPaths::GenericDataLocation));
         auto *configured = new QWebEngineProfile(QLatin1String(kProfileName), QCoreApplication::instance());
         configured->setCachePath(ProfileFolder(QStandardPaths::GenericCacheLocation));
         configured->setPersistentStoragePath(ProfileFolder(QStandardPaths::GenericDataLocation));
         configured->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
-        // Session cookies stay in memory and go at the next start; the keeper brings
-        // them (and any not yet written) back after a clearing of the HTTP cache.
-        g_cookieKeeper = new CookieKeeper(configured->cookieStore());
-        configured->installUrlSchemeHandler(kAppScheme, new AppSchemeHandler(configured));
-        PageDownloads::Watch(configured);
-
-        QWebEngineScript address;
-        address.setName(QStringLiteral("fenlow-app-address"));
-        address.setInjectionPoint(QWebEngineScript::DocumentCreation);
-        address.setWorldId(kProgramWorld);
-        address.setRunsOnSubFrames(true);
-        address.setSourceCode(AddressScriptSource());
-        configured->scripts()->insert(address);
-
-        QWebEngineScript hooks;
-        hooks.setName(QStringLiteral("fenlow-page-hooks"));
-        hooks.setInjectionPoint(QWebEngineScript::DocumentCreation);
-        hooks.setWorldId(QWebEngineScript::MainWorld);
-        hooks.setRunsOnSubFrames(true);
-        hooks.setSourceCode(ResourceText(QStringLiteral(":/web/scripts/page_hooks.js")));
-        configured->scripts()->insert(hooks);
+        Configure(configured);
         return configured;
     }();
     return profile;
 }
 
+SlotProfile WebEngineSetup::FirstSlot()
+{
+    return SlotProfile(Profile(), [](QWebEngineProfile *) {});
+}
+
+SlotProfile WebEngineSetup::NewSlot()
+{
+    QWebEngineProfile *profile = g_spareSlot ? g_spareSlot.data() : NewSlotProfile();
+    g_spareSlot = nullptr;
+    PrepareSlotSoon();
+    g_furtherSlots << profile;
+    return SlotProfile(profile, [](QWebEngineProfile *ended) {
+        g_furtherSlots.removeAll(ended);
+        // The pages it served are gone, but the engine may still be releasing them.
+        ended->deleteLater();
+    });
+}
+
+void WebEngineSetup::PrepareSlotSoon()
+{
+    QTimer::singleShot(kSpareSlotDelayMs, QCoreApplication::instance(), [] {
+        if (!g_spareSlot)
+            g_spareSlot = NewSlotProfile();
+    });
+}
+
+QWebEngineProfile *WebEngineSetup::NewSlotProfile()
+{
+    // A profile without a name is off the record: cookies, storage and HTTP cache in
+    // memory only. Its parent frees it at the end should the event loop not run again.
+    // Its keeper asks for its cookies at once, which starts its network context.
+    auto *profile = new QWebEngineProfile(QCoreApplication::instance());
+    Configure(profile);
+    return profile;
+}
+
+QList<QWebEngineProfile *> WebEngineSetup::SlotsInUse()
+{
+    QList<QWebEngineProfile *> profiles{Profile()};
+    for (const QPointer<QWebEngineProfile> &profile : std::as_const(g_furtherSlots)) {
+        if (profile)
+            profiles << profile;
+    }
+    return profiles;
+}
+
+void WebEngineSetup::Configure(QWebEngineProfile *profile)
+{
+    // Session cookies stay in memory and go at the next start; the keeper brings them
+    // (and any not yet written) back after a clearing of the HTTP cache.
+    new CookieKeeper(profile->cookieStore(), !profile->isOffTheRecord());
+    profile->installUrlSchemeHandler(kAppScheme, new AppSchemeHandler(profile));
+    PageDownloads::Watch(profile);
+
+    QWebEngineScript address;
+    address.setName(QStringLiteral("fenlow-app-address"));
+    address.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    address.setWorldId(kProgramWorld);
+    address.setRunsOnSubFrames(true);
+    address.setSourceCode(AddressScriptSource());
+    profile->scripts()->insert(address);
+
+    QWebEngineScript hooks;
+    hooks.setName(QStringLiteral("fenlow-page-hooks"));
+    hooks.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    hooks.setWorldId(QWebEngineScript::MainWorld);
+    hooks.setRunsOnSubFrames(true);
+    hooks.setSourceCode(ResourceText(QStringLiteral(":/web/scripts/page_hooks.js")));
+    profile->scripts()->insert(hooks);
+}
+
 CookieKeeper *WebEngineSetup::Cookies()
 {
-    Profile();
-    return g_cookieKeeper;
+    return Cookies(Profile());
+}
+
+CookieKeeper *WebEngineSetup::Cookies(QWebEngineProfile *profile)
+{
+    return profile->cookieStore()->findChild<CookieKeeper *>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 QString WebEngineSetup::AddressScriptSource()
@@ -147,4 +214,16 @@ bool SetBrowserCacheLimit()
     QWebEngineProfile *profile = WebEngineSetup::Profile();
     profile->setHttpCacheMaximumSize(static_cast<int>(WebEngineSetup::kCacheLimitKb * kBytesPerKb));
     return profile->httpCacheMaximumSize() == WebEngineSetup::kCacheLimitKb * kBytesPerKb;
+}
+
+void DeleteEveryPage()
+{
+    QList<QPointer<QWebEnginePage>> pages;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        for (QWebEnginePage *page : window->findChildren<QWebEnginePage *>())
+            pages.append(page);
+    }
+    // A page may own the pages of windows it opened: those go with it.
+    for (const QPointer<QWebEnginePage> &page : pages)
+        delete page.data();
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <memory>
+
 #include <QHash>
+#include <QList>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
 
@@ -9,9 +12,14 @@ class QWebEngineProfile;
 class QString;
 class QUrl;
 
+// A web profile as the windows of one account slot hold it: the slot's profile lives as
+// long as any of its windows does, and goes from the event loop after the last one, so
+// that it outlives every page it served.
+using SlotProfile = std::shared_ptr<QWebEngineProfile>;
+
 // The one place that configures the embedded web engine for the whole process: the
-// "app" scheme, the shared persistent profile with its address script and its cookies,
-// and the HTTP cache size.
+// "app" scheme, the profiles of the account slots with their address script and their
+// cookies, and the HTTP cache size.
 class WebEngineSetup
 {
 public:
@@ -31,15 +39,32 @@ public:
     // exists; later calls do nothing.
     static void RegisterAppScheme();
 
-    // The profile every page of the program uses, configured on first use: named and
-    // persistent (HTTP cache below the user's cache folder, cookies and storage below
-    // the user's data folder), a handler that fails every "app" request, and the
-    // address script (program world) and the page hooks (page world) in every frame of
-    // every document. Needs the QApplication.
+    // The profile of the first login and its game page, configured on first use: named
+    // and persistent (HTTP cache below the user's cache folder, cookies and storage below
+    // the user's data folder) and set up by Configure. Needs the QApplication.
     static QWebEngineProfile *Profile();
+    // The first account slot's profile, the persistent one above.
+    static SlotProfile FirstSlot();
+    // A new, empty store of cookies and storage for a further account slot, set up as
+    // the persistent profile is but kept in memory only: nothing of it reaches the disk,
+    // and its session ends when the last window holding it goes.
+    static SlotProfile NewSlot();
+    // Makes a further slot's store ready a while from now, unless one is ready: a further
+    // login then finds its store running and shows sooner. NewSlot calls it for the next.
+    static void PrepareSlotSoon();
+    // The profiles of every account slot in use, the persistent one first.
+    static QList<QWebEngineProfile *> SlotsInUse();
 
-    // The keeper of the profile's cookies.
+    // Gives `profile` everything a page of the program relies on: the handler that fails
+    // every "app" request, the address script (program world) and the page hooks (page
+    // world) in every frame of every document, the saving of its downloads and the
+    // keeper of its cookies.
+    static void Configure(QWebEngineProfile *profile);
+
+    // The keeper of the persistent profile's cookies.
     static CookieKeeper *Cookies();
+    // The keeper of `profile`'s cookies; none for a profile Configure never saw.
+    static CookieKeeper *Cookies(QWebEngineProfile *profile);
 
     // Text of the script injected at document creation into every frame: the top frame
     // cancels its navigations to "app:" addresses and reports their exact text through the
@@ -69,6 +94,8 @@ public:
     static bool IsFailedConnection(QWebEngineLoadingInfo::ErrorDomain domain);
 
 private:
+    // A further slot's empty store, set up by Configure.
+    static QWebEngineProfile *NewSlotProfile();
     // The page `resource` with the shared error page style, its reconnect address for
     // `failedUrl` and `texts` (HTML-escaped) in place of their {{KEY}} marks.
     static QString PageHtml(const QString &resource, const QUrl &failedUrl, const QHash<QString, QString> &texts);
@@ -77,3 +104,8 @@ private:
 // Sets the profile's HTTP cache size to the browser cache limit. Answers whether the
 // size now in force is that limit.
 bool SetBrowserCacheLimit();
+
+// Deletes every web page of the program's windows now, while the windows stay: the end
+// after the window system went away, where no window can close in order but the pages
+// must go before the profile so that it writes its cookies and storage to disk.
+void DeleteEveryPage();

@@ -22,6 +22,7 @@
 
 #include "base/InstanceChannel.h"
 #include "base/ProgramTitle.h"
+#include "support/FileSearch.h"
 #include "support/TestHttpServer.h"
 #include "support/Wait.h"
 #include "update/UpdateCheck.h"
@@ -91,10 +92,15 @@ protected:
         return listener;
     }
 
-    // Runs xdotool and answers its output.
-    static QString XDoTool(const QStringList &arguments)
+    // Runs xdotool (on `display`, else on the test's own) and answers its output.
+    static QString XDoTool(const QStringList &arguments, const QString &display = {})
     {
         QProcess tool;
+        if (!display.isEmpty()) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("DISPLAY", display);
+            tool.setProcessEnvironment(env);
+        }
         tool.start("xdotool", arguments);
         tool.waitForFinished(15000);
         return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
@@ -424,6 +430,232 @@ TEST_F(StartUpTest, ATerminationSignalKeepsAFreshLoginAndASecondOneEndsAtOnce)
     EXPECT_EQ(second->exitStatus(), QProcess::CrashExit);
 }
 
+// A platform that keeps the account in a cookie: its n-th login sets "acct=<n>" and enters
+// the game of account "a<n>" at once; each game page keeps asking the server, with
+// credentials, as long as it lives. All of it on one host, as the accounts of one server are.
+class AccountPlatform
+{
+public:
+    AccountPlatform()
+    {
+        server.SetHandler("/ycj/", [this](const QString &, const QByteArray &cookies) {
+            loginCookies << cookies;
+            const QByteArray n = QByteArray::number(loginCookies.size());
+            TestHttpServer::Response login;
+            login.headers = "Set-Cookie: acct=" + n + "; Max-Age=86400; Path=/\r\n";
+            login.body = "<html><body><script>location.href = 'app://loadgame|' + location.origin"
+                         " + '/game/?account=a" + n + "&server_id=1';</script></body></html>";
+            return login;
+        });
+        server.SetPage("/game/", "<html><body><script>const who = new URLSearchParams(location.search).get('account');"
+                                 "setInterval(() => fetch('/ask?account=' + who, {credentials: 'include'}), 200);"
+                                 "</script></body></html>");
+        server.SetHandler("/ask", [this](const QString &target, const QByteArray &cookies) {
+            asked[target.section("account=", 1)] << cookies;
+            return TestHttpServer::Response{};
+        });
+    }
+
+    // Waits until the game page of account `n` has asked `times` more times.
+    void AwaitAsking(int n, int times = 3)
+    {
+        const QString account = QStringLiteral("a%1").arg(n);
+        const qsizetype before = asked.value(account).size();
+        ASSERT_EVENTUALLY(asked.value(account).size() >= before + times, 30000) << "account " << n;
+    }
+
+    // Every request the game page of account `n` made carried that account's cookie alone.
+    void ExpectOwnCookieOnly(int n) const
+    {
+        const QList<QByteArray> sent = asked.value(QStringLiteral("a%1").arg(n));
+        const QByteArray own = "acct=" + QByteArray::number(n);
+        const auto other =
+            std::find_if(sent.begin(), sent.end(), [&](const QByteArray &cookies) { return cookies != own; });
+        ASSERT_FALSE(sent.isEmpty());
+        EXPECT_TRUE(other == sent.end()) << "account " << n << " sent \"" << other->constData() << "\" in request "
+                                         << (other - sent.begin() + 1) << " of " << sent.size();
+    }
+
+    TestHttpServer server;
+    // The Cookie header of each login page request, in order.
+    QList<QByteArray> loginCookies;
+    // The Cookie headers of each account's game page requests.
+    QHash<QString, QList<QByteArray>> asked;
+};
+
+TEST_F(StartUpTest, EachFurtherLoginKeepsItsAccountApartAndOnlyTheFirstOneOutlivesARestart)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs an X display";
+    AccountPlatform platform;
+    const QString launcher = LauncherServedBy(m_home, platform.server);
+    ASSERT_FALSE(launcher.isEmpty());
+    const auto secondStart = [&] {
+        QProcess *second = Start(launcher, {});
+        ASSERT_TRUE(PressKeyInWindowOf(second, "y"));
+        ASSERT_TRUE(second->waitForFinished(10000));
+    };
+
+    QProcess *first = Start(launcher, {});
+    ASSERT_NO_FATAL_FAILURE(platform.AwaitAsking(1));
+    for (int n = 2; n <= 3; ++n) {
+        ASSERT_NO_FATAL_FAILURE(secondStart());
+        ASSERT_NO_FATAL_FAILURE(platform.AwaitAsking(n));
+        // Every tab goes on asking with its own login's cookie, the earlier ones too.
+        for (int tab = 1; tab <= n; ++tab) {
+            ASSERT_NO_FATAL_FAILURE(platform.AwaitAsking(tab));
+            platform.ExpectOwnCookieOnly(tab);
+        }
+    }
+    // The first login found a fresh home, and each further one began with an empty store.
+    EXPECT_EQ(platform.loginCookies, QList<QByteArray>({"", "", ""}));
+
+    // The program ends with three accounts in use: the first one's cookie is on disk, and
+    // nothing of the further ones' (a cookie's name and value lie side by side there).
+    ::kill(pid_t(first->processId()), SIGTERM);
+    ASSERT_EVENTUALLY(Ended(first), 10000);
+    EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first->exitCode(), 0);
+    EXPECT_TRUE(AnyFileHolds(m_home.path(), "acct1"));
+    EXPECT_FALSE(AnyFileHolds(m_home.path(), "acct2"));
+    EXPECT_FALSE(AnyFileHolds(m_home.path(), "acct3"));
+
+    QProcess *again = Start(launcher, {});
+    ASSERT_NO_FATAL_FAILURE(platform.AwaitAsking(4));
+    ASSERT_NO_FATAL_FAILURE(secondStart());
+    ASSERT_NO_FATAL_FAILURE(platform.AwaitAsking(5));
+    ASSERT_EQ(platform.loginCookies.size(), 5);
+    EXPECT_EQ(platform.loginCookies.at(3), "acct=1");
+    EXPECT_EQ(platform.loginCookies.at(4), "");
+    platform.ExpectOwnCookieOnly(4);
+    platform.ExpectOwnCookieOnly(5);
+    ::kill(pid_t(again->processId()), SIGTERM);
+    EXPECT_EVENTUALLY(Ended(again), 10000);
+}
+
+// Where a start is when a signal comes.
+enum class Stage { StartUp, LoginWindow, MessageBox };
+
+struct SignalCase {
+    const char *name;
+    Stage stage;
+    int signal;
+};
+
+class SignalStageTest : public StartUpTest, public testing::WithParamInterface<SignalCase>
+{
+};
+
+// A signal at any stage of a start ends it (in order for SIGTERM, within 2 s, no window
+// opening after it) and the next start shows its login page again.
+TEST_P(SignalStageTest, EndsTheStartAndTheNextStartWorks)
+{
+    const SignalCase &at = GetParam();
+    TestHttpServer server;
+    const QString launcher = LauncherServedBy(m_home, server);
+    ASSERT_FALSE(launcher.isEmpty());
+    // With an instance listening, the start first asks whether to hand over.
+    QProcess *listener = at.stage == Stage::MessageBox ? StartListener() : nullptr;
+    ASSERT_TRUE(at.stage != Stage::MessageBox || listener);
+
+    QProcess *first = Start(launcher, {});
+    if (at.stage == Stage::LoginWindow) {
+        ASSERT_EVENTUALLY(server.Hits("/ycj/") == 1, 30000);
+    }
+    if (at.stage != Stage::StartUp) {
+        ASSERT_FALSE(FirstWindowOf(first).isEmpty());
+    }
+    const int loginsBefore = server.Hits("/ycj/");
+    ::kill(pid_t(first->processId()), at.signal);
+    ASSERT_EVENTUALLY(Ended(first), 2000);
+    if (at.signal == SIGTERM && at.stage != Stage::StartUp) {
+        EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(first->exitCode(), 0);
+    }
+    EXPECT_EQ(server.Hits("/ycj/"), loginsBefore);
+    if (listener) {
+        listener->kill();
+        listener->waitForFinished();
+    }
+
+    QProcess *second = Start(launcher, {});
+    ASSERT_EVENTUALLY(server.Hits("/ycj/") == loginsBefore + 1, 30000);
+    EXPECT_FALSE(FirstWindowOf(second).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Stages, SignalStageTest,
+                         testing::Values(SignalCase{"TermAtStartUp", Stage::StartUp, SIGTERM},
+                                         SignalCase{"KillAtStartUp", Stage::StartUp, SIGKILL},
+                                         SignalCase{"KillInTheLoginWindow", Stage::LoginWindow, SIGKILL},
+                                         SignalCase{"TermWhileAMessageBoxIsOpen", Stage::MessageBox, SIGTERM},
+                                         SignalCase{"KillWhileAMessageBoxIsOpen", Stage::MessageBox, SIGKILL}),
+                         [](const testing::TestParamInfo<SignalCase> &param) { return std::string(param.param.name); });
+
+// An X server of the test's own; answers its display name (empty when it did not start).
+QString StartXServer(QProcess &xvfb)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return {};
+    xvfb.setChildProcessModifier([fds] { ::close(fds[0]); });
+    xvfb.start("Xvfb", {"-displayfd", QString::number(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+    ::close(fds[1]);
+    QByteArray number;
+    char c = 0;
+    while (::read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    ::close(fds[0]);
+    return number.isEmpty() ? QString() : ":" + QString::fromLatin1(number);
+}
+
+// The X server goes a few seconds after the login page set a cookie, once in the login
+// window and once in the main window: the program ends with status 1 as its exit
+// command ends it (endpoint gone, the cookie on disk for the next start).
+TEST_F(StartUpTest, TheXServerGoingAwayEndsTheLoginOrTheMainWindowInOrder)
+{
+    TestHttpServer server;
+    const QString launcher = LauncherServedBy(m_home, server);
+    ASSERT_FALSE(launcher.isEmpty());
+    server.SetPage("/game/", "<html><body>game</body></html>");
+    const QString endpoints = m_home.filePath("tmp/Fenlow_ycj-%1").arg(::getuid());
+    for (const bool inTheMainWindow : {false, true}) {
+        SCOPED_TRACE(inTheMainWindow ? "main window" : "login window");
+        const QByteArray cookie = inTheMainWindow ? "main=yes" : "login=yes";
+        TestHttpServer::Response login;
+        login.headers = "Set-Cookie: " + cookie + "; Max-Age=86400; Path=/\r\n";
+        if (inTheMainWindow)
+            login.body = "<html><body><script>setTimeout(function () { location.href = "
+                         "'app://loadgame:alice,1|' + location.origin + '/game/'; }, 2000);</script></body></html>";
+        server.SetResponse("/ycj/", login);
+        QProcess xvfb;
+        const QString display = StartXServer(xvfb);
+        ASSERT_FALSE(display.isEmpty());
+        m_env.insert("DISPLAY", display);
+        const int logins = server.Hits("/ycj/");
+        QProcess *first = Start(launcher, {});
+        ASSERT_EVENTUALLY(server.Hits("/ycj/") == logins + 1, 30000);
+        if (inTheMainWindow) {
+            ASSERT_EVENTUALLY(server.Hits("/game/") >= 1, 30000);
+            ASSERT_EVENTUALLY(!QDir(endpoints).entryList(QDir::System | QDir::NoDotAndDotDot).isEmpty());
+        } else {
+            TestWait::ProcessFor(3000);
+        }
+
+        xvfb.kill();
+        ASSERT_EVENTUALLY(Ended(first), 10000);
+        EXPECT_EQ(first->exitStatus(), QProcess::NormalExit) << first->readAllStandardError().right(20000).constData();
+        EXPECT_EQ(first->exitCode(), 1);
+        EXPECT_TRUE(QDir(endpoints).entryList(QDir::System | QDir::NoDotAndDotDot).isEmpty());
+
+        m_env.insert("DISPLAY", qEnvironmentVariable("DISPLAY"));
+        QProcess *next = Start(launcher, {});
+        ASSERT_EVENTUALLY(server.Hits("/ycj/") == logins + 2, 30000);
+        EXPECT_TRUE(server.CookieSent("/ycj/").contains(cookie)) << server.CookieSent("/ycj/").constData();
+        ::kill(pid_t(next->processId()), SIGTERM);
+        ASSERT_EVENTUALLY(Ended(next), 5000);
+    }
+}
+
 TEST_F(StartUpTest, NoDisplayEndsWithAMessageAndAPlatformTheUserChoseIsKept)
 {
     TestHttpServer server;
@@ -499,20 +731,27 @@ TEST_F(StartUpTest, InAWaylandSessionTheWindowsUseXWaylandAndALogoutEndsTheMainW
     QProcess *fenlow = Start(launcher, {});
     ASSERT_EVENTUALLY(server.Hits("/ycj/") == 1, 30000);
 
-    // The login window is a window of the XWayland display.
-    QProcess tool;
-    QProcessEnvironment toolEnv = QProcessEnvironment::systemEnvironment();
-    toolEnv.insert("DISPLAY", display);
-    tool.setProcessEnvironment(toolEnv);
-    tool.start("xdotool", {"search", "--sync", "--onlyvisible", "--pid", QString::number(fenlow->processId())});
-    ASSERT_EVENTUALLY(Ended(&tool), 10000);
-    EXPECT_FALSE(tool.readAllStandardOutput().trimmed().isEmpty());
+    // The login windows are mapped windows of the XWayland display. xdotool gives up
+    // with no output when a window goes away while it searches (the login's windows do
+    // as the main window opens), so an empty answer is asked again.
+    const auto visibleWindows = [&] {
+        return XDoTool({"search", "--onlyvisible", "--pid", QString::number(fenlow->processId())}, display)
+            .split('\n', Qt::SkipEmptyParts);
+    };
+    QStringList loginWindows;
+    ASSERT_EVENTUALLY(!(loginWindows = visibleWindows()).isEmpty(), 10000);
 
-    // The login reaches the main window: its game page is asked for and its endpoint
-    // listens for further starts.
+    // The login reaches the main window: its game page is asked for, its endpoint
+    // listens for further starts and it is mapped on the XWayland display.
     ASSERT_EVENTUALLY(server.Hits("/game/") >= 1, 30000);
     const QString endpoints = m_home.filePath("tmp/Fenlow_ycj-%1").arg(::getuid());
     ASSERT_EVENTUALLY(!QDir(endpoints).entryList(QDir::System | QDir::NoDotAndDotDot).isEmpty());
+    const auto mainWindowMapped = [&] {
+        const QStringList windows = visibleWindows();
+        return std::any_of(windows.cbegin(), windows.cend(),
+                           [&](const QString &window) { return !loginWindows.contains(window); });
+    };
+    ASSERT_EVENTUALLY(mainWindowMapped(), 10000);
 
     // Logout: the main window's endpoint goes with the program.
     ::kill(pid_t(fenlow->processId()), SIGTERM);

@@ -1,11 +1,15 @@
 // The yardstick for the launcher's memory and CPU: a program that does nothing but show web
 // pages, one QWebEngineView per address given, all of them the size of the launcher's game
-// page area, the last one shown and the others hidden.
-// Usage: fenlow-bare-views [--geometry X,Y,W,H] URL...
+// page area, the last one shown and the others hidden. All views share one store of
+// cookies and storage; with --stores each view after the first has one of its own, kept in
+// memory, as the launcher's further accounts do.
+// Usage: fenlow-bare-views [--geometry X,Y,W,H] [--stores] URL...
 #include <QApplication>
 #include <QRect>
 #include <QStringList>
 #include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 #include <memory>
@@ -33,13 +37,18 @@ int main(int argc, char **argv)
         geometry = ParseGeometry(arguments.at(1));
         arguments = arguments.mid(2);
     }
+    const bool ownStores = !arguments.isEmpty() && arguments.first() == QLatin1String("--stores");
+    if (ownStores)
+        arguments.removeFirst();
     if (arguments.isEmpty() || !geometry.isValid()) {
-        qCritical("usage: fenlow-bare-views [--geometry X,Y,W,H] URL...");
+        qCritical("usage: fenlow-bare-views [--geometry X,Y,W,H] [--stores] URL...");
         return 2;
     }
     std::vector<std::unique_ptr<QWebEngineView>> views;
     for (const QString &address : std::as_const(arguments)) {
         auto view = std::make_unique<QWebEngineView>();
+        if (ownStores && !views.empty())
+            view->setPage(new QWebEnginePage(new QWebEngineProfile(&app), view.get()));
         view->setGeometry(geometry);
         view->load(QUrl(address));
         views.push_back(std::move(view));

@@ -122,7 +122,7 @@ int main(int argc, char **argv)
                                         QString::number(n));
 
     CFenlowDlg dlg([](QWidget *owner) {
-        return std::make_unique<CLoginBkDlg>(owner, [](const QString &address) { return new CGameWnd(address); });
+        return std::make_unique<CLoginBkDlg>(owner, CGameWnd::Factory());
     });
     int toggles = 0;
     const auto run = [&](const QByteArray &command) { RunCommand(dlg, toggles, command); };

@@ -49,7 +49,7 @@ protected:
     // Runs the login window modally; once its page has loaded and settled, `act` runs.
     int Run(const std::function<void(CLoginBkDlg &)> &act)
     {
-        CLoginBkDlg dialog(nullptr, [](const QString &address) { return new CGameWnd(address); },
+        CLoginBkDlg dialog(nullptr, CGameWnd::Factory(),
                            AppsOrigin() + QStringLiteral("/ycj/"));
         dialog.move(20, 20);
         QObject::connect(&dialog.LoginPage, &CDHtmDlgEx::navigateComplete, &dialog, [&] {

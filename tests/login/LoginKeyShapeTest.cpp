@@ -240,11 +240,11 @@ public:
 
 private:
     struct Counts {
-        FaultCount keyShown{"key-coloured pixels on screen"};
-        FaultCount keyInShape{"key pixels in the shape"};
-        FaultCount contentCut{"content pixels cut from the shape"};
-        FaultCount contentChanged{"content pixels shown otherwise than rendered"};
-        FaultCount blockMissing{"block pixels not shown"};
+        FaultCount keyShown{"key-coloured pixels on screen", 0, {}};
+        FaultCount keyInShape{"key pixels in the shape", 0, {}};
+        FaultCount contentCut{"content pixels cut from the shape", 0, {}};
+        FaultCount contentChanged{"content pixels shown otherwise than rendered", 0, {}};
+        FaultCount blockMissing{"block pixels not shown", 0, {}};
     };
 
     // The faults when the rendering shows `rowOffset` rows lower in the window.

@@ -22,6 +22,11 @@ void TestHttpServer::SetResponse(const QString &path, const Response &response)
     m_responses.insert(path, response);
 }
 
+void TestHttpServer::SetHandler(const QString &path, const Handler &handler)
+{
+    m_handlers.insert(path, handler);
+}
+
 void TestHttpServer::SetRedirect(const QString &path, const QByteArray &location)
 {
     Response response;
@@ -49,8 +54,8 @@ void TestHttpServer::HandleConnection()
                 return;
             socket->setProperty("answered", true);
             const QList<QByteArray> request = socket->readLine().split(' ');
-            const QString path = request.size() > 1 ? QString::fromLatin1(request.at(1)).section(QLatin1Char('?'), 0, 0)
-                                                    : QString();
+            const QString target = request.size() > 1 ? QString::fromLatin1(request.at(1)) : QString();
+            const QString path = target.section(QLatin1Char('?'), 0, 0);
             m_cookies.remove(path);
             for (QByteArray line = socket->readLine(); !line.trimmed().isEmpty(); line = socket->readLine()) {
                 if (line.toLower().startsWith("cookie:"))
@@ -59,7 +64,9 @@ void TestHttpServer::HandleConnection()
             ++m_hits[path];
             Response response;
             const auto found = m_responses.constFind(path);
-            if (found == m_responses.constEnd()) {
+            if (m_handlers.contains(path)) {
+                response = m_handlers.value(path)(target, m_cookies.value(path));
+            } else if (found == m_responses.constEnd()) {
                 response.status = "404 Not Found";
                 response.body = "<html>not found</html>";
             } else {

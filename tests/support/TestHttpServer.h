@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QHash>
 #include <QTcpServer>
 
@@ -19,10 +21,15 @@ public:
         int delayMs{0};
     };
 
+    // Makes the response to a request for `target` (path and query) that sent `cookies`.
+    using Handler = std::function<Response(const QString &target, const QByteArray &cookies)>;
+
     explicit TestHttpServer(QObject *parent = nullptr);
 
     void SetPage(const QString &path, const QByteArray &html);
     void SetResponse(const QString &path, const Response &response);
+    // Answers each request for `path` with what `handler` makes of it.
+    void SetHandler(const QString &path, const Handler &handler);
     // Answers `path` with a 302 to `location`.
     void SetRedirect(const QString &path, const QByteArray &location);
     // "http://127.0.0.1:<port>" + path.
@@ -38,6 +45,7 @@ private:
     void HandleConnection();
 
     QHash<QString, Response> m_responses;
+    QHash<QString, Handler> m_handlers;
     QHash<QString, int> m_hits;
     QHash<QString, QByteArray> m_cookies;
 };

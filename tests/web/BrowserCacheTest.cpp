@@ -6,7 +6,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include "support/FileSearch.h"
 #include "support/ProbeChannel.h"
 #include "support/Wait.h"
 
@@ -27,6 +29,8 @@ namespace {
 const char *const kHost = "a.fenlow.localhost";
 const char *const kOtherHost = "b.fenlow.localhost";
 constexpr int kManyCookies = 100;
+// Far more than the engine keeps for one host.
+constexpr int kFloodCookies = 3000;
 
 // What "/login" sets: host-only cookies (session and persistent, the many ones too), a
 // cookie of the whole domain (HttpOnly, SameSite) and one for "/page" only.
@@ -115,11 +119,21 @@ private:
         }
     }
 
-    static QByteArray Response(const QString &path)
+    static QByteArray Response(const QString &target)
     {
+        // A query only tells the log apart whose request it was.
+        const QString path = target.section('?', 0, 0);
         QByteArray headers = "Content-Type: text/html\r\n";
         QByteArray body = "<!doctype html><title>page</title>";
-        if (path == "/login") {
+        if (path.startsWith("/acct/")) {
+            // An account's login: its own cookie, and one for the whole parent domain.
+            const QByteArray n = path.mid(6).toLatin1();
+            headers += "Set-Cookie: acct=" + n + "; Max-Age=86400; Path=/\r\n"
+                       "Set-Cookie: dom=" + n + "; Domain=fenlow.localhost; Max-Age=86400; Path=/\r\n";
+        } else if (path.startsWith("/flood/")) {
+            for (int i = 0; i < kFloodCookies; ++i)
+                headers += QStringLiteral("Set-Cookie: f%1=%2; Max-Age=86400; Path=/\r\n").arg(i).arg(path.mid(7)).toLatin1();
+        } else if (path == "/login") {
             headers += "Set-Cookie: session=s1; Path=/\r\nSet-Cookie: keep=p1; Max-Age=86400; Path=/\r\n"
                        "Set-Cookie: dom=d1; Domain=fenlow.localhost; Max-Age=86400; Path=/; HttpOnly; SameSite=Strict\r\n"
                        "Set-Cookie: deep=x1; Max-Age=86400; Path=/page\r\n";
@@ -159,11 +173,37 @@ public:
     }
     ~ProfileRun() { Quit(); }
 
-    // Loads `url`; answers whether the load succeeded.
-    bool Load(const QString &url)
+    // Loads `url` in account slot `slot`'s page; answers whether the load succeeded.
+    bool Load(const QString &url, int slot = 0)
     {
-        m_process.write("load " + url.toUtf8() + '\n');
+        m_process.write(SlotPrefix(slot) + "load " + url.toUtf8() + '\n');
         return Await("loaded ") == "loaded 1";
+    }
+    // Opens a page in a further account slot; answers the slot's number (0 when none came).
+    int OpenSlot()
+    {
+        m_process.write("slot\n");
+        return Await("slot ").mid(5).toInt();
+    }
+    // Starts loading `url` in slot `slot` and at once deletes the slot's page.
+    void LoadAndClose(const QString &url, int slot)
+    {
+        m_process.write(SlotPrefix(slot) + "load " + url.toUtf8() + '\n' + SlotPrefix(slot) + "close\n");
+    }
+    // Clears the cache of every slot; answers whether exactly the open further slots
+    // `further` and the first one got their cookies back in time.
+    bool ClearEverySlot(const QList<int> &further)
+    {
+        m_process.write("clear\n");
+        QStringList cleared;
+        QStringList expected{"cleared"};
+        for (int slot : further)
+            expected << QStringLiteral("cleared @%1").arg(slot);
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            cleared << Await("cleared");
+        cleared.sort();
+        expected.sort();
+        return cleared == expected;
     }
     // Asks for `times` clearings at once; answers whether each of them got the cookies
     // back in time.
@@ -175,6 +215,14 @@ public:
         for (int i = 0; i < times; ++i)
             cleared = cleared && Await("cleared") == "cleared";
         return cleared;
+    }
+    // Starts a clearing and ends the process `afterMs` later, while it may still run;
+    // answers whether it ended cleanly.
+    bool ClearAndQuit(int afterMs)
+    {
+        m_process.write("clear\n");
+        TestWait::Until([] { return false; }, afterMs);
+        return Quit();
     }
     // Ends the process as the program ends; answers whether it ended cleanly.
     bool Quit()
@@ -196,9 +244,54 @@ public:
 
 private:
     QString Await(const QString &prefix) { return ProbeChannel::AwaitLine(m_process, prefix); }
+    static QByteArray SlotPrefix(int slot) { return slot ? "@" + QByteArray::number(slot) + ' ' : QByteArray(); }
 
     QProcess m_process;
 };
+
+// The engine's cookie file in the profile `home` ran with.
+QString CookieFile(const QString &home)
+{
+    return home + "/data/fenlow/web/Cookies";
+}
+
+// Runs `sql` on the cookie file of `home`, which no run holds open; answers the number of
+// rows it changed or counted, -1 when it failed.
+int RunOnCookieFile(const QString &home, const QString &sql)
+{
+    sqlite3 *db = nullptr;
+    int rows = -1;
+    if (sqlite3_open_v2(CookieFile(home).toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_stmt *statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK) {
+            const int step = sqlite3_step(statement);
+            if (step == SQLITE_ROW)
+                rows = sqlite3_column_int(statement, 0);
+            else if (step == SQLITE_DONE)
+                rows = sqlite3_changes(db);
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return rows;
+}
+
+// Beside each host-only cookie named in `names`, stores the copy the launcher's earlier
+// clearing wrote: the same cookie with its host as a domain, holding `value`.
+int AddOldClearingCopies(const QString &home, const QStringList &names, const QString &value)
+{
+    const QStringList columns{"creation_utc", "host_key", "top_frame_site_key", "name", "value",
+                              "encrypted_value", "path", "expires_utc", "is_secure", "is_httponly",
+                              "last_access_utc", "has_expires", "is_persistent", "priority", "samesite",
+                              "source_scheme", "source_port", "is_same_party"};
+    QStringList copied = columns;
+    copied[0] = "creation_utc + 1";
+    copied[1] = "'.' || host_key";
+    copied[4] = "'" + value + "'";
+    return RunOnCookieFile(home, QStringLiteral("INSERT INTO cookies (%1) SELECT %2 FROM cookies "
+                                                "WHERE host_key NOT LIKE '.%' AND name IN ('%3')")
+                                     .arg(columns.join(','), copied.join(','), names.join("','")));
+}
 
 class BrowserCacheTest : public testing::Test
 {
@@ -242,19 +335,103 @@ TEST_F(BrowserCacheTest, ClearingRefetchesScriptsAndKeepsTheLogin)
     EXPECT_TRUE(run.Quit());
 }
 
+// The server's logout a few milliseconds after a clearing has the cookies back, and a
+// later clearing or a restart do not bring the login back.
 TEST_F(BrowserCacheTest, ALogoutRightAfterAClearingStaysDone)
 {
-    ProfileRun run(home.path());
-    ASSERT_TRUE(run.Load(server.Url("/login")));
-    ASSERT_TRUE(run.Clear());
-    ASSERT_TRUE(run.Load(server.Url("/logout")));
-    ASSERT_TRUE(run.Load(server.Url("/page")));
+    {
+        ProfileRun run(home.path());
+        for (int afterMs : {0, 1, 2, 5, 10, 20}) {
+            SCOPED_TRACE(afterMs);
+            ASSERT_TRUE(run.Load(server.Url("/login")));
+            ASSERT_TRUE(run.Clear());
+            TestWait::Until([] { return false; }, afterMs);
+            ASSERT_TRUE(run.Load(server.Url("/logout")));
+            ASSERT_TRUE(run.Load(server.Url("/page")));
+            EXPECT_EQ(server.LastCookies("/page"), LoggedOutCookies());
+        }
+        ASSERT_TRUE(run.Clear());
+        ASSERT_TRUE(run.Load(server.Url("/page")));
+        EXPECT_EQ(server.LastCookies("/page"), LoggedOutCookies());
+        ASSERT_TRUE(run.Quit());
+    }
+    ProfileRun next(home.path());
+    ASSERT_TRUE(next.Load(server.Url("/page")));
     EXPECT_EQ(server.LastCookies("/page"), LoggedOutCookies());
-    // A later clearing does not bring the login back either.
-    ASSERT_TRUE(run.Clear());
-    ASSERT_TRUE(run.Load(server.Url("/page")));
-    EXPECT_EQ(server.LastCookies("/page"), LoggedOutCookies());
-    EXPECT_TRUE(run.Quit());
+    EXPECT_TRUE(next.Quit());
+}
+
+// Each clearing restarts the engine's network context, which reopens the cookie file; a
+// restart after any number of them, and after a logout that followed them, finds each
+// persistent cookie once, as the last run left it. Every other run logs in itself, the
+// others clear with the cookies the start read from the file.
+TEST_F(BrowserCacheTest, RepeatedClearingsThenARestartSendEachPersistentCookieOnce)
+{
+    for (int restart = 0; restart < 6; ++restart) {
+        SCOPED_TRACE(restart);
+        const bool login = restart % 2 == 0;
+        {
+            ProfileRun run(home.path());
+            if (login)
+                ASSERT_TRUE(run.Load(server.Url("/login")));
+            for (int i = 0; i < 4; ++i) {
+                ASSERT_TRUE(run.Clear());
+                ASSERT_TRUE(run.Load(server.Url("/page")));
+                ASSERT_EQ(server.LastCookies("/page"), LoginCookies(login));
+            }
+            if (!login)
+                ASSERT_TRUE(run.Load(server.Url("/logout")));
+            ASSERT_TRUE(run.Quit());
+        }
+        ProfileRun next(home.path());
+        ASSERT_TRUE(next.Load(server.Url("/page")));
+        EXPECT_EQ(server.LastCookies("/page"), login ? LoginCookies(false) : LoggedOutCookies());
+        EXPECT_TRUE(next.Quit());
+    }
+}
+
+// The program ending (as on SIGTERM) at any moment of a clearing leaves each persistent
+// cookie once for the next start.
+TEST_F(BrowserCacheTest, EndingDuringAClearingKeepsEachPersistentCookieOnce)
+{
+    for (int afterMs : {0, 5, 20, 60, 150}) {
+        SCOPED_TRACE(afterMs);
+        {
+            ProfileRun run(home.path());
+            ASSERT_TRUE(run.Load(server.Url("/login")));
+            ASSERT_TRUE(run.ClearAndQuit(afterMs));
+        }
+        ProfileRun next(home.path());
+        ASSERT_TRUE(next.Load(server.Url("/page")));
+        EXPECT_EQ(server.LastCookies("/page"), LoginCookies(false));
+        EXPECT_TRUE(next.Quit());
+    }
+}
+
+// A store the earlier clearing damaged holds a domain copy beside host-only cookies (with
+// the value they had then); the start removes the copies and keeps the server's own.
+TEST_F(BrowserCacheTest, AStoreWithTheOldClearingsCopiesIsRepairedAtStart)
+{
+    {
+        ProfileRun first(home.path());
+        ASSERT_TRUE(first.Load(server.Url("/login")));
+        ASSERT_TRUE(first.Quit());
+    }
+    ASSERT_EQ(AddOldClearingCopies(home.path(), {"keep", "deep", "n0"}, "old"), 3);
+    {
+        ProfileRun damaged(home.path());
+        ASSERT_TRUE(damaged.Load(server.Url("/page")));
+        EXPECT_EQ(server.LastCookies("/page"), LoginCookies(false));
+        ASSERT_TRUE(damaged.Load(server.Url("/plain", kOtherHost)));
+        EXPECT_EQ(server.LastCookies("/plain", kOtherHost), QStringList{"dom=d1"});
+        ASSERT_TRUE(damaged.Quit());
+    }
+    EXPECT_EQ(RunOnCookieFile(home.path(), "SELECT COUNT(*) FROM cookies WHERE host_key LIKE '.a.%'"), 0);
+    EXPECT_EQ(RunOnCookieFile(home.path(), "SELECT COUNT(*) FROM cookies WHERE name = 'keep'"), 1);
+    ProfileRun repaired(home.path());
+    ASSERT_TRUE(repaired.Load(server.Url("/page")));
+    EXPECT_EQ(server.LastCookies("/page"), LoginCookies(false));
+    EXPECT_TRUE(repaired.Quit());
 }
 
 TEST_F(BrowserCacheTest, ARestartKeepsThePersistentCookieOnly)
@@ -275,6 +452,62 @@ TEST_F(BrowserCacheTest, ARestartKeepsThePersistentCookieOnly)
     ASSERT_TRUE(second.Load(server.Url("/plain", kOtherHost)));
     EXPECT_EQ(server.LastCookies("/plain", kOtherHost), QStringList{"dom=d1"});
     EXPECT_TRUE(second.Quit());
+}
+
+TEST_F(BrowserCacheTest, EachAccountSlotKeepsItsOwnCookiesAndOnlyTheFirstOnesOutliveTheRun)
+{
+    {
+        ProfileRun run(home.path());
+        // Slot 2 logs in on another host and sets a cookie for the whole parent domain;
+        // slot 3 floods the first account's own host with cookies (the engine keeps the
+        // newest of them, in that slot alone), then logs in there.
+        ASSERT_TRUE(run.Load(server.Url("/acct/1")));
+        ASSERT_EQ(run.OpenSlot(), 1);
+        ASSERT_TRUE(run.Load(server.Url("/acct/2", kOtherHost), 1));
+        ASSERT_EQ(run.OpenSlot(), 2);
+        ASSERT_TRUE(run.Load(server.Url("/flood/3"), 2));
+        ASSERT_TRUE(run.Load(server.Url("/acct/3"), 2));
+
+        const auto expectOwnCookies = [&](const char *when) {
+            SCOPED_TRACE(when);
+            ASSERT_TRUE(run.Load(server.Url("/plain?s=0")));
+            EXPECT_EQ(server.LastCookies("/plain?s=0"), QStringList({"acct=1", "dom=1"}));
+            ASSERT_TRUE(run.Load(server.Url("/plain?s=1"), 1));
+            EXPECT_EQ(server.LastCookies("/plain?s=1"), QStringList({"dom=2"}));
+            ASSERT_TRUE(run.Load(server.Url("/plain?s=1", kOtherHost), 1));
+            EXPECT_EQ(server.LastCookies("/plain?s=1", kOtherHost), QStringList({"acct=2", "dom=2"}));
+            ASSERT_TRUE(run.Load(server.Url("/plain?s=2"), 2));
+            const QStringList third = server.LastCookies("/plain?s=2");
+            EXPECT_TRUE(third.contains("acct=3") && third.contains("dom=3") && !third.contains("acct=1")) << third.size();
+            EXPECT_GT(third.size(), 100);
+        };
+        expectOwnCookies("before a clearing");
+        ASSERT_TRUE(run.ClearEverySlot({1, 2}));
+        expectOwnCookies("after a clearing");
+
+        // A slot closed while its login's cookies are still arriving takes them along.
+        ASSERT_EQ(run.OpenSlot(), 3);
+        run.LoadAndClose(server.Url("/flood/4"), 3);
+        ASSERT_EQ(run.OpenSlot(), 4);
+        ASSERT_TRUE(run.Load(server.Url("/plain?s=4"), 4));
+        EXPECT_EQ(server.LastCookies("/plain?s=4"), QStringList());
+        ASSERT_TRUE(run.ClearEverySlot({1, 2, 4}));
+        expectOwnCookies("after a slot closed during its login");
+        ASSERT_TRUE(run.Quit());
+    }
+    // Cookie names and values lie side by side in the store's file: the first account's
+    // is there, nothing of the further ones'.
+    EXPECT_TRUE(AnyFileHolds(home.path(), "acct1"));
+    EXPECT_FALSE(AnyFileHolds(home.path(), "acct2"));
+    EXPECT_FALSE(AnyFileHolds(home.path(), "acct3"));
+
+    ProfileRun next(home.path());
+    ASSERT_TRUE(next.Load(server.Url("/plain?s=0")));
+    EXPECT_EQ(server.LastCookies("/plain?s=0"), QStringList({"acct=1", "dom=1"}));
+    ASSERT_EQ(next.OpenSlot(), 1);
+    ASSERT_TRUE(next.Load(server.Url("/plain?s=1", kOtherHost), 1));
+    EXPECT_EQ(server.LastCookies("/plain?s=1", kOtherHost), QStringList());
+    EXPECT_TRUE(next.Quit());
 }
 
 } // namespace
