@@ -21,8 +21,8 @@ constexpr int kRoundMs = 10;
 constexpr int kGiveUpMs = 5000;
 // The restarted context opens the cookie file while the old one may still hold it: the
 // file then stays closed to the new context, which loads nothing from it and writes
-// nothing to it until the next restart, so every change from then on would be gone at
-// the next start, and the cookies on disk are missing until then. Before the clearing a
+// nothing to it until the next restart: the cookies on disk are missing meanwhile, and
+// every change from then on is gone at the next start. Before the clearing a
 // persistent cookie of the keeper's own, the file marker, goes into the old context, which
 // writes it to the file as it closes; a restarted context that opened the file loaded it,
 // so writing it again in the write-back replaces it. When it does not, the clearing
@@ -146,7 +146,9 @@ void CookieKeeper::startClearing()
     writeMarker(0);
     m_clearCache();
     m_rounds.start();
-    m_giveUp.start();
+    // Further attempts share the first one's time limit.
+    if (m_reopenAttempt == 0)
+        m_giveUp.start();
 }
 
 void CookieKeeper::handleAdded(const QNetworkCookie &cookie)
@@ -201,6 +203,8 @@ void CookieKeeper::handleMarker(const QNetworkCookie &marker)
         if (m_storeOnDisk && !m_contextLoadedFile && m_reopenAttempt < kReopenAttempts) {
             ++m_reopenAttempt;
             m_writtenBackRound = -1;
+            // Only a context that opens the file holds the file marker from now on.
+            m_store->deleteCookie(QNetworkCookie(kFileMarkerName), MarkerOrigin());
             QTimer::singleShot(0, this, &CookieKeeper::startClearing);
             return;
         }
