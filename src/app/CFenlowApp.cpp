@@ -80,6 +80,8 @@ bool CFenlowApp::InitInstance()
         Uninstall();
         return true;
     }
+    // The platform's hosts are read here once; every window and the update take them from here.
+    m_hosts = PlatformHosts::Installed();
     if (UpdateAtStart() || Ending())
         return true;
 
@@ -87,16 +89,18 @@ bool CFenlowApp::InitInstance()
         return false;
 
     SetBrowserCacheLimit();
-    const GamePageFactory pageFactory = [](const QString &address) { return new CGameWnd(address); };
+    const GamePageFactory pageFactory = [hosts = m_hosts](const QString &address) { return new CGameWnd(address, hosts); };
     {
         // The ended login window goes before the main window opens, and with it its page
         // and the page's renderer process.
-        CLoginBkDlg login(nullptr, pageFactory);
+        CLoginBkDlg login(nullptr, pageFactory, m_hosts.LoginPageUrl());
         login.DoModal();
     }
     // The main window opens only when the login entered at least one game page.
     if (GamePageList::Instance().Count() > 0 && !Ending()) {
-        CFenlowDlg main([pageFactory](QWidget *owner) { return std::make_unique<CLoginBkDlg>(owner, pageFactory); });
+        CFenlowDlg main(m_hosts, [this, pageFactory](QWidget *owner) {
+            return std::make_unique<CLoginBkDlg>(owner, pageFactory, m_hosts.LoginPageUrl());
+        });
         m_main = &main;
         main.DoModal();
         m_main = nullptr;
@@ -158,7 +162,7 @@ bool CFenlowApp::Ending()
 bool CFenlowApp::UpdateAtStart()
 {
     UpdateDescriptor offer;
-    if (!CheckForUpdate(false, &offer) || !ApplyUpdate(offer))
+    if (!CheckForUpdate(m_hosts, false, &offer) || !ApplyUpdate(m_hosts, offer))
         return false;
     RecordUpdateTime();
     return true;

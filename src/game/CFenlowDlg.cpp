@@ -12,7 +12,6 @@
 #include <QWebEngineView>
 
 #include "base/InstanceChannel.h"
-#include "base/PlatformHosts.h"
 #include "base/ProgramTitle.h"
 #include "game/CCaptTab.h"
 #include "game/CGameWnd.h"
@@ -75,15 +74,16 @@ QWidget *ActiveLoginWindow()
     return g_activeLoginWindow;
 }
 
-CFenlowDlg::CFenlowDlg(LoginFactory loginFactory, QWidget *parent)
+CFenlowDlg::CFenlowDlg(const PlatformHosts &hosts, LoginFactory loginFactory, QWidget *parent)
     : CDlgEx(kTemplateId, parent)
+    , m_hosts(hosts)
     , m_loginFactory(std::move(loginFactory))
     , m_tabs(new CCaptTab(this))
 {
     for (std::size_t i = 0; i < kButtonSpecs.size(); ++i) {
         const ButtonSpec &spec = kButtonSpecs[i];
         m_buttons[i] = new CBtnEx(spec.id, this);
-        if (!WebPages::ButtonPage(spec.id, PlatformHosts::Current()).isEmpty())
+        if (!WebPages::ButtonPage(spec.id, m_hosts).isEmpty())
             connect(m_buttons[i], &CBtnEx::clicked, this, [this, id = spec.id] { openWebPage(id); });
     }
     connect(Button(GameLayout::kHideButton), &CBtnEx::clicked, this, [this] { ToggleMainWindow(false); });
@@ -225,7 +225,7 @@ void CFenlowDlg::runUpdate()
         delete m_endpoint;
         m_endpoint = nullptr;
     };
-    if (RunForcedUpdate(this, releaseEndpoint) == UpdateOutcome::Applied)
+    if (RunForcedUpdate(m_hosts, this, releaseEndpoint) == UpdateOutcome::Applied)
         ExitProgram();
 }
 
@@ -456,7 +456,7 @@ void CFenlowDlg::updateMinimumSize()
 
 void CFenlowDlg::openWebPage(int buttonId)
 {
-    QDesktopServices::openUrl(QUrl(WebPages::ButtonPage(buttonId, PlatformHosts::Current())));
+    QDesktopServices::openUrl(QUrl(WebPages::ButtonPage(buttonId, m_hosts)));
 }
 
 void CFenlowDlg::handleInstanceMessage(int message)

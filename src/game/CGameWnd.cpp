@@ -15,7 +15,6 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
-#include "base/PlatformHosts.h"
 #include "base/ProgramPaths.h"
 #include "base/StartMode.h"
 #include "game/CCaptTab.h"
@@ -51,8 +50,9 @@ bool IsEnterKey(const QKeyEvent *event)
 
 } // namespace
 
-CGameWnd::CGameWnd(const QString &address)
+CGameWnd::CGameWnd(const QString &address, const PlatformHosts &hosts)
     : m_address(address)
+    , m_hosts(hosts)
 {
 }
 
@@ -125,7 +125,7 @@ void CGameWnd::OnTitleChange(const QString &text)
 void CGameWnd::LaunchGameLauncher(const QString &address)
 {
     const std::optional<EnterGameRequest> request =
-        ParseEnterGameRequest(address, WebPages::PortalPage(PlatformHosts::Current()));
+        ParseEnterGameRequest(address, WebPages::PortalPage(m_hosts));
     if (!request)
         return;
     const QString launcher = LauncherPath(InstallFolder(), request->name);
@@ -135,7 +135,7 @@ void CGameWnd::LaunchGameLauncher(const QString &address)
     }
     if (ShowSkinnedMessage(MB_OKCANCEL, QString::fromUtf8(kDownloadCaption), QString::fromUtf8(kDownloadQuestion))
         == IDOK) {
-        CDownGameDlg download(request->name, window());
+        CDownGameDlg download(request->name, CurrentGameDownloadPlaces(m_hosts), window());
         download.DoModal();
         return;
     }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "base/PlatformHosts.h"
+
 class HostWebPage;
 class QUrl;
 class QWebEngineLoadingInfo;
@@ -20,7 +22,8 @@ class CGameWnd : public QWidget
 {
     Q_OBJECT
 public:
-    explicit CGameWnd(const QString &address = {});
+    // An entergame request falls back to the portal of `hosts` and downloads from them.
+    CGameWnd(const QString &address, const PlatformHosts &hosts);
     ~CGameWnd() override;
     CGameWnd(const CGameWnd &) = delete;
     CGameWnd &operator=(const CGameWnd &) = delete;
@@ -70,6 +73,7 @@ private:
     bool IsSelectedPage() const;
 
     QString m_address;
+    const PlatformHosts m_hosts;
     QWebEngineView *m_view{};
     HostWebPage *m_page{};
     QPointer<QWidget> m_watchedProxy;

@@ -21,9 +21,9 @@ public:
     // Where the page lies, relative to the window's top-left corner.
     static constexpr QRect kPageRect{336, 133, 620, 375};
 
-    // `pageFactory` creates the game pages the login enters; `pageUrl` defaults to the
-    // platform's launcher login page.
-    explicit CLoginBkDlg(QWidget *parent = nullptr, GamePageFactory pageFactory = {}, const QString &pageUrl = {});
+    // `pageFactory` creates the game pages the login enters; `pageUrl` is the login page
+    // (the platform's launcher login page, PlatformHosts::LoginPageUrl).
+    CLoginBkDlg(QWidget *parent, GamePageFactory pageFactory, const QString &pageUrl);
     // The page window, its page and the page's renderer go with it.
     ~CLoginBkDlg() override;
 

@@ -159,9 +159,9 @@ protected:
 
     void SetUp() override
     {
-        GamePageList::Instance().Append(new CGameWnd(QStringLiteral("about:blank")), QStringLiteral("acc1"),
+        GamePageList::Instance().Append(new CGameWnd(QStringLiteral("about:blank"), PlatformHosts::Defaults()), QStringLiteral("acc1"),
                                         QStringLiteral("1"));
-        dlg = std::make_unique<CFenlowDlg>();
+        dlg = std::make_unique<CFenlowDlg>(PlatformHosts::Defaults());
         dlg->setObjectName(QStringLiteral("main"));
         // Shown as DoModal shows it (not modal to the window system), without its event loop.
         dlg->show();
