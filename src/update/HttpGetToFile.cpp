@@ -74,10 +74,13 @@ struct Fetch {
         if (status < 200)
             return true;
         // The transfer keeps this head's fields; a redirect's Location is among them.
-        curl_header *location = nullptr;
-        if (status / 100 == 3
-            && curl_easy_header(curl, "Location", 0, CURLH_HEADER, -1, &location) == CURLHE_OK) {
-            redirect = Resolve(location->value);
+        curl_header *header = nullptr;
+        const QByteArray location = status / 100 == 3
+                && curl_easy_header(curl, "Location", 0, CURLH_HEADER, -1, &header) == CURLHE_OK
+            ? QByteArray(header->value).trimmed()
+            : QByteArray();
+        if (!location.isEmpty()) {
+            redirect = Resolve(location.constData());
             return IsOnHost(redirect, origin);
         }
         curl_off_t length = -1;

@@ -203,9 +203,13 @@ TEST_F(HttpGetToFileTest, RedirectsStayOnTheSameHost)
 
     // A redirect without a Location is an answer like any other but 404; one to itself
     // ends after five redirects.
-    m_server.Set("/nowhere", Reply::With(302, "not moved"));
-    EXPECT_TRUE(FetchWithin(kNoHang, Url("/nowhere")));
-    EXPECT_EQ(Written(), "not moved");
+    Reply nowhere = Reply::With(302, "not moved");
+    for (const char *header : {"", "Location:\r\n", "Location:   \r\n"}) {
+        nowhere.headers = header;
+        m_server.Set("/nowhere", nowhere);
+        EXPECT_TRUE(FetchWithin(kNoHang, Url("/nowhere"))) << header;
+        EXPECT_EQ(Written(), "not moved");
+    }
     Reply loop = Reply::With(302, "moved");
     loop.location = "/loop";
     m_server.Set("/loop", loop);
