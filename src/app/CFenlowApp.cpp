@@ -124,6 +124,7 @@ bool CFenlowApp::StartGui()
         WebEngineSetup::BeforeApplication();
         m_gui = std::make_unique<QApplication>(m_argc, m_argv);
         DisplayServer::ForgetPlatformChoice();
+        DisplayServer::WhenDisplayLost([this] { EndWithoutDisplay(); });
         auto *notifier = new QSocketNotifier(ExitSignals::ReadFd(), QSocketNotifier::Read, m_gui.get());
         QObject::connect(notifier, &QSocketNotifier::activated, m_gui.get(), [this, notifier] {
             notifier->setEnabled(false);
@@ -152,6 +153,16 @@ void CFenlowApp::EndOnSignal()
         m_main->ExitProgram();
     else
         QCoreApplication::exit(0);
+}
+
+void CFenlowApp::EndWithoutDisplay()
+{
+    if (m_main)
+        m_main->ExitProgram();
+    // The windows cannot close in order any more; their pages go first, then the
+    // profile with the application object, which writes cookies and storage.
+    DeleteEveryPage();
+    m_gui.reset();
 }
 
 bool CFenlowApp::Ending()

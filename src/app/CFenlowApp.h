@@ -35,6 +35,10 @@ private:
     // A termination signal: the program ends as its exit command ends it, from the event
     // loop; no further window opens.
     void EndOnSignal();
+    // The X server went away and Qt is about to end the process: the main window's end
+    // is done here and the web profile written to disk, as the program's own end would
+    // leave them.
+    void EndWithoutDisplay();
     // True once a termination signal arrived.
     static bool Ending();
     // The daily update of the "/ycjD" start and the installed copy: true when a new

@@ -32,8 +32,8 @@ bool IsWritableFolder(const QString &folder);
 
 // `name` below `base` as a folder of this user alone: made with mode 0700 when missing
 // (`base` and its parents too), otherwise accepted only when it is a real folder (not a
-// link, never followed) owned by this user, then narrowed to 0700. Empty when refused or
-// when it cannot be made.
+// link, never followed) owned by this user, then closed to everyone else (the owner's own
+// permissions stay as they are). Empty when refused or when it cannot be made.
 QString OwnPrivateFolder(const QString &base, const QString &name);
 
 // A new folder of this user alone (mode 0700) below `base`, named from `prefix` and six

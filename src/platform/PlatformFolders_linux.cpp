@@ -56,11 +56,15 @@ namespace {
 
 constexpr mode_t kPrivateMode = S_IRWXU;
 
-// lstat never follows a link, so a planted link is seen as the link it is.
-bool IsOwnRealFolder(const QByteArray &path)
+// lstat never follows a link, so a planted link is seen as the link it is. `mode`
+// receives the folder's permission bits.
+bool IsOwnRealFolder(const QByteArray &path, mode_t *mode)
 {
     struct stat info = {};
-    return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid();
+    if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid())
+        return false;
+    *mode = info.st_mode & 07777;
+    return true;
 }
 
 } // namespace
@@ -73,7 +77,12 @@ QString OwnPrivateFolder(const QString &base, const QString &name)
     const QByteArray path = QFile::encodeName(folder);
     if (::mkdir(path.constData(), kPrivateMode) != 0 && errno != EEXIST)
         return {};
-    if (!IsOwnRealFolder(path) || ::chmod(path.constData(), kPrivateMode) != 0)
+    // Others lose their access; the owner keeps what they chose, so a folder the player
+    // made read-only stays read-only.
+    mode_t mode = 0;
+    if (!IsOwnRealFolder(path, &mode))
+        return {};
+    if ((mode & ~kPrivateMode) && ::chmod(path.constData(), mode & kPrivateMode) != 0)
         return {};
     return folder;
 }

@@ -35,6 +35,7 @@ constexpr std::array<GroupSpec, 3> kGroups{{
 }};
 
 const char *const kTitle = "设置";
+const char *const kNotStored = "设置未能保存到“%1”，新的热键只在本次运行中有效。";
 constexpr int kCaptionHeight = 30;
 constexpr int kBorder = 4;
 
@@ -183,30 +184,37 @@ bool CSettingDlg::CaptureKeyPress(int hotkeyId, QKeyEvent *event)
     return true;
 }
 
+// A settings file that cannot be written (a read-only home, a full disk) keeps its old
+// content; the player hears once that the new keys hold for this run only.
 void CSettingDlg::accept()
 {
     done(IDOK);
+    bool stored = true;
     for (int id = BossKeyId; id <= SoundKeyId; ++id)
-        ApplyHotkey(id);
+        stored = ApplyHotkey(id) && stored;
+    if (!stored)
+        ShowSkinnedMessage(MB_OK, QString::fromUtf8(kProgramTitle),
+                           QString::fromUtf8(kNotStored).arg(HotkeySettingsPlace()));
 }
 
-void CSettingDlg::ApplyHotkey(int hotkeyId)
+bool CSettingDlg::ApplyHotkey(int hotkeyId)
 {
     const std::optional<HotkeyPair> pair =
         HotkeyFromText(m_edits[Index(hotkeyId)]->text(), m_capturedKeys[Index(hotkeyId)]);
     if (!pair)
-        return;
+        return true;
     QWidget *window = parentWidget();
     UnregisterHotKey(window, hotkeyId);
     if (pair->key == 0) {
-        WriteHotkeySetting(hotkeyId, *pair);
         RegisteredHotkey(hotkeyId) = kNotRegistered;
-    } else if (RegisterHotKey(window, hotkeyId, pair->modifiers, pair->key)) {
-        WriteHotkeySetting(hotkeyId, *pair);
-        RegisteredHotkey(hotkeyId) = *pair;
-    } else {
-        RegisteredHotkey(hotkeyId) = kNotRegistered;
-        ShowSkinnedMessage(MB_OK, QString::fromUtf8(kProgramTitle),
-                           QString::fromUtf8(kGroups[Index(hotkeyId)].failure));
+        return WriteHotkeySetting(hotkeyId, *pair);
     }
+    if (RegisterHotKey(window, hotkeyId, pair->modifiers, pair->key)) {
+        RegisteredHotkey(hotkeyId) = *pair;
+        return WriteHotkeySetting(hotkeyId, *pair);
+    }
+    RegisteredHotkey(hotkeyId) = kNotRegistered;
+    ShowSkinnedMessage(MB_OK, QString::fromUtf8(kProgramTitle),
+                       QString::fromUtf8(kGroups[Index(hotkeyId)].failure));
+    return true;
 }

@@ -33,7 +33,8 @@ protected:
 private:
     // Handles a key pressed in the edit of `hotkeyId`; answers whether it was consumed.
     bool CaptureKeyPress(int hotkeyId, QKeyEvent *event);
-    void ApplyHotkey(int hotkeyId);
+    // Registers and stores the edit's combination; false when it could not be stored.
+    bool ApplyHotkey(int hotkeyId);
 
     std::array<QGroupBox *, 3> m_groups{};
     std::array<CStaticEx *, 6> m_statics{};

@@ -4,6 +4,7 @@
 
 #include "base/ProfileIni.h"
 #include "base/ProgramPaths.h"
+#include "platform/PlatformFolders.h"
 #include "platform/VirtualKeyCodes.h"
 
 namespace {
@@ -46,6 +47,15 @@ bool WriteValue(const QString &path, const char *section, const char *key, const
 QString HotkeySettingsPath()
 {
     return ProgramFilePath(QString::fromLatin1(kSettingsFileName), ProgramFileKind::Setting);
+}
+
+QString HotkeySettingsPlace()
+{
+    const QString path = HotkeySettingsPath();
+    if (!path.isEmpty())
+        return path;
+    return QStringLiteral("%1/%2/%3").arg(PlatformFolders::Config(), QLatin1String(kUserFolderName),
+                                          QLatin1String(kSettingsFileName));
 }
 
 QString HotkeyDefaultsPath()

@@ -28,6 +28,10 @@ bool WriteValue(const QString &path, const char *section, const char *key, const
 // player's own folder where the executable's folder is not the program's to write.
 QString HotkeySettingsPath();
 
+// Where the player is told the settings belong: HotkeySettingsPath(), or where the
+// player's own folder would hold the file when that folder cannot be used.
+QString HotkeySettingsPlace();
+
 // The file that gives the defaults of keys the settings file lacks: "Statistic.ini"
 // beside the executable when the settings live elsewhere, else empty.
 QString HotkeyDefaultsPath();

@@ -1,14 +1,17 @@
 #include "web/WebEngineSetup.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QWebEngineCookieStore>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineUrlScheme>
+#include <QWidget>
 
 #include "web/AppSchemeHandler.h"
 #include "web/CookieKeeper.h"
@@ -147,4 +150,16 @@ bool SetBrowserCacheLimit()
     QWebEngineProfile *profile = WebEngineSetup::Profile();
     profile->setHttpCacheMaximumSize(static_cast<int>(WebEngineSetup::kCacheLimitKb * kBytesPerKb));
     return profile->httpCacheMaximumSize() == WebEngineSetup::kCacheLimitKb * kBytesPerKb;
+}
+
+void DeleteEveryPage()
+{
+    QList<QPointer<QWebEnginePage>> pages;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        for (QWebEnginePage *page : window->findChildren<QWebEnginePage *>())
+            pages.append(page);
+    }
+    // A page may own the pages of windows it opened: those go with it.
+    for (const QPointer<QWebEnginePage> &page : pages)
+        delete page.data();
 }

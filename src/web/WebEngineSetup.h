@@ -77,3 +77,8 @@ private:
 // Sets the profile's HTTP cache size to the browser cache limit. Answers whether the
 // size now in force is that limit.
 bool SetBrowserCacheLimit();
+
+// Deletes every web page of the program's windows now, while the windows stay: the end
+// after the window system went away, where no window can close in order but the pages
+// must go before the profile so that it writes its cookies and storage to disk.
+void DeleteEveryPage();

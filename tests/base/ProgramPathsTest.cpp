@@ -98,6 +98,10 @@ TEST_F(ProgramFileFolderTest, OtherwiseEachKindGoesToTheUsersOwnPrivateFolder)
     ASSERT_EQ(::chmod(QFile::encodeName(m_dir.filePath("config/fenlow")).constData(), 0777), 0);
     EXPECT_EQ(ProgramFileFolderIn(Roots(false), ProgramFileKind::Setting), m_dir.filePath("config/fenlow"));
     EXPECT_EQ(ModeOf(m_dir.filePath("config/fenlow")), mode_t(0700));
+    // One the player made read-only loses the others' access but stays read-only.
+    ASSERT_EQ(::chmod(QFile::encodeName(m_dir.filePath("config/fenlow")).constData(), 0555), 0);
+    EXPECT_EQ(ProgramFileFolderIn(Roots(false), ProgramFileKind::Setting), m_dir.filePath("config/fenlow"));
+    EXPECT_EQ(ModeOf(m_dir.filePath("config/fenlow")), mode_t(0500));
 }
 
 TEST_F(ProgramFileFolderTest, PlantedOrBrokenFoldersAreRefusedNeverFollowed)

@@ -17,6 +17,7 @@
 #include "game/GameTestSupport.h"
 #include "game/SystemMenu.h"
 #include "game/GamePageList.h"
+#include "login/CLoginBkDlg.h"
 #include "web/WebEngineSetup.h"
 #include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"
@@ -251,6 +252,53 @@ TEST_F(TrayMenuTest, TrayMenuOpensAtTheCursorAndItsItemsAct)
     EXPECT_EQ(QCoreApplication::exec(), 0);
     EXPECT_FALSE(dlg->TrayIcon()->isVisible());
     EXPECT_EQ(exitSeen.items.size(), 7);
+}
+
+// A further login is modal to the main window only: while it is open, left clicks on
+// the tray icon hide and restore the main window (and the login with it), and a right
+// click opens the tray's menu.
+TEST_F(TrayMenuTest, TheTrayAnswersWhileAFurtherLoginIsOpen)
+{
+    // The further login shows this build's login page, as Platform.ini names it.
+    const PlatformHosts hosts = PlatformHosts::Installed();
+    dlg = std::make_unique<CFenlowDlg>(hosts, [hosts](QWidget *owner) {
+        return std::make_unique<CLoginBkDlg>(
+            owner, [hosts](const QString &address) { return new CGameWnd(address, hosts); }, hosts.LoginPageUrl());
+    });
+    dlg->show();
+    ASSERT_EVENTUALLY(dlg->isVisible());
+    Tray tray;
+    ASSERT_TRUE(tray.Started());
+    const QRect icon = IconInTray();
+    ASSERT_FALSE(icon.isEmpty());
+
+    // The login runs modally: what happens meanwhile is checked from inside its loop.
+    bool loginEnded = false;
+    bool hidden = false;
+    bool restoredWithTheLogin = false;
+    MenuSeen seen;
+    QTimer::singleShot(0, dlg.get(), [&] {
+        dlg->OpenFurtherLogin();
+        loginEnded = true;
+    });
+    QTimer::singleShot(50, dlg.get(), [&] {
+        const auto loginShown = [] { return ActiveLoginWindow() && ActiveLoginWindow()->isVisible(); };
+        if (!TestWait::Until(loginShown, 20000))
+            return;
+        ClickTray(icon.center(), 1);
+        hidden = TestWait::Until([&] { return !dlg->isVisible() && !loginShown(); });
+        ClickTray(icon.center(), 1);
+        restoredWithTheLogin = TestWait::Until([&] { return dlg->isVisible() && loginShown(); });
+        MenuWatcher watcher(seen, [](QMenu *menu) { menu->close(); });
+        ClickTray(icon.center(), 3);
+        TestWait::Until([&] { return !seen.items.isEmpty(); });
+        if (ActiveLoginWindow())
+            static_cast<QDialog *>(ActiveLoginWindow())->reject();
+    });
+    ASSERT_EVENTUALLY(loginEnded, 90000);
+    EXPECT_TRUE(hidden);
+    EXPECT_TRUE(restoredWithTheLogin);
+    EXPECT_EQ(seen.items.size(), 7) << seen.items.join(' ').toStdString();
 }
 
 TEST_F(TrayMenuTest, ButtonMenuOpensBelowTheButtonAndTheVersionDoesNothing)

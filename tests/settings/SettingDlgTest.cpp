@@ -133,7 +133,7 @@ TEST_F(SettingDlgTest, CtrlF9IsShownAndStoredAndRegistered)
     EXPECT_EQ(SettingsFile::ReadValue(HotkeySettingsPath(), "Later", "Kept", {}), "1");
 }
 
-TEST_F(SettingDlgTest, AFileThatCannotBeWrittenStillRegistersAndKeepsTheOldFile)
+TEST_F(SettingDlgTest, AFileThatCannotBeWrittenStillRegistersKeepsTheOldFileAndSaysSo)
 {
     GameTestSupport::MessageBoxAnswerer answer(IDOK);
     Open(BossKeyId);
@@ -151,9 +151,11 @@ TEST_F(SettingDlgTest, AFileThatCannotBeWrittenStillRegistersAndKeepsTheOldFile)
     EXPECT_EQ(RegisteredHotkey(BossKeyId), (HotkeyPair{MOD_CONTROL, 120}));
     EXPECT_EQ(Stored("ShortKey"), "4,65");
     EXPECT_EQ(SettingsFile::ReadValue(HotkeySettingsPath(), "Later", "Kept", {}), "1");
-    // No message, also none the closing left queued.
+    // One message for the three keys, naming the file.
+    ASSERT_EVENTUALLY(answer.texts.size() == 1);
     ASSERT_TRUE(TestWait::QueuedBeforeDelivered());
-    EXPECT_TRUE(answer.texts.isEmpty());
+    EXPECT_EQ(answer.texts, QStringList{"设置未能保存到“" + HotkeySettingsPath() + "”，新的热键只在本次运行中有效。"});
+    EXPECT_EQ(answer.titles.at(0), "岚汐翼川记");
 }
 
 TEST_F(SettingDlgTest, ModifiersAloneLeaveTheHotkeyAsItWas)

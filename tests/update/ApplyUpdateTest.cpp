@@ -17,6 +17,9 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -371,6 +374,40 @@ TEST_F(ApplyUpdateTest, AnInvalidPlatformKeyRefusesEveryUpdateAndSaysWhy)
     EXPECT_TRUE(warnings.first().contains("PublicKey")) << warnings.first().toStdString();
     EXPECT_EQ(m_server.Hits(kUpdatePath), 0);
     ExpectUnchanged("an invalid key");
+}
+
+// A process killed at any moment of its swaps, by SIGKILL or by a second termination
+// signal (the first only asks for an orderly end), leaves a whole, runnable executable
+// under the running name.
+TEST(ExecutableSwapTest, AProcessKilledAtAnyMomentOfItsSwapsLeavesARunnableExecutable)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    for (const char *build : {"a", "b"})
+        ASSERT_TRUE(WriteFile(folder.filePath(build), QByteArray("#!/bin/sh\necho ") + build + "\n"));
+    ASSERT_TRUE(QFile::copy(folder.filePath("a"), folder.filePath("run")));
+    ASSERT_EQ(::chmod(QFile::encodeName(folder.filePath("run")).constData(), kRunningMode), 0);
+    for (int round = 0; round < 24; ++round) {
+        const int signal = round % 2 == 0 ? SIGKILL : SIGTERM;
+        QProcess probe;
+        probe.start(FENLOW_BIN_DIR "/swap_probe", {folder.path()});
+        ASSERT_TRUE(probe.waitForStarted());
+        const int delayMs = 20 + int(QRandomGenerator::global()->bounded(200));
+        QThread::msleep(delayMs);
+        ::kill(pid_t(probe.processId()), signal);
+        // A second SIGTERM could merge with the first while it is pending.
+        if (signal == SIGTERM)
+            ::kill(pid_t(probe.processId()), SIGHUP);
+        ASSERT_TRUE(probe.waitForFinished(5000));
+        EXPECT_EQ(probe.exitStatus(), QProcess::CrashExit) << "the probe stopped swapping by itself";
+
+        QProcess run;
+        run.start(folder.filePath("run"));
+        run.waitForFinished(5000);
+        const QByteArray said = run.readAllStandardOutput();
+        EXPECT_TRUE(said == "a\n" || said == "b\n")
+            << strsignal(signal) << " after " << delayMs << " ms: the running name says \"" << said.constData() << '"';
+    }
 }
 
 } // namespace

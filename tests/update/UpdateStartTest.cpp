@@ -2,6 +2,7 @@
 // demo platform, which offers a newer build of the same sources, and against update
 // servers that are dead or never answer.
 #include <signal.h>
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -219,29 +220,43 @@ TEST_F(UpdateStartTest, ADeadUpdateServerLeavesTheStartAsItWas)
     EXPECT_EQ(FolderFiles(), "fenlow Platform.ini");
 }
 
-TEST_F(UpdateStartTest, ATerminationSignalDuringTheDownloadEndsTheStartAndChangesNothing)
+TEST_F(UpdateStartTest, ATerminationSignalOrAKillDuringTheDownloadEndsTheStartAndTheNextStartWorks)
 {
     ASSERT_NE(DemoPort(), 0) << "needs the demo platform (FENLOW_DEMO_PORT)";
     FaultHttpServer server;
     const std::string origin = "http://127.0.0.1:" + std::to_string(server.Port());
-    server.Set("/wd/qovan/ycjWDUpdate.htm",
-               FaultHttpServer::Reply::With(200, "[VerKey]\nycj=0123456789abcdef0123456789abcdef\nUpdAddr=" + origin
-                                                     + "/new\n"));
+    WritePlatformIni(QString::fromStdString(origin), DemoPort());
+    const QByteArray build = Md5Of(Installed());
     FaultHttpServer::Reply stalled;
     stalled.mode = FaultHttpServer::Mode::Stall;
     stalled.generated = 1 << 20;
     stalled.stallAfter = 1 << 10;
     server.Set("/new", stalled);
-    WritePlatformIni(QString::fromStdString(origin), DemoPort());
-    const QByteArray build = Md5Of(Installed());
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        SCOPED_TRACE(strsignal(signal));
+        server.Set("/wd/qovan/ycjWDUpdate.htm",
+                   FaultHttpServer::Reply::With(200, "[VerKey]\nycj=0123456789abcdef0123456789abcdef\nUpdAddr=" + origin
+                                                         + "/new\n"));
+        const int downloads = server.Hits("/new");
+        const qint64 pid = Start({"/ycjD"});
+        ASSERT_EVENTUALLY(server.Hits("/new") == downloads + 1, 30000) << StateOf(pid);
+        ::kill(pid_t(pid), signal);
+        ASSERT_EVENTUALLY(!QFile::exists("/proc/" + QString::number(pid) + "/exe"), 2000);
+        EXPECT_EQ(Md5Of(Installed()), build);
+        EXPECT_TRUE(ProcessesRunning(Installed()).isEmpty());
 
-    const qint64 pid = Start({"/ycjD"});
-    ASSERT_EVENTUALLY(server.Hits("/new") == 1, 30000) << StateOf(pid);
-    ::kill(pid_t(pid), SIGTERM);
-    ASSERT_EVENTUALLY(!QFile::exists("/proc/" + QString::number(pid) + "/exe"), 2000);
-    EXPECT_EQ(Md5Of(Installed()), build);
-    EXPECT_EQ(FolderFiles(), "fenlow Platform.ini");
-    EXPECT_TRUE(ProcessesRunning(Installed()).isEmpty());
+        // No update on offer now: the copy starts as before.
+        server.Set("/wd/qovan/ycjWDUpdate.htm", FaultHttpServer::Reply::With(404, ""));
+        const qint64 next = Start({"/ycjD"});
+        ASSERT_EVENTUALLY(HasVisibleWindow(next), 30000) << StateOf(next);
+        // A kill leaves what arrived of the download beside the copy; the next update
+        // writes over it.
+        EXPECT_EQ(FolderFiles(), signal == SIGKILL && QFile::exists(Folder() + "/Newycj.exe")
+                                     ? "fenlow Newycj.exe Platform.ini"
+                                     : "fenlow Platform.ini");
+        ::kill(pid_t(next), SIGKILL);
+        ASSERT_EVENTUALLY(!QFile::exists("/proc/" + QString::number(next) + "/exe"), 2000);
+    }
 }
 
 } // namespace
