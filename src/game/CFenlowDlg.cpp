@@ -45,8 +45,8 @@ constexpr int kMaxToggleReceivers = 10;
 
 // In the order the buttons are bound to the window.
 constexpr std::array<int, 7> kBoundButtons{
-    GameLayout::kHideButton,   GameLayout::kSystemButton, GameLayout::kSoundButton,  GameLayout::kPortalButton,
-    GameLayout::kForumButton,  GameLayout::kPayButton,    GameLayout::kServiceButton,
+    GameLayout::kHideButton,   GameLayout::kSystemButton, GameLayout::kSoundButton, GameLayout::kPortalButton,
+    GameLayout::kForumButton, GameLayout::kPayButton,    GameLayout::kServiceButton,
 };
 
 // Shows or hides a window without ending the modal loop it may be running: a dialog that
