@@ -80,6 +80,8 @@ bool CFenlowApp::InitInstance()
         Uninstall();
         return true;
     }
+    // The platform's hosts are read here once; every window and the update take them from here.
+    m_hosts = PlatformHosts::Installed();
     if (UpdateAtStart() || Ending())
         return true;
 
@@ -87,19 +89,20 @@ bool CFenlowApp::InitInstance()
         return false;
 
     SetBrowserCacheLimit();
-    const GamePageFactory pageFactory = CGameWnd::Factory();
+    const GamePageFactory pageFactory = CGameWnd::Factory(m_hosts);
     {
         // The ended login window goes before the main window opens, and with it its page
         // and the page's renderer process.
-        CLoginBkDlg login(nullptr, pageFactory);
+        CLoginBkDlg login(nullptr, pageFactory, m_hosts.LoginPageUrl());
         login.DoModal();
     }
     // The main window opens only when the login entered at least one game page.
     if (GamePageList::Instance().Count() > 0 && !Ending()) {
         // Each further login, and the tab it enters, keeps its account apart in a store
         // of its own.
-        CFenlowDlg main([pageFactory](QWidget *owner) {
-            return std::make_unique<CLoginBkDlg>(owner, pageFactory, QString(), WebEngineSetup::NewSlot());
+        CFenlowDlg main(m_hosts, [this, pageFactory](QWidget *owner) {
+            return std::make_unique<CLoginBkDlg>(owner, pageFactory, m_hosts.LoginPageUrl(),
+                                                 WebEngineSetup::NewSlot());
         });
         m_main = &main;
         WebEngineSetup::PrepareSlotSoon();
@@ -174,7 +177,7 @@ bool CFenlowApp::Ending()
 bool CFenlowApp::UpdateAtStart()
 {
     UpdateDescriptor offer;
-    if (!CheckForUpdate(false, &offer) || !ApplyUpdate(offer))
+    if (!CheckForUpdate(m_hosts, false, &offer) || !ApplyUpdate(m_hosts, offer))
         return false;
     RecordUpdateTime();
     return true;

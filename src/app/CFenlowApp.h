@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "base/PlatformHosts.h"
 #include "base/StartMode.h"
 
 class CFenlowDlg;
@@ -53,6 +54,7 @@ private:
     int &m_argc;
     char **m_argv{};
     StartMode m_mode{StartMode::Plain};
+    PlatformHosts m_hosts;
     std::unique_ptr<QApplication> m_gui;
     CFenlowDlg *m_main{};
     int m_exitCode{};

@@ -97,16 +97,13 @@ QStringList PlatformHosts::Candidates()
     return {ExeDirPath(QStringLiteral("Platform.ini")), QLatin1String(kSystemHostsFile)};
 }
 
-const PlatformHosts &PlatformHosts::Current()
+PlatformHosts PlatformHosts::Installed()
 {
-    static const PlatformHosts hosts = [] {
-        QString problem;
-        PlatformHosts read = LoadFirst(Candidates(), &problem);
-        if (!problem.isEmpty())
-            qWarning("fenlow: %s; using the demo platform's hosts", qUtf8Printable(problem));
-        return read;
-    }();
-    return hosts;
+    QString problem;
+    PlatformHosts read = LoadFirst(Candidates(), &problem);
+    if (!problem.isEmpty())
+        qWarning("fenlow: %s; using the demo platform's hosts", qUtf8Printable(problem));
+    return read;
 }
 
 QString PlatformHosts::LoginPageUrl() const

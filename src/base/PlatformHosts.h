@@ -35,8 +35,9 @@ struct PlatformHosts {
     // Where this installation's hosts may be: beside the executable, then the system's.
     static QStringList Candidates();
 
-    // The hosts of this installation, read once; a broken file is reported on stderr.
-    static const PlatformHosts &Current();
+    // The hosts of this installation, read from its file now; a broken file is reported
+    // on stderr. The start-up reads them once and hands them to whoever needs them.
+    static PlatformHosts Installed();
 
     QString LoginPageUrl() const; // apps + "/ycj/"
 };

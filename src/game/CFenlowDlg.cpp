@@ -13,11 +13,11 @@
 #include <QWebEngineView>
 
 #include "base/InstanceChannel.h"
-#include "base/PlatformHosts.h"
 #include "base/ProgramTitle.h"
 #include "game/CCaptTab.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
+#include "game/MainWindowSkin.h"
 #include "game/PopupMenu.h"
 #include "game/SystemMenu.h"
 #include "game/WebPages.h"
@@ -44,24 +44,12 @@ const char *const kCacheCleared = "缓存清除完毕！";
 constexpr int kTabStripId = 1011;
 constexpr int kMuteTimerMs = 400;
 constexpr int kMaxToggleReceivers = 10;
-const QColor kButtonTextColor = Qt::white;
-
-struct ButtonSpec {
-    int id;
-    int image;
-    const char *text;
-};
 
 // In the order the buttons are bound to the window.
-constexpr std::array<ButtonSpec, 7> kButtonSpecs{{
-    {GameLayout::kHideButton, SkinId::WideButton, ""},
-    {GameLayout::kSystemButton, SkinId::ToolButton, "系统"},
-    {GameLayout::kSoundButton, SkinId::SoundOn, ""},
-    {GameLayout::kPortalButton, SkinId::ToolButton, "官网"},
-    {GameLayout::kForumButton, SkinId::ToolButton, "论坛"},
-    {GameLayout::kPayButton, SkinId::ToolButton, "充值"},
-    {GameLayout::kServiceButton, SkinId::ToolButton, "客服"},
-}};
+constexpr std::array<int, 7> kBoundButtons{
+    GameLayout::kHideButton,   GameLayout::kSystemButton, GameLayout::kSoundButton, GameLayout::kPortalButton,
+    GameLayout::kForumButton, GameLayout::kPayButton,    GameLayout::kServiceButton,
+};
 
 // Shows or hides a window without ending the modal loop it may be running: a dialog that
 // hides through QDialog ends its exec(), but hiding to the tray must keep it running.
@@ -90,16 +78,17 @@ void KeepLoginAboveGame()
         WindowManager::SetTransientFor(login->windowHandle(), owner->windowHandle());
 }
 
-CFenlowDlg::CFenlowDlg(LoginFactory loginFactory, QWidget *parent)
+CFenlowDlg::CFenlowDlg(const PlatformHosts &hosts, LoginFactory loginFactory, QWidget *parent)
     : CDlgEx(kTemplateId, parent)
+    , m_hosts(hosts)
     , m_loginFactory(std::move(loginFactory))
     , m_tabs(new CCaptTab(this))
 {
-    for (std::size_t i = 0; i < kButtonSpecs.size(); ++i) {
-        const ButtonSpec &spec = kButtonSpecs[i];
-        m_buttons[i] = new CBtnEx(spec.id, this);
-        if (!WebPages::ButtonPage(spec.id, PlatformHosts::Current()).isEmpty())
-            connect(m_buttons[i], &CBtnEx::clicked, this, [this, id = spec.id] { openWebPage(id); });
+    for (std::size_t i = 0; i < kBoundButtons.size(); ++i) {
+        const int id = kBoundButtons[i];
+        m_buttons[i] = new CBtnEx(id, this);
+        if (!WebPages::ButtonPage(id, m_hosts).isEmpty())
+            connect(m_buttons[i], &CBtnEx::clicked, this, [this, id] { openWebPage(id); });
     }
     connect(Button(GameLayout::kHideButton), &CBtnEx::clicked, this, [this] { ToggleMainWindow(false); });
     connect(Button(GameLayout::kSystemButton), &CBtnEx::clicked, this, &CFenlowDlg::ShowButtonMenu);
@@ -137,26 +126,11 @@ bool CFenlowDlg::OnInitDialog()
 void CFenlowDlg::InitWindow()
 {
     SetTitle(QString::fromUtf8(kProgramTitle));
-    m_nCaptionHeight = GameLayout::kCaptionHeight;
-    m_nBorder = GameLayout::kFrame;
-    m_nBtnRightMargin = 0;
-    m_nBtnTop = 0;
-    m_nBtnGap = 0;
-    SetSkin(LoadSkinImage(SkinId::MainBack), LoadSkinImage(SkinId::CloseButton), LoadSkinImage(SkinId::MinimizeButton),
-            LoadSkinImage(SkinId::MaximizeButton), LoadSkinImage(SkinId::RestoreButton));
-    m_bResizable = true;
+    UseMainWindowSkin(GameLayout::kCaptionHeight, GameLayout::kFrame);
     ToggleMaximize();
-
-    for (std::size_t i = 0; i < kButtonSpecs.size(); ++i) {
-        m_buttons[i]->SetImage(LoadSkinImage(kButtonSpecs[i].image), true);
-        m_buttons[i]->m_strText = QString::fromUtf8(kButtonSpecs[i].text);
-        m_buttons[i]->m_crText = kButtonTextColor;
-    }
-
-    m_tabs->SetTabImages(LoadSkinImage(SkinId::TabExtra), LoadSkinImage(SkinId::TabItem));
-    m_tabs->m_nTextLeft = 16;
-    m_tabs->m_nTextRight = 13;
-    m_tabs->m_nTextFormat = TextFormat::VCenter | TextFormat::SingleLine;
+    for (CBtnEx *button : m_buttons)
+        SkinCaptionButton(button);
+    SkinTabStrip(m_tabs);
     m_tabs->ShowNewestPage();
     updateMinimumSize();
     layoutButtons(width());
@@ -240,7 +214,7 @@ void CFenlowDlg::runUpdate()
         delete m_endpoint;
         m_endpoint = nullptr;
     };
-    if (RunForcedUpdate(this, releaseEndpoint) == UpdateOutcome::Applied)
+    if (RunForcedUpdate(m_hosts, this, releaseEndpoint) == UpdateOutcome::Applied)
         ExitProgram();
 }
 
@@ -485,7 +459,7 @@ void CFenlowDlg::updateMinimumSize()
 
 void CFenlowDlg::openWebPage(int buttonId)
 {
-    QDesktopServices::openUrl(QUrl(WebPages::ButtonPage(buttonId, PlatformHosts::Current())));
+    QDesktopServices::openUrl(QUrl(WebPages::ButtonPage(buttonId, m_hosts)));
 }
 
 void CFenlowDlg::handleInstanceMessage(int message)

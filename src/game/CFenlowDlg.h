@@ -6,6 +6,7 @@
 
 #include <QSystemTrayIcon>
 
+#include "base/PlatformHosts.h"
 #include "skin/CDlgEx.h"
 
 class CBtnEx;
@@ -32,8 +33,9 @@ public:
     // Creates the login window a further login runs modally over `owner`.
     using LoginFactory = std::function<std::unique_ptr<QDialog>(QWidget *owner)>;
 
-    // Without `loginFactory`, no further login opens.
-    explicit CFenlowDlg(LoginFactory loginFactory = {}, QWidget *parent = nullptr);
+    // The caption's page buttons and the update item go to `hosts`. Without
+    // `loginFactory`, no further login opens.
+    explicit CFenlowDlg(const PlatformHosts &hosts, LoginFactory loginFactory = {}, QWidget *parent = nullptr);
     ~CFenlowDlg() override;
 
     // Hides or restores this window with its pages and an open login window; with
@@ -94,6 +96,7 @@ private:
     void handleTrayActivated(QSystemTrayIcon::ActivationReason reason);
     void runUpdate();
 
+    const PlatformHosts m_hosts;
     const LoginFactory m_loginFactory;
     std::array<CBtnEx *, 7> m_buttons{};
     CCaptTab *m_tabs{};

@@ -15,7 +15,6 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
-#include "base/PlatformHosts.h"
 #include "base/ProgramPaths.h"
 #include "base/StartMode.h"
 #include "game/CCaptTab.h"
@@ -52,15 +51,18 @@ bool IsEnterKey(const QKeyEvent *event)
 
 } // namespace
 
-CGameWnd::CGameWnd(const QString &address, SlotProfile profile)
+CGameWnd::CGameWnd(const QString &address, const PlatformHosts &hosts, SlotProfile profile)
     : m_address(address)
+    , m_hosts(hosts)
     , m_profile(std::move(profile))
 {
 }
 
-GamePageFactory CGameWnd::Factory()
+GamePageFactory CGameWnd::Factory(const PlatformHosts &hosts)
 {
-    return [](const QString &address, const SlotProfile &profile) { return new CGameWnd(address, profile); };
+    return [hosts](const QString &address, const SlotProfile &profile) {
+        return new CGameWnd(address, hosts, profile);
+    };
 }
 
 CGameWnd::~CGameWnd()
@@ -134,7 +136,7 @@ void CGameWnd::OnTitleChange(const QString &text)
 void CGameWnd::LaunchGameLauncher(const QString &address)
 {
     const std::optional<EnterGameRequest> request =
-        ParseEnterGameRequest(address, WebPages::PortalPage(PlatformHosts::Current()));
+        ParseEnterGameRequest(address, WebPages::PortalPage(m_hosts));
     if (!request)
         return;
     const QString launcher = LauncherPath(InstallFolder(), request->name);
@@ -144,7 +146,7 @@ void CGameWnd::LaunchGameLauncher(const QString &address)
     }
     if (ShowSkinnedMessage(MB_OKCANCEL, QString::fromUtf8(kDownloadCaption), QString::fromUtf8(kDownloadQuestion))
         == IDOK) {
-        CDownGameDlg download(request->name, window());
+        CDownGameDlg download(request->name, CurrentGameDownloadPlaces(m_hosts), window());
         download.DoModal();
         return;
     }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "base/PlatformHosts.h"
 #include "game/GamePageList.h"
 #include "web/WebEngineSetup.h"
 
@@ -23,11 +24,12 @@ class CGameWnd : public QWidget
 {
     Q_OBJECT
 public:
-    // The page shows with `profile`, the store of the account slot that entered it, which
-    // the page keeps for as long as it lives; the first slot's by default.
-    explicit CGameWnd(const QString &address = {}, SlotProfile profile = {});
+    // An entergame request falls back to the portal of `hosts` and downloads from them. The
+    // page shows with `profile`, the store of the account slot that entered it, which the
+    // page keeps for as long as it lives; the first slot's by default.
+    CGameWnd(const QString &address, const PlatformHosts &hosts, SlotProfile profile = {});
     // Creates game pages as a login enters them, each with its login's profile.
-    static GamePageFactory Factory();
+    static GamePageFactory Factory(const PlatformHosts &hosts);
     ~CGameWnd() override;
     CGameWnd(const CGameWnd &) = delete;
     CGameWnd &operator=(const CGameWnd &) = delete;
@@ -78,6 +80,7 @@ private:
     bool IsSelectedPage() const;
 
     QString m_address;
+    const PlatformHosts m_hosts;
     SlotProfile m_profile;
     QWebEngineView *m_view{};
     HostWebPage *m_page{};

@@ -1,5 +1,7 @@
 #include "game/GameLayout.h"
 
+#include "skin/SkinImage.h"
+
 namespace GameLayout {
 
 namespace {
@@ -8,16 +10,17 @@ struct ButtonPlace {
     int id;
     int offsetFromRight;
     int width;
+    ButtonFace face;
 };
 
 constexpr std::array<ButtonPlace, 7> kButtonPlaces{{
-    {kHideButton, 114, 27},
-    {kSoundButton, 141, 27},
-    {kSystemButton, 185, 44},
-    {kPortalButton, 229, 44},
-    {kPayButton, 273, 44},
-    {kForumButton, 317, 44},
-    {kServiceButton, 361, 44},
+    {kHideButton, 114, 27, {SkinId::WideButton, ""}},
+    {kSoundButton, 141, 27, {SkinId::SoundOn, ""}},
+    {kSystemButton, 185, 44, {SkinId::ToolButton, "系统"}},
+    {kPortalButton, 229, 44, {SkinId::ToolButton, "官网"}},
+    {kPayButton, 273, 44, {SkinId::ToolButton, "充值"}},
+    {kForumButton, 317, 44, {SkinId::ToolButton, "论坛"}},
+    {kServiceButton, 361, 44, {SkinId::ToolButton, "客服"}},
 }};
 
 } // namespace
@@ -44,6 +47,15 @@ QRect ButtonRect(int id, int clientWidth)
             return {clientWidth - place.offsetFromRight, 0, place.width, kButtonHeight};
     }
     return {};
+}
+
+ButtonFace ButtonFaceOf(int id)
+{
+    for (const ButtonPlace &place : kButtonPlaces) {
+        if (place.id == id)
+            return place.face;
+    }
+    return {0, ""};
 }
 
 QRect CloseButtonRect(const QRect &itemRect)

@@ -14,6 +14,9 @@ inline constexpr int kTabWidth = 189;
 inline constexpr int kTabStripBaseWidth = 199;
 inline constexpr QPoint kTabStripOrigin{120, 2};
 inline constexpr int kTabStripHeight = 22;
+// A tab's title keeps 16 pixels from its left edge and 13 from its right.
+inline constexpr int kTabTextLeft = 16;
+inline constexpr int kTabTextRight = 13;
 
 // The strip's rectangle once the page with index `newestIndex` has its tab.
 QRect TabStripRect(int newestIndex);
@@ -45,6 +48,14 @@ inline constexpr int kButtonHeight = 28;
 // The rectangle of button `id` in a window `clientWidth` pixels wide; empty for an
 // unknown id.
 QRect ButtonRect(int id, int clientWidth);
+
+// What button `id` shows: its skin image (SkinId) and its white text, empty for the
+// picture-only buttons; image 0 for an unknown id.
+struct ButtonFace {
+    int image;
+    const char *text;
+};
+ButtonFace ButtonFaceOf(int id);
 
 // The close square of a tab: 13 x 13 at the top-right corner of the tab's rectangle.
 inline constexpr int kCloseSize = 13;

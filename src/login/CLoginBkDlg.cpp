@@ -4,7 +4,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "base/PlatformHosts.h"
 #include "base/ProgramTitle.h"
 #include "platform/Compositing.h"
 #include "platform/FreedMemory.h"
@@ -16,16 +15,11 @@ namespace {
 // Opacity from which a pixel counts as part of the picture when nothing blends it.
 constexpr int kSolidAlpha = 128;
 
-QString PageAddress(const QString &given)
-{
-    return given.isEmpty() ? PlatformHosts::Current().LoginPageUrl() : given;
-}
-
 } // namespace
 
 CLoginBkDlg::CLoginBkDlg(QWidget *parent, GamePageFactory pageFactory, const QString &pageUrl, SlotProfile profile)
     : QDialog(parent)
-    , LoginPage(PageAddress(pageUrl), std::move(pageFactory), this, std::move(profile))
+    , LoginPage(pageUrl, std::move(pageFactory), this, std::move(profile))
     , AppIcon(::AppIcon())
     , BackImage(SkinResourcePath(kBackImageId))
     , ImageWidth(BackImage.width())

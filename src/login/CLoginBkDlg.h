@@ -21,10 +21,11 @@ public:
     // Where the page lies, relative to the window's top-left corner.
     static constexpr QRect kPageRect{336, 133, 620, 375};
 
-    // `pageFactory` creates the game pages the login enters; `pageUrl` defaults to the
-    // platform's launcher login page; the login's pages use the account slot's `profile`.
-    explicit CLoginBkDlg(QWidget *parent = nullptr, GamePageFactory pageFactory = {}, const QString &pageUrl = {},
-                         SlotProfile profile = WebEngineSetup::FirstSlot());
+    // `pageFactory` creates the game pages the login enters; `pageUrl` is the login page
+    // (the platform's launcher login page, PlatformHosts::LoginPageUrl); the login's pages
+    // use the account slot's `profile`.
+    CLoginBkDlg(QWidget *parent, GamePageFactory pageFactory, const QString &pageUrl,
+                SlotProfile profile = WebEngineSetup::FirstSlot());
     // The page window, its page and the page's renderer go with it.
     ~CLoginBkDlg() override;
 

@@ -10,6 +10,8 @@
 
 #include <QGuiApplication>
 
+#include "platform/VirtualKeyCodes.h"
+
 #define XK_MISCELLANY
 #define XK_LATIN1
 #define XK_XKB_KEYS
@@ -21,22 +23,30 @@ namespace {
 
 // Keys whose code is not a letter, digit or one of the numbered ranges.
 constexpr std::array<std::pair<int, unsigned>, 45> kKeys{{
-    {8, XK_BackSpace},   {9, XK_Tab},          {13, XK_Return},     {16, XK_Shift_L},     {17, XK_Control_L},
-    {18, XK_Alt_L},      {19, XK_Pause},       {20, XK_Caps_Lock},  {27, XK_Escape},      {32, XK_space},
-    {33, XK_Prior},      {34, XK_Next},        {35, XK_End},        {36, XK_Home},        {37, XK_Left},
-    {38, XK_Up},         {39, XK_Right},       {40, XK_Down},       {45, XK_Insert},      {46, XK_Delete},
-    {91, XK_Super_L},    {92, XK_Super_R},     {106, XK_KP_Multiply}, {107, XK_KP_Add},   {109, XK_KP_Subtract},
-    {110, XK_KP_Decimal}, {111, XK_KP_Divide}, {144, XK_Num_Lock},  {145, XK_Scroll_Lock}, {186, XK_semicolon},
-    {187, XK_equal},     {188, XK_comma},      {189, XK_minus},     {190, XK_period},     {191, XK_slash},
-    {192, XK_grave},     {219, XK_bracketleft}, {220, XK_backslash}, {221, XK_bracketright}, {222, XK_apostrophe},
+    {VK_BACK, XK_BackSpace},     {VK_TAB, XK_Tab},           {VK_RETURN, XK_Return},
+    {VK_SHIFT, XK_Shift_L},      {VK_CONTROL, XK_Control_L}, {VK_MENU, XK_Alt_L},
+    {VK_PAUSE, XK_Pause},        {VK_CAPITAL, XK_Caps_Lock}, {VK_ESCAPE, XK_Escape},
+    {VK_SPACE, XK_space},        {VK_PRIOR, XK_Prior},       {VK_NEXT, XK_Next},
+    {VK_END, XK_End},            {VK_HOME, XK_Home},         {VK_LEFT, XK_Left},
+    {VK_UP, XK_Up},              {VK_RIGHT, XK_Right},       {VK_DOWN, XK_Down},
+    {VK_INSERT, XK_Insert},      {VK_DELETE, XK_Delete},     {VK_LWIN, XK_Super_L},
+    {VK_RWIN, XK_Super_R},       {VK_MULTIPLY, XK_KP_Multiply}, {VK_ADD, XK_KP_Add},
+    {VK_SUBTRACT, XK_KP_Subtract}, {VK_DECIMAL, XK_KP_Decimal}, {VK_DIVIDE, XK_KP_Divide},
+    {VK_NUMLOCK, XK_Num_Lock},   {VK_SCROLL, XK_Scroll_Lock}, {VK_OEM_1, XK_semicolon},
+    {VK_OEM_PLUS, XK_equal},     {VK_OEM_COMMA, XK_comma},   {VK_OEM_MINUS, XK_minus},
+    {VK_OEM_PERIOD, XK_period},  {VK_OEM_2, XK_slash},       {VK_OEM_3, XK_grave},
+    {VK_OEM_4, XK_bracketleft},  {VK_OEM_5, XK_backslash},   {VK_OEM_6, XK_bracketright},
+    {VK_OEM_7, XK_apostrophe},
     // Coming in only: the other halves of paired keys and the keypad without Num Lock.
-    {16, XK_Shift_R},    {17, XK_Control_R},   {18, XK_Alt_R},      {13, XK_KP_Enter},   {9, XK_ISO_Left_Tab},
+    {VK_SHIFT, XK_Shift_R},      {VK_CONTROL, XK_Control_R}, {VK_MENU, XK_Alt_R},
+    {VK_RETURN, XK_KP_Enter},    {VK_TAB, XK_ISO_Left_Tab},
 }};
 
 // The keypad with Num Lock off reports its navigation symbols.
 constexpr std::array<std::pair<int, unsigned>, 11> kKeypadNavigation{{
-    {45, XK_KP_Insert}, {35, XK_KP_End},   {40, XK_KP_Down}, {34, XK_KP_Next}, {37, XK_KP_Left}, {12, XK_KP_Begin},
-    {39, XK_KP_Right},  {36, XK_KP_Home},  {38, XK_KP_Up},   {33, XK_KP_Prior}, {46, XK_KP_Delete},
+    {VK_INSERT, XK_KP_Insert}, {VK_END, XK_KP_End},     {VK_DOWN, XK_KP_Down}, {VK_NEXT, XK_KP_Next},
+    {VK_LEFT, XK_KP_Left},     {VK_CLEAR, XK_KP_Begin}, {VK_RIGHT, XK_KP_Right}, {VK_HOME, XK_KP_Home},
+    {VK_UP, XK_KP_Up},         {VK_PRIOR, XK_KP_Prior}, {VK_DELETE, XK_KP_Delete},
 }};
 
 } // namespace
@@ -47,10 +57,10 @@ unsigned KeySymForVirtualKey(int vk)
         return XK_0 + unsigned(vk - '0');
     if (vk >= 'A' && vk <= 'Z')
         return XK_a + unsigned(vk - 'A');
-    if (vk >= 96 && vk <= 105)
-        return XK_KP_0 + unsigned(vk - 96);
-    if (vk >= 112 && vk <= 135)
-        return XK_F1 + unsigned(vk - 112);
+    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9)
+        return XK_KP_0 + unsigned(vk - VK_NUMPAD0);
+    if (vk >= VK_F1 && vk <= VK_F24)
+        return XK_F1 + unsigned(vk - VK_F1);
     for (const auto &[code, sym] : kKeys) {
         if (code == vk)
             return sym;
@@ -67,9 +77,9 @@ int VirtualKeyForKeySym(unsigned sym)
     if (sym >= XK_A && sym <= XK_Z)
         return int('A' + (sym - XK_A));
     if (sym >= XK_KP_0 && sym <= XK_KP_9)
-        return int(96 + (sym - XK_KP_0));
+        return int(VK_NUMPAD0 + (sym - XK_KP_0));
     if (sym >= XK_F1 && sym <= XK_F24)
-        return int(112 + (sym - XK_F1));
+        return int(VK_F1 + (sym - XK_F1));
     for (const auto &[code, keySym] : kKeys) {
         if (keySym == sym)
             return code;

@@ -7,6 +7,7 @@
 
 #include "base/ProgramTitle.h"
 #include "platform/GlobalHotkeys.h"
+#include "platform/VirtualKeyCodes.h"
 #include "platform/VirtualKeys.h"
 #include "settings/HotkeySettings.h"
 #include "settings/SettingLayout.h"
@@ -37,8 +38,6 @@ const char *const kTitle = "设置";
 const char *const kNotStored = "设置未能保存到“%1”，新的热键只在本次运行中有效。";
 constexpr int kCaptionHeight = 30;
 constexpr int kBorder = 4;
-constexpr int VK_RETURN = 13;
-constexpr int VK_ESCAPE = 27;
 
 // The group boxes: a transparent frame, black text on the dialog's light panel colour.
 const char *const kGroupStyle = "QGroupBox { border: 1px solid rgb(150, 170, 185); margin-top: 7px; }"

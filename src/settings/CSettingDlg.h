@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "platform/VirtualKeyCodes.h"
 #include "skin/CDlgEx.h"
 
 class CBtnEx;
@@ -38,7 +39,7 @@ private:
     std::array<QGroupBox *, 3> m_groups{};
     std::array<CStaticEx *, 6> m_statics{};
     std::array<QLineEdit *, 3> m_edits{};
-    std::array<int, 3> m_capturedKeys{123, 9, 83};
+    std::array<int, 3> m_capturedKeys{VK_F12, VK_TAB, 'S'};
     CBtnEx *m_ok{};
     CBtnEx *m_cancel{};
 };

@@ -2,18 +2,12 @@
 
 #include <climits>
 
+#include "platform/VirtualKeyCodes.h"
 #include "settings/KeyNames.h"
 
 namespace {
 
 const char *const kNone = "无";
-
-constexpr int VK_BACK = 8;
-constexpr int VK_TAB = 9;
-constexpr int VK_DELETE = 46;
-constexpr int VK_LWIN = 91;
-constexpr int VK_RWIN = 92;
-constexpr int VK_F12 = 123;
 
 // Reads a decimal integer from the start of `text` the way the C library's atoi family
 // does, clamping instead of overflowing.
@@ -89,9 +83,10 @@ std::optional<HotkeyPair> HotkeyFromText(const QString &text, int capturedKey)
 
 bool IsAllowedKey(int k, bool tabAllowed)
 {
-    return (k >= 112 && k <= 122) || (k >= '0' && k <= '9') || (k >= 'A' && k <= 'Z') || (k >= 33 && k <= 40)
-        || k == 20 || k == 45 || (k >= 96 && k <= 107) || (k >= 109 && k <= 111) || k == 144
-        || (k >= 186 && k <= 192) || (k >= 219 && k <= 222) || (tabAllowed && k == VK_TAB);
+    return (k >= VK_F1 && k <= VK_F11) || (k >= '0' && k <= '9') || (k >= 'A' && k <= 'Z')
+        || (k >= VK_PRIOR && k <= VK_DOWN) || k == VK_CAPITAL || k == VK_INSERT || (k >= VK_NUMPAD0 && k <= VK_ADD)
+        || (k >= VK_SUBTRACT && k <= VK_DIVIDE) || k == VK_NUMLOCK || (k >= VK_OEM_1 && k <= VK_OEM_3)
+        || (k >= VK_OEM_4 && k <= VK_OEM_7) || (tabAllowed && k == VK_TAB);
 }
 
 CaptureResult CaptureKey(int hotkeyId, int virtualKey, int heldModifiers, int capturedKey)

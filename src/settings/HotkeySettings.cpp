@@ -5,6 +5,7 @@
 #include "base/ProfileIni.h"
 #include "base/ProgramPaths.h"
 #include "platform/PlatformFolders.h"
+#include "platform/VirtualKeyCodes.h"
 
 namespace {
 
@@ -17,9 +18,9 @@ struct HotkeyEntry
 };
 
 constexpr std::array<HotkeyEntry, 3> kEntries{{
-    {"ShortKey", {MOD_CONTROL, 120}},
-    {"AltWndKey", {MOD_CONTROL, 9}},
-    {"SndKey", {MOD_CONTROL, 83}},
+    {"ShortKey", {MOD_CONTROL, VK_F9}},
+    {"AltWndKey", {MOD_CONTROL, VK_TAB}},
+    {"SndKey", {MOD_CONTROL, 'S'}},
 }};
 
 const HotkeyEntry *EntryFor(int id)

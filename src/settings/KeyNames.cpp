@@ -3,17 +3,21 @@
 #include <array>
 #include <utility>
 
+#include "platform/VirtualKeyCodes.h"
+
 namespace {
 
 constexpr std::array<std::pair<int, const char *>, 39> kNamedKeys{{
-    {8, "Back"},      {9, "Tab"},        {13, "Enter"},          {16, "Shift"},     {17, "Ctrl"},
-    {18, "Alt"},      {19, "Pause Break"}, {20, "Caps"},         {27, "Esc"},       {33, "Page Up"},
-    {34, "Page Down"}, {35, "End"},      {36, "Home"},           {37, "Left"},      {38, "Up"},
-    {39, "Right"},    {40, "Down"},      {45, "Insert"},         {46, "Del"},       {91, "LWin"},
-    {92, "RWin"},     {106, "Num *"},    {107, "Num +"},         {109, "Num -"},    {110, "Num Del"},
-    {111, "Num /"},   {144, "Num Lock"}, {145, "Scroll Lock"},   {186, ";"},        {187, "+"},
-    {188, ","},       {189, "-"},        {190, "."},             {191, "/"},        {192, "`"},
-    {219, "["},       {220, "\\"},       {221, "]"},             {222, "'"},
+    {VK_BACK, "Back"},       {VK_TAB, "Tab"},          {VK_RETURN, "Enter"},     {VK_SHIFT, "Shift"},
+    {VK_CONTROL, "Ctrl"},    {VK_MENU, "Alt"},         {VK_PAUSE, "Pause Break"}, {VK_CAPITAL, "Caps"},
+    {VK_ESCAPE, "Esc"},      {VK_PRIOR, "Page Up"},    {VK_NEXT, "Page Down"},   {VK_END, "End"},
+    {VK_HOME, "Home"},       {VK_LEFT, "Left"},        {VK_UP, "Up"},            {VK_RIGHT, "Right"},
+    {VK_DOWN, "Down"},       {VK_INSERT, "Insert"},    {VK_DELETE, "Del"},       {VK_LWIN, "LWin"},
+    {VK_RWIN, "RWin"},       {VK_MULTIPLY, "Num *"},   {VK_ADD, "Num +"},        {VK_SUBTRACT, "Num -"},
+    {VK_DECIMAL, "Num Del"}, {VK_DIVIDE, "Num /"},     {VK_NUMLOCK, "Num Lock"}, {VK_SCROLL, "Scroll Lock"},
+    {VK_OEM_1, ";"},         {VK_OEM_PLUS, "+"},       {VK_OEM_COMMA, ","},      {VK_OEM_MINUS, "-"},
+    {VK_OEM_PERIOD, "."},    {VK_OEM_2, "/"},          {VK_OEM_3, "`"},          {VK_OEM_4, "["},
+    {VK_OEM_5, "\\"},        {VK_OEM_6, "]"},          {VK_OEM_7, "'"},
 }};
 
 } // namespace
@@ -24,10 +28,10 @@ QString KeyDisplayName(int virtualKey)
         return QString(QChar(virtualKey));
     if (virtualKey >= 'A' && virtualKey <= 'Z')
         return QString(QChar(virtualKey));
-    if (virtualKey >= 96 && virtualKey <= 105)
-        return QStringLiteral("Num %1").arg(virtualKey - 96);
-    if (virtualKey >= 112 && virtualKey <= 123)
-        return QStringLiteral("F%1").arg(virtualKey - 111);
+    if (virtualKey >= VK_NUMPAD0 && virtualKey <= VK_NUMPAD0 + 9)
+        return QStringLiteral("Num %1").arg(virtualKey - VK_NUMPAD0);
+    if (virtualKey >= VK_F1 && virtualKey <= VK_F12)
+        return QStringLiteral("F%1").arg(virtualKey - VK_F1 + 1);
     for (const auto &[code, name] : kNamedKeys) {
         if (code == virtualKey)
             return QString::fromLatin1(name);

@@ -465,10 +465,23 @@ void CDlgEx::UpdateMaxButtonImage(bool restore)
 
 void CDlgEx::UseSmallDialogSkin()
 {
-    m_nCaptionHeight = ProgressDialogLayout::kCaptionHeight;
-    m_nBorder = ProgressDialogLayout::kBorder;
+    SetCaptionBand(ProgressDialogLayout::kCaptionHeight, ProgressDialogLayout::kBorder);
+    SetSkin(LoadSkinImage(SkinId::SmallDialogBack), LoadSkinImage(SkinId::CloseButton), {}, {}, {});
+}
+
+void CDlgEx::UseMainWindowSkin(int captionHeight, int border)
+{
+    SetCaptionBand(captionHeight, border);
+    SetSkin(LoadSkinImage(SkinId::MainBack), LoadSkinImage(SkinId::CloseButton), LoadSkinImage(SkinId::MinimizeButton),
+            LoadSkinImage(SkinId::MaximizeButton), LoadSkinImage(SkinId::RestoreButton));
+    m_bResizable = true;
+}
+
+void CDlgEx::SetCaptionBand(int captionHeight, int border)
+{
+    m_nCaptionHeight = captionHeight;
+    m_nBorder = border;
     m_nBtnRightMargin = 0;
     m_nBtnTop = 0;
     m_nBtnGap = 0;
-    SetSkin(LoadSkinImage(SkinId::SmallDialogBack), LoadSkinImage(SkinId::CloseButton), {}, {}, {});
 }

@@ -77,6 +77,9 @@ protected:
     // The small progress dialogs' look: their caption band and border, a close button
     // alone at the caption's right edge, the small dialog background.
     void UseSmallDialogSkin();
+    // The main window's look: a resizable frame of `border` with a caption band of
+    // `captionHeight`, minimise, maximise and close at the caption's right edge.
+    void UseMainWindowSkin(int captionHeight, int border);
 
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -107,6 +110,8 @@ protected:
     bool m_bResizable = false;
 
 private:
+    // Caption band and border; the caption's buttons sit at its top-right corner, no gaps.
+    void SetCaptionBand(int captionHeight, int border);
     void createCaptionButton(int rightEdge, CBtnEx *&button, const QImage &image, int top, int id);
     void placeCaptionButtons();
     void updateRegion();

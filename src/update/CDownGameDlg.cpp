@@ -28,11 +28,6 @@ constexpr int kStatusFontSize = 16;
 
 } // namespace
 
-CDownGameDlg::CDownGameDlg(const QString &gameName, QWidget *parent)
-    : CDownGameDlg(gameName, CurrentGameDownloadPlaces(), parent)
-{
-}
-
 CDownGameDlg::CDownGameDlg(const QString &gameName, const GameDownloadPlaces &places, QWidget *parent)
     : CDlgEx(kTemplateId, parent)
     , m_gameName(gameName)

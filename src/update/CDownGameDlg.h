@@ -25,7 +25,6 @@ public:
     static constexpr int kStatusId = 1026;
     static constexpr int kProgressId = 1024;
 
-    explicit CDownGameDlg(const QString &gameName, QWidget *parent = nullptr);
     CDownGameDlg(const QString &gameName, const GameDownloadPlaces &places, QWidget *parent = nullptr);
     ~CDownGameDlg() override;
 

@@ -6,9 +6,8 @@
 #include "base/ProgramPaths.h"
 #include "update/UpdateCheck.h"
 
-GameDownloadPlaces CurrentGameDownloadPlaces()
+GameDownloadPlaces CurrentGameDownloadPlaces(const PlatformHosts &hosts)
 {
-    const PlatformHosts &hosts = PlatformHosts::Current();
     return {UpdateDescriptorAddress(hosts.resource), hosts.download, ProgramFileFolder(ProgramFileKind::Transient),
             QDir::tempPath(), DescriptorKey::FromSetting(hosts.updateKey)};
 }

@@ -4,6 +4,8 @@
 
 #include "update/DescriptorSignature.h"
 
+struct PlatformHosts;
+
 // Where another game's launcher comes from and goes to.
 struct GameDownloadPlaces {
     QString updateDescriptorAddress; // this launcher's descriptor address, "ycj" in it
@@ -13,9 +15,9 @@ struct GameDownloadPlaces {
     DescriptorKey key{};             // the platform's key, when descriptors must be signed
 };
 
-// This installation: the configured resource and download hosts and key, the
+// This installation: the resource and download hosts and key of `hosts`, the
 // executable's folder and the temporary folder.
-GameDownloadPlaces CurrentGameDownloadPlaces();
+GameDownloadPlaces CurrentGameDownloadPlaces(const PlatformHosts &hosts);
 
 // The game's descriptor address: every "ycj" (case-sensitive, left to right) replaced by
 // `gameName`, which turns both the resource host and the descriptor's file name into

@@ -50,7 +50,6 @@ struct Fetch {
     FILE *file = nullptr;
     bool answered = false;   // the final answer's head passed its tests
     bool failed = false;
-    QByteArray location;     // the Location header of the current head
     QString redirect;        // a redirect's target, when the last head was one
     qint64 expected = 0;
     qint64 total = 0;
@@ -74,8 +73,14 @@ struct Fetch {
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
         if (status < 200)
             return true;
-        if (status / 100 == 3 && !location.isEmpty()) {
-            redirect = Resolve(location);
+        // The transfer keeps this head's fields; a redirect's Location is among them.
+        curl_header *header = nullptr;
+        const QByteArray location = status / 100 == 3
+                && curl_easy_header(curl, "Location", 0, CURLH_HEADER, -1, &header) == CURLHE_OK
+            ? QByteArray(header->value).trimmed()
+            : QByteArray();
+        if (!location.isEmpty()) {
+            redirect = Resolve(location.constData());
             return IsOnHost(redirect, origin);
         }
         curl_off_t length = -1;
@@ -104,7 +109,7 @@ struct Fetch {
     }
 
     // `relative` (a Location value) read against the address this head answered.
-    QString Resolve(const QByteArray &relative) const
+    QString Resolve(const char *relative) const
     {
         char *base = nullptr;
         curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &base);
@@ -112,7 +117,7 @@ struct Fetch {
         char *resolved = nullptr;
         QString result;
         if (base && curl_url_set(url, CURLUPART_URL, base, 0) == CURLUE_OK
-            && curl_url_set(url, CURLUPART_URL, relative.constData(), 0) == CURLUE_OK
+            && curl_url_set(url, CURLUPART_URL, relative, 0) == CURLUE_OK
             && curl_url_get(url, CURLUPART_URL, &resolved, 0) == CURLUE_OK)
             result = QString::fromUtf8(resolved);
         curl_free(resolved);
@@ -141,9 +146,6 @@ size_t OnHeader(char *data, size_t size, size_t count, void *user)
     const QByteArray line(data, qsizetype(bytes));
     if (line.startsWith("HTTP/")) {
         fetch->redirect.clear();
-        fetch->location.clear();
-    } else if (line.toLower().startsWith("location:")) {
-        fetch->location = line.mid(qstrlen("location:")).trimmed();
     } else if (line == "\r\n" || line == "\n") {
         if (!fetch->HeadEnded()) {
             fetch->failed = true;

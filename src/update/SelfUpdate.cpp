@@ -30,12 +30,12 @@ void Discard(const QString &path)
 
 } // namespace
 
-UpdatePlaces CurrentUpdatePlaces()
+UpdatePlaces CurrentUpdatePlaces(const PlatformHosts &hosts)
 {
     // The running file's name is taken before any swap: afterwards the process's own
     // path names the previous executable.
     return {PlatformFolders::ExecutablePath(), ExeDirPath(QLatin1String(kNewExecutableName)),
-            ExeDirPath(QLatin1String(kOldExecutableName)), PlatformHosts::Current().resource};
+            ExeDirPath(QLatin1String(kOldExecutableName)), hosts.resource};
 }
 
 bool ApplyUpdateAt(const UpdatePlaces &places, const UpdateDescriptor &offer,
@@ -60,9 +60,10 @@ bool ApplyUpdateAt(const UpdatePlaces &places, const UpdateDescriptor &offer,
     return ProcessLaunch::StartIdleDetached(places.current);
 }
 
-bool ApplyUpdate(const UpdateDescriptor &offer, const std::function<void()> &beforeLaunch, QWidget *parent)
+bool ApplyUpdate(const PlatformHosts &hosts, const UpdateDescriptor &offer, const std::function<void()> &beforeLaunch,
+                 QWidget *parent)
 {
-    return ApplyUpdateAt(CurrentUpdatePlaces(), offer, beforeLaunch, parent);
+    return ApplyUpdateAt(CurrentUpdatePlaces(hosts), offer, beforeLaunch, parent);
 }
 
 UpdateOutcome RunForcedUpdateOf(const UpdateSubject &subject, const UpdatePlaces &places, QWidget *parent,
@@ -87,7 +88,7 @@ UpdateOutcome RunForcedUpdateOf(const UpdateSubject &subject, const UpdatePlaces
     return UpdateOutcome::Applied;
 }
 
-UpdateOutcome RunForcedUpdate(QWidget *parent, const std::function<void()> &beforeLaunch)
+UpdateOutcome RunForcedUpdate(const PlatformHosts &hosts, QWidget *parent, const std::function<void()> &beforeLaunch)
 {
-    return RunForcedUpdateOf(CurrentUpdateSubject(), CurrentUpdatePlaces(), parent, beforeLaunch);
+    return RunForcedUpdateOf(CurrentUpdateSubject(hosts), CurrentUpdatePlaces(hosts), parent, beforeLaunch);
 }

@@ -20,9 +20,9 @@ struct UpdatePlaces {
     QString resourceOrigin;
 };
 
-// This process's executable, "Newycj.exe" and "Oldycj.exe" beside it, the configured
-// resource host.
-UpdatePlaces CurrentUpdatePlaces();
+// This process's executable, "Newycj.exe" and "Oldycj.exe" beside it, the resource
+// host of `hosts`.
+UpdatePlaces CurrentUpdatePlaces(const PlatformHosts &hosts);
 
 // Downloads the release `offer` names (on the resource host only) beside the running
 // executable with the progress dialog, swaps it in (SwapInExecutable), calls
@@ -32,8 +32,8 @@ UpdatePlaces CurrentUpdatePlaces();
 // file remains. The previous executable is deleted at a later start.
 bool ApplyUpdateAt(const UpdatePlaces &places, const UpdateDescriptor &offer,
                    const std::function<void()> &beforeLaunch, QWidget *parent);
-bool ApplyUpdate(const UpdateDescriptor &offer, const std::function<void()> &beforeLaunch = {},
-                 QWidget *parent = nullptr);
+bool ApplyUpdate(const PlatformHosts &hosts, const UpdateDescriptor &offer,
+                 const std::function<void()> &beforeLaunch = {}, QWidget *parent = nullptr);
 
 enum class UpdateOutcome {
     UpToDate, // "已经是最新版本，无需进行更新" was shown
@@ -47,6 +47,6 @@ enum class UpdateOutcome {
 // then ends the program. A packaged copy checks nothing and says that updates come
 // with the system's package manager. `beforeLaunch` releases the instance endpoint. A descriptor
 // that cannot be fetched counts as a failure. The Of form takes its files explicitly.
-UpdateOutcome RunForcedUpdate(QWidget *parent, const std::function<void()> &beforeLaunch);
+UpdateOutcome RunForcedUpdate(const PlatformHosts &hosts, QWidget *parent, const std::function<void()> &beforeLaunch);
 UpdateOutcome RunForcedUpdateOf(const UpdateSubject &subject, const UpdatePlaces &places, QWidget *parent,
                                 const std::function<void()> &beforeLaunch);

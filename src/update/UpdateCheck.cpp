@@ -74,10 +74,9 @@ UpdateDescriptor FetchUpdateDescriptor(const QString &address, const QString &sa
     return descriptor;
 }
 
-UpdateSubject CurrentUpdateSubject()
+UpdateSubject CurrentUpdateSubject(const PlatformHosts &hosts)
 {
     const QString executable = PlatformFolders::ExecutablePath();
-    const PlatformHosts &hosts = PlatformHosts::Current();
     return {ClassifyStartMode(QCoreApplication::arguments(), executable, PlatformFolders::CommonAppData()),
             UpdateDescriptorAddress(hosts.resource), ProgramFilePath(QLatin1String(kDescriptorFile), ProgramFileKind::Transient),
             executable, UpdateTimeFile(), DescriptorKey::FromSetting(hosts.updateKey), IsPackagedCopy()};
@@ -106,9 +105,9 @@ bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor
     return true;
 }
 
-bool CheckForUpdate(bool force, UpdateDescriptor *offer, bool *reached)
+bool CheckForUpdate(const PlatformHosts &hosts, bool force, UpdateDescriptor *offer, bool *reached)
 {
-    return CheckForUpdateOf(CurrentUpdateSubject(), force, offer, reached);
+    return CheckForUpdateOf(CurrentUpdateSubject(hosts), force, offer, reached);
 }
 
 QString UpdateTimeStoreFolder()

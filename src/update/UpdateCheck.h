@@ -6,6 +6,8 @@
 #include "base/StartMode.h"
 #include "update/UpdateDescriptor.h"
 
+struct PlatformHosts;
+
 // Where the platform publishes this launcher's descriptor, below `resourceOrigin`.
 QString UpdateDescriptorAddress(const QString &resourceOrigin);
 
@@ -35,14 +37,14 @@ struct UpdateSubject {
     bool packaged = false;  // the package manager owns the executable and updates it
 };
 
-// This process: its start mode, the configured resource host and key, the files beside it.
-UpdateSubject CurrentUpdateSubject();
+// This process: its start mode, the resource host and key of `hosts`, the files beside it.
+UpdateSubject CurrentUpdateSubject(const PlatformHosts &hosts);
 
 // True when the descriptor names another version than the running executable; then
 // `offer` holds it. Without `force` only the "/ycjD" start and the installed copy check,
 // only while an update is due, and never a packaged copy. `reached` tells whether a descriptor was read.
 bool CheckForUpdateOf(const UpdateSubject &subject, bool force, UpdateDescriptor *offer, bool *reached = nullptr);
-bool CheckForUpdate(bool force, UpdateDescriptor *offer, bool *reached = nullptr);
+bool CheckForUpdate(const PlatformHosts &hosts, bool force, UpdateDescriptor *offer, bool *reached = nullptr);
 
 // The folder of the update time store (and of the pending deletions):
 // $XDG_CONFIG_HOME/岚汐/ViziDuved/ycj.

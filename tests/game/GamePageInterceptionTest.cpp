@@ -59,7 +59,7 @@ TEST_P(GamePageInterception, ReachesTheGamePageExactlyOnceAndThePageStays)
     QWidget owner;
     owner.setGeometry(100, 100, 640, 400);
     owner.show();
-    CGameWnd page(server->Url(c.Path()));
+    CGameWnd page(server->Url(c.Path()), PlatformHosts::Defaults());
     page.Create(&owner);
     page.setGeometry(owner.geometry());
     page.show();

@@ -117,12 +117,13 @@ int main(int argc, char **argv)
     WebEngineSetup::BeforeApplication();
     QApplication app(argc, argv);
     const int pages = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1;
+    const PlatformHosts hosts = PlatformHosts::Installed();
     for (int n = 1; n <= pages; ++n)
-        GamePageList::Instance().Append(new CGameWnd(QStringLiteral("about:blank")), QStringLiteral("acc%1").arg(n),
+        GamePageList::Instance().Append(new CGameWnd(QStringLiteral("about:blank"), hosts), QStringLiteral("acc%1").arg(n),
                                         QString::number(n));
 
-    CFenlowDlg dlg([](QWidget *owner) {
-        return std::make_unique<CLoginBkDlg>(owner, CGameWnd::Factory());
+    CFenlowDlg dlg(hosts, [hosts](QWidget *owner) {
+        return std::make_unique<CLoginBkDlg>(owner, CGameWnd::Factory(hosts), hosts.LoginPageUrl());
     });
     int toggles = 0;
     const auto run = [&](const QByteArray &command) { RunCommand(dlg, toggles, command); };

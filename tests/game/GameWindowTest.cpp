@@ -40,6 +40,7 @@ QByteArray GamePage(int n)
         + QByteArray::number(n) + R"(</title></head><body>
 <a id="ycj" href="app://entergame|ycj">ycj</a>
 <a id="missing" href="app://entergame|zzz|http://www.qovan.localhost/qvzzz/">zzz</a>
+<a id="portal" href="app://entergame|zzz">zzz</a>
 <script>window.keys = []; document.addEventListener('keydown', e => keys.push(e.key));</script>
 </body></html>)";
 }
@@ -82,7 +83,7 @@ protected:
     // Enters game n as the login page does.
     CGameWnd *Enter(int n)
     {
-        auto *page = new CGameWnd(server->Url("/game/" + QString::number(n)));
+        auto *page = new CGameWnd(server->Url("/game/" + QString::number(n)), hosts);
         GamePageList::Instance().Append(page, QStringLiteral("acc%1").arg(n), QString::number(n));
         return page;
     }
@@ -104,12 +105,13 @@ protected:
     static inline QTemporaryDir *home = nullptr;
     static inline TestHttpServer *server = nullptr;
     BrowserSink browser;
+    PlatformHosts hosts = PlatformHosts::Defaults();
 };
 
 TEST_F(GameWindowTest, TabsGrowWithEachPageAndKeepTheLayout)
 {
     CGameWnd *first = Enter(1);
-    CFenlowDlg dlg;
+    CFenlowDlg dlg(hosts);
     dlg.show();
     CCaptTab *tabs = dlg.Tabs();
     ASSERT_EQ(TabStrip(), tabs);
@@ -147,7 +149,7 @@ TEST_F(GameWindowTest, TabsGrowWithEachPageAndKeepTheLayout)
 TEST_F(GameWindowTest, SwitchingAndClosingKeepTabsAndListsAligned)
 {
     CGameWnd *pages[] = {Enter(1), nullptr, nullptr};
-    CFenlowDlg dlg;
+    CFenlowDlg dlg(hosts);
     dlg.show();
     CCaptTab *tabs = dlg.Tabs();
     for (int n = 2; n <= 3; ++n) {
@@ -192,7 +194,7 @@ TEST_F(GameWindowTest, SwitchingAndClosingKeepTabsAndListsAligned)
 
     // An index past the end changes nothing; a title for a page that left the list neither.
     tabs->ClosePage(5);
-    CGameWnd stranger(server->Url("/game/3"));
+    CGameWnd stranger(server->Url("/game/3"), hosts);
     stranger.OnTitleChange("岚汐翼川记- 外人");
     tabs->SetPageTitle(&stranger, "外人");
     EXPECT_EQ(list.Count(), 1);
@@ -214,7 +216,7 @@ TEST_F(GameWindowTest, SwitchingAndClosingKeepTabsAndListsAligned)
 TEST_F(GameWindowTest, TitlesThatShowTheAddressKeepTheCaption)
 {
     CGameWnd *page = Enter(1);
-    CFenlowDlg dlg;
+    CFenlowDlg dlg(hosts);
     dlg.show();
     ASSERT_EVENTUALLY(dlg.Tabs()->GetItemText(0) == "1服-主城1-acc1");
     Script(page, "document.title = location.href");
@@ -230,7 +232,7 @@ TEST_F(GameWindowTest, AKilledRendererLeavesItsTabsOwnErrorPageUntilThePlayerRel
         return ::kill(static_cast<pid_t>(page->View()->page()->renderProcessPid()), SIGKILL) == 0;
     };
     const auto title = [](CGameWnd *page) { return page->View()->page()->title(); };
-    CFenlowDlg dlg;
+    CFenlowDlg dlg(hosts);
     dlg.show();
     QList<CGameWnd *> pages;
     for (int n = 1; n <= 3; ++n) {
@@ -294,9 +296,9 @@ TEST_F(GameWindowTest, AGameServerRefusingTheReloadGivesTheConnectionErrorPageWi
 {
     auto *game = new TestHttpServer;
     game->SetPage("/game/1", GamePage(1));
-    auto *page = new CGameWnd(game->Url("/game/1"));
+    auto *page = new CGameWnd(game->Url("/game/1"), hosts);
     GamePageList::Instance().Append(page, QStringLiteral("acc1"), QStringLiteral("1"));
-    CFenlowDlg dlg;
+    CFenlowDlg dlg(hosts);
     dlg.show();
     ASSERT_EVENTUALLY(page->View() && page->View()->page()->title() == "岚汐翼川记- 主城1");
     const QString address = game->Url("/game/1");
@@ -318,7 +320,7 @@ TEST_F(GameWindowTest, AGameServerRefusingTheReloadGivesTheConnectionErrorPageWi
 TEST_F(GameWindowTest, KeysReachThePageAndNeverCloseAWindow)
 {
     CGameWnd *first = Enter(1);
-    CFenlowDlg dlg;
+    CFenlowDlg dlg(hosts);
     dlg.show();
     ASSERT_EVENTUALLY(first->isVisible());
     CGameWnd *second = Enter(2);
@@ -358,7 +360,7 @@ TEST_F(GameWindowTest, KeysReachThePageAndNeverCloseAWindow)
 TEST_F(GameWindowTest, PagesRefuseCloseRequestsAndEscape)
 {
     CGameWnd *page = Enter(1);
-    CFenlowDlg dlg;
+    CFenlowDlg dlg(hosts);
     dlg.show();
     ASSERT_EVENTUALLY(page->isVisible());
 
@@ -381,7 +383,7 @@ TEST_F(GameWindowTest, PagesRefuseCloseRequestsAndEscape)
 
 TEST_F(GameWindowTest, PageLoadedWhileMinimisedShowsOnlyWithTheWindow)
 {
-    CFenlowDlg dlg;
+    CFenlowDlg dlg(hosts);
     dlg.show();
     ASSERT_EVENTUALLY(dlg.isVisible() && dlg.windowHandle()->isExposed());
     // Minimised alone, as the caption button asks: a window manager that counts the
@@ -438,7 +440,7 @@ bool MinimiseThroughCaption(CFenlowDlg &dlg)
 // from what the window tells it, and minimises and restores it.
 TEST_F(GameWindowTest, MainWindowIsAnApplicationWindowThatMinimisesThroughItsButton)
 {
-    CFenlowDlg dlg;
+    CFenlowDlg dlg(hosts);
     QTimer::singleShot(0, &dlg, [&] {
         ASSERT_EVENTUALLY(dlg.isVisible());
         CGameWnd *page = Enter(1);
@@ -474,7 +476,7 @@ TEST_F(GameWindowTest, MaximisingFillsTheWorkAreaAPanelLeavesAndSurvivesMinimisi
     const QRect work = screen.adjusted(0, 40, 0, 0);
     ASSERT_EVENTUALLY(x11.WorkArea() == work);
     ASSERT_EVENTUALLY(QGuiApplication::primaryScreen()->availableGeometry() == work);
-    CFenlowDlg dlg;
+    CFenlowDlg dlg(hosts);
     QTimer::singleShot(0, &dlg, [&] {
         CGameWnd *page = Enter(1);
         dlg.Tabs()->ShowNewestPage();
@@ -517,7 +519,7 @@ TEST_F(GameWindowTest, MaximisingFillsTheWorkAreaAPanelLeavesAndSurvivesMinimisi
 
 TEST_F(GameWindowTest, HidingTheMainWindowKeepsItsModalLoop)
 {
-    CFenlowDlg dlg;
+    CFenlowDlg dlg(hosts);
     bool returned = false;
     bool returnedWhileHidden = true;
     bool hiddenSeen = false;
@@ -551,8 +553,11 @@ TEST_F(GameWindowTest, EnterGameStartsAnInstalledLauncherOrAsks)
     launcher.close();
     launcher.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
+    // The windows take the hosts they are given, not the installation's.
+    hosts.portal = QStringLiteral("http://www.given-portal.localhost");
+    hosts.forum = QStringLiteral("http://bbs.given-forum.localhost");
     CGameWnd *page = Enter(1);
-    CFenlowDlg dlg;
+    CFenlowDlg dlg(hosts);
     dlg.show();
     ASSERT_EVENTUALLY(page->isVisible());
     ASSERT_EVENTUALLY(GamePageList::Instance().Urls.value(0) == server->Url("/game/1"));
@@ -567,12 +572,19 @@ TEST_F(GameWindowTest, EnterGameStartsAnInstalledLauncherOrAsks)
     EXPECT_EQ(cancel.titles, QStringList{"qovan游戏平台"});
     EXPECT_EQ(cancel.texts, QStringList{"下载翼川记登录器，玩游戏更加方便快捷，现在就去下载吧？"});
     EXPECT_EQ(page->View()->url().toString(), server->Url("/game/1"));
+
+    Script(page, "document.getElementById('portal').click()");
+    ASSERT_EVENTUALLY(browser.opened.size() == 2);
+    EXPECT_EQ(browser.opened.value(1), "http://www.given-portal.localhost/qvycj/");
+    dlg.Button(GameLayout::kForumButton)->click();
+    ASSERT_EVENTUALLY(browser.opened.size() == 3);
+    EXPECT_EQ(browser.opened.value(2), "http://bbs.given-forum.localhost/f1089");
 }
 
 TEST_F(GameWindowTest, ClosingAsksFirstAndYesEndsTheProgram)
 {
     Enter(1);
-    CFenlowDlg dlg;
+    CFenlowDlg dlg(hosts);
     dlg.show();
     ASSERT_EQ(InstanceChannel::Endpoints(), QStringList{dlg.EndpointPath()});
     {

@@ -80,7 +80,7 @@ protected:
 
     CGameWnd *Enter(int n)
     {
-        auto *page = new CGameWnd(server->Url("/game/" + QString::number(n)));
+        auto *page = new CGameWnd(server->Url("/game/" + QString::number(n)), hosts);
         GamePageList::Instance().Append(page, QStringLiteral("acc%1").arg(n), QString::number(n));
         return page;
     }
@@ -101,12 +101,13 @@ protected:
 
     static inline QTemporaryDir *home = nullptr;
     static inline TestHttpServer *server = nullptr;
+    const PlatformHosts hosts = PlatformHosts::Defaults();
 };
 
 TEST_F(HiddenPageTest, UnselectedTabsAreHiddenToTheEngineAndDrawAgainWhenSelected)
 {
     CGameWnd *first = Enter(1);
-    CFenlowDlg dlg;
+    CFenlowDlg dlg(hosts);
     dlg.show();
     ASSERT_EVENTUALLY(first->isVisible() && Ticks(first) > 0, kLoadMs);
     EXPECT_EQ(Visibility(first), "visible");
@@ -147,7 +148,7 @@ TEST_F(HiddenPageTest, UnselectedTabsAreHiddenToTheEngineAndDrawAgainWhenSelecte
 TEST_F(HiddenPageTest, MuteTimerRunsOnlyWhileTheWindowIsShownAndTheSoundKeyWorksHidden)
 {
     CGameWnd *page = Enter(1);
-    CFenlowDlg dlg;
+    CFenlowDlg dlg(hosts);
     dlg.show();
     ASSERT_EVENTUALLY(page->isVisible() && page->View(), kLoadMs);
     EXPECT_EQ(RunningTimers(&dlg), QList<int>{400});

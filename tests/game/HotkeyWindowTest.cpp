@@ -105,7 +105,7 @@ protected:
 
     CGameWnd *Enter(const QString &path, int n)
     {
-        auto *page = new CGameWnd(server->Url(path));
+        auto *page = new CGameWnd(server->Url(path), PlatformHosts::Defaults());
         GamePageList::Instance().Append(page, QStringLiteral("acc%1").arg(n), QString::number(n));
         return page;
     }
@@ -115,7 +115,7 @@ protected:
     {
         Enter(path, 1);
         // A plain dialog stands for the further login: only its being open matters here.
-        dlg = std::make_unique<CFenlowDlg>([](QWidget *owner) { return std::make_unique<QDialog>(owner); });
+        dlg = std::make_unique<CFenlowDlg>(PlatformHosts::Defaults(), [](QWidget *owner) { return std::make_unique<QDialog>(owner); });
         dlg->show();
         for (int n = 2; n <= pages; ++n) {
             Enter(path, n);

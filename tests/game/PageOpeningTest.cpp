@@ -77,7 +77,7 @@ struct HostedPage {
         }
         owner.setGeometry(100, 100, 640, 400);
         owner.show();
-        game = std::make_unique<CGameWnd>(url);
+        game = std::make_unique<CGameWnd>(url, PlatformHosts::Defaults());
         game->Create(&owner);
         game->setGeometry(owner.geometry());
         game->show();

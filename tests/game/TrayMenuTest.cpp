@@ -160,9 +160,9 @@ protected:
 
     void SetUp() override
     {
-        GamePageList::Instance().Append(new CGameWnd(QStringLiteral("about:blank")), QStringLiteral("acc1"),
+        GamePageList::Instance().Append(new CGameWnd(QStringLiteral("about:blank"), PlatformHosts::Defaults()), QStringLiteral("acc1"),
                                         QStringLiteral("1"));
-        dlg = std::make_unique<CFenlowDlg>();
+        dlg = std::make_unique<CFenlowDlg>(PlatformHosts::Defaults());
         dlg->setObjectName(QStringLiteral("main"));
         // Shown as DoModal shows it (not modal to the window system), without its event loop.
         dlg->show();
@@ -259,8 +259,10 @@ TEST_F(TrayMenuTest, TrayMenuOpensAtTheCursorAndItsItemsAct)
 // click opens the tray's menu.
 TEST_F(TrayMenuTest, TheTrayAnswersWhileAFurtherLoginIsOpen)
 {
-    dlg = std::make_unique<CFenlowDlg>([](QWidget *owner) {
-        return std::make_unique<CLoginBkDlg>(owner, CGameWnd::Factory());
+    // The further login shows this build's login page, as Platform.ini names it.
+    const PlatformHosts hosts = PlatformHosts::Installed();
+    dlg = std::make_unique<CFenlowDlg>(hosts, [hosts](QWidget *owner) {
+        return std::make_unique<CLoginBkDlg>(owner, CGameWnd::Factory(hosts), hosts.LoginPageUrl());
     });
     dlg->show();
     ASSERT_EVENTUALLY(dlg->isVisible());

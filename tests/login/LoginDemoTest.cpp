@@ -25,7 +25,7 @@ constexpr int kShapeSettleMs = 1200;
 // The demo platform's applications host, as this build's Platform.ini names it.
 QString AppsOrigin()
 {
-    return PlatformHosts::Current().apps;
+    return PlatformHosts::Installed().apps;
 }
 
 // The login window over the demo platform's real login page, with real pointer and key
@@ -49,7 +49,7 @@ protected:
     // Runs the login window modally; once its page has loaded and settled, `act` runs.
     int Run(const std::function<void(CLoginBkDlg &)> &act)
     {
-        CLoginBkDlg dialog(nullptr, CGameWnd::Factory(),
+        CLoginBkDlg dialog(nullptr, CGameWnd::Factory(PlatformHosts::Installed()),
                            AppsOrigin() + QStringLiteral("/ycj/"));
         dialog.move(20, 20);
         QObject::connect(&dialog.LoginPage, &CDHtmDlgEx::navigateComplete, &dialog, [&] {

@@ -44,7 +44,7 @@ protected:
 
     // Runs the login window; once its page has loaded, `act` runs. Answers the modal result.
     int Run(const std::function<void(CLoginBkDlg &)> &act, const QString &url = {},
-            const GamePageFactory &factory = CGameWnd::Factory())
+            const GamePageFactory &factory = CGameWnd::Factory(PlatformHosts::Defaults()))
     {
         CLoginBkDlg dialog(nullptr, factory, url.isEmpty() ? m_server.Url(QStringLiteral("/ycj/")) : url);
         QObject::connect(&dialog.LoginPage, &CDHtmDlgEx::navigateComplete, &dialog, [&] {

@@ -52,7 +52,8 @@ TEST(GameDownloadDemoTest, DownloadsInstallsAndThenStartsTheXyzLauncher)
     });
     driver.start();
 
-    CGameWnd page;
+    // The demo platform's hosts, as this build's Platform.ini names them.
+    CGameWnd page({}, PlatformHosts::Installed());
     page.LaunchGameLauncher("app://entergame|xyz");
     ASSERT_EQ(answerer.texts.size(), 1);
     EXPECT_EQ(answerer.titles.first(), "qovan游戏平台");

@@ -187,6 +187,35 @@ TEST_F(HttpGetToFileTest, RedirectsStayOnTheSameHost)
     EXPECT_TRUE(FetchWithin(kNoHang, Url("/same")));
     EXPECT_EQ(Written(), "moved here");
 
+    // A Location relative to the answering address's folder, and one with a query.
+    m_server.Set("/dir/file", Reply::With(200, "in the folder"));
+    Reply relative = Reply::With(301, "moved");
+    relative.location = "file";
+    m_server.Set("/dir/relative", relative);
+    EXPECT_TRUE(FetchWithin(kNoHang, Url("/dir/relative")));
+    EXPECT_EQ(Written(), "in the folder");
+    Reply query = Reply::With(307, "moved");
+    query.location = "../dir/file?from=query";
+    m_server.Set("/dir/query", query);
+    m_server.Set("/dir/file?from=query", Reply::With(200, "with its query"));
+    EXPECT_TRUE(FetchWithin(kNoHang, Url("/dir/query")));
+    EXPECT_EQ(Written(), "with its query");
+
+    // A redirect without a Location is an answer like any other but 404; one to itself
+    // ends after five redirects.
+    Reply nowhere = Reply::With(302, "not moved");
+    for (const char *header : {"", "Location:\r\n", "Location:   \r\n"}) {
+        nowhere.headers = header;
+        m_server.Set("/nowhere", nowhere);
+        EXPECT_TRUE(FetchWithin(kNoHang, Url("/nowhere"))) << header;
+        EXPECT_EQ(Written(), "not moved");
+    }
+    Reply loop = Reply::With(302, "moved");
+    loop.location = "/loop";
+    m_server.Set("/loop", loop);
+    EXPECT_FALSE(FetchWithin(kNoHang, Url("/loop")));
+    EXPECT_EQ(m_server.Hits("/loop"), 6);
+
     Reply away = Reply::With(302, "moved");
     away.location = "http://localhost:" + std::to_string(m_server.Port()) + "/elsewhere";
     m_server.Set("/away", away);

@@ -377,8 +377,9 @@ TEST_F(BrowserCacheTest, RepeatedClearingsThenARestartSendEachPersistentCookieOn
                 ASSERT_TRUE(run.Load(server.Url("/page")));
                 ASSERT_EQ(server.LastCookies("/page"), LoginCookies());
             }
-            if (logout)
+            if (logout) {
                 ASSERT_TRUE(run.Load(server.Url("/logout")));
+            }
             ASSERT_TRUE(run.Quit());
         }
         ProfileRun next(home.path());

@@ -7,6 +7,9 @@
 
 #include <cstdio>
 
+#include "base/ProgramTitle.h"
+#include "game/GameLayout.h"
+#include "game/MainWindowSkin.h"
 #include "skin/CBtnEx.h"
 #include "skin/CDlgEx.h"
 #include "skin/CImgProgress.h"
@@ -43,8 +46,8 @@ bool Save(const QImage &image, const QDir &dir, const QString &name)
     return ok;
 }
 
-// A resizable skinned window standing in for the main window, with its caption
-// buttons, tool buttons and a tab strip.
+// The main window's frame as the launcher draws it, from the real layout and skin, with
+// three tabs and no game pages.
 class GalleryMainWindow : public CDlgEx
 {
 public:
@@ -54,57 +57,48 @@ public:
         resize(1120, 360);
     }
 
-    CTabCtrlBase *tabs = nullptr;
-    QList<CBtnEx *> tools;
-
     void Maximize() { ToggleMaximize(); }
 
 protected:
     bool OnInitDialog() override
     {
         CDlgEx::OnInitDialog();
-        m_nCaptionHeight = 30;
-        m_nBorder = 4;
-        m_nBtnRightMargin = 0;
-        m_nBtnTop = 0;
-        m_nBtnGap = 0;
-        m_bResizable = true;
-        SetSkin(LoadSkinImage(SkinId::MainBack), LoadSkinImage(SkinId::CloseButton),
-                LoadSkinImage(SkinId::MinimizeButton), LoadSkinImage(SkinId::MaximizeButton),
-                LoadSkinImage(SkinId::RestoreButton));
-        SetTitle(QStringLiteral("岚汐翼川记"));
+        UseMainWindowSkin(GameLayout::kCaptionHeight, GameLayout::kFrame);
+        SetTitle(QString::fromUtf8(kProgramTitle));
 
-        tabs = new CTabCtrlBase(this);
-        tabs->SetTabImages(LoadSkinImage(SkinId::TabExtra), LoadSkinImage(SkinId::TabItem));
-        tabs->m_nTextLeft = 16;
-        tabs->m_nTextRight = 13;
-        tabs->m_nTextFormat = TextFormat::VCenter | TextFormat::SingleLine;
+        auto *tabs = new CTabCtrlBase(this);
+        SkinTabStrip(tabs);
         tabs->InsertItem(0, QStringLiteral("12服-岚汐翼川记-青云客"));
         tabs->InsertItem(1, QStringLiteral("7服-岚汐翼川记-踏雪"));
         tabs->InsertItem(2, QStringLiteral("月下听风"));
         tabs->SetCurSel(0);
         tabs->SetHotItem(1);
-        tabs->setGeometry(130, 4, 3 * 189, 26);
+        tabs->setGeometry(GameLayout::TabStripRect(2));
 
-        const int cx = width();
-        auto tool = [this](int id, int x, int width, const QString &text) {
+        for (int id : GameLayout::kButtonIds) {
             auto *button = new CBtnEx(id, this);
-            button->SetImage(LoadSkinImage(id == 1002 ? SkinId::WideButton : id == 1022 ? SkinId::SoundOn : SkinId::ToolButton), true);
-            button->setGeometry(x, 0, width, 28);
-            button->m_strText = text;
-            button->m_crText = Qt::white;
-            tools << button;
-        };
-        tool(1002, cx - 114, 27, {});
-        tool(1022, cx - 141, 27, {});
-        tool(1000, cx - 185, 44, QStringLiteral("官网"));
-        tool(1013, cx - 229, 44, QStringLiteral("充值"));
-        tool(1031, cx - 273, 44, QStringLiteral("论坛"));
-        tool(1032, cx - 317, 44, QStringLiteral("客服"));
-        tool(1030, cx - 361, 44, QStringLiteral("设置"));
-        tools[3]->m_bHover = true;
+            SkinCaptionButton(button);
+            m_tools << button;
+        }
+        m_tools[3]->m_bHover = true;
+        placeTools();
         return true;
     }
+
+    void resizeEvent(QResizeEvent *event) override
+    {
+        CDlgEx::resizeEvent(event);
+        placeTools();
+    }
+
+private:
+    void placeTools()
+    {
+        for (CBtnEx *button : m_tools)
+            button->setGeometry(GameLayout::ButtonRect(button->GetDlgCtrlID(), width()));
+    }
+
+    QList<CBtnEx *> m_tools;
 };
 
 // A small skinned dialog with the controls of the settings and download dialogs.
@@ -121,12 +115,7 @@ protected:
     bool OnInitDialog() override
     {
         CDlgEx::OnInitDialog();
-        m_nCaptionHeight = 30;
-        m_nBorder = 4;
-        m_nBtnRightMargin = 0;
-        m_nBtnTop = 0;
-        m_nBtnGap = 0;
-        SetSkin(LoadSkinImage(SkinId::SmallDialogBack), LoadSkinImage(SkinId::CloseButton), {}, {}, {});
+        UseSmallDialogSkin();
         SetTitle(m_title);
         return true;
     }
