@@ -9,6 +9,8 @@
 #include <QThread>
 #include <QtGlobal>
 
+#include "platform/XcbConnection.h"
+
 namespace DisplayServer {
 
 namespace {
@@ -21,8 +23,8 @@ std::function<void()> *g_whenLost = nullptr;
 
 bool ConnectionBroken()
 {
-    const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 && x11->connection() && xcb_connection_has_error(x11->connection()) != 0;
+    xcb_connection_t *connection = XcbConnection::Current();
+    return connection && xcb_connection_has_error(connection) != 0;
 }
 
 // Qt warns that the connection broke right before it calls exit(1), with every object

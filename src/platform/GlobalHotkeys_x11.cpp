@@ -13,13 +13,13 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
 
 #include "platform/HotkeyEvent.h"
 #include "platform/HotkeyModifiers.h"
 #include "platform/VirtualKeys.h"
+#include "platform/XcbConnection.h"
 
 namespace {
 
@@ -57,8 +57,8 @@ public:
     static HotkeyGrabber *Instance()
     {
         static HotkeyGrabber *grabber = [] {
-            const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-            return x11 ? new HotkeyGrabber(x11->connection()) : nullptr;
+            xcb_connection_t *connection = XcbConnection::Current();
+            return connection ? new HotkeyGrabber(connection) : nullptr;
         }();
         return grabber;
     }

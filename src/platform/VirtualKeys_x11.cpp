@@ -8,9 +8,8 @@
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 
-#include <QGuiApplication>
-
 #include "platform/VirtualKeyCodes.h"
+#include "platform/XcbConnection.h"
 
 #define XK_MISCELLANY
 #define XK_LATIN1
@@ -94,10 +93,10 @@ int VirtualKeyForKeySym(unsigned sym)
 int VirtualKeyForKeyPress(unsigned keycode, unsigned reportedKeySym)
 {
     const bool keypad = reportedKeySym >= XK_KP_Space && reportedKeySym <= XK_KP_9;
-    const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (keypad || !x11 || keycode == 0 || keycode > 255)
+    xcb_connection_t *connection = XcbConnection::Current();
+    if (keypad || !connection || keycode == 0 || keycode > 255)
         return VirtualKeyForKeySym(reportedKeySym);
-    xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(x11->connection());
+    xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(connection);
     const xcb_keysym_t base = xcb_key_symbols_get_keysym(symbols, xcb_keycode_t(keycode), 0);
     xcb_key_symbols_free(symbols);
     const int key = VirtualKeyForKeySym(base);

@@ -7,19 +7,14 @@
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
 
-#include <QGuiApplication>
 #include <QRegion>
 #include <QWindow>
+
+#include "platform/XcbConnection.h"
 
 namespace WindowShape {
 
 namespace {
-
-xcb_connection_t *Connection()
-{
-    const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
 
 bool HasShapeExtension(xcb_connection_t *connection)
 {
@@ -42,7 +37,7 @@ std::vector<xcb_rectangle_t> Rectangles(const QRegion &region)
 
 void SetDevicePixels(QWindow *window, const QRegion &region)
 {
-    xcb_connection_t *connection = Connection();
+    xcb_connection_t *connection = XcbConnection::Current();
     if (!connection || !window || !HasShapeExtension(connection))
         return;
     const std::vector<xcb_rectangle_t> rectangles = Rectangles(region);
@@ -55,7 +50,7 @@ void SetDevicePixels(QWindow *window, const QRegion &region)
 
 QSize DeviceSize(QWindow *window)
 {
-    xcb_connection_t *connection = Connection();
+    xcb_connection_t *connection = XcbConnection::Current();
     if (!connection || !window)
         return {};
     const std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> geometry(
