@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -453,7 +455,11 @@ void ExpectBossKeyToggles(const QString &key, const QSize &screen)
 void SetBossKey(const QSize &screen, const QString &key)
 {
     ASSERT_TRUE(ChooseMenuItem(screen, kSettingsItem));
-    ASSERT_EVENTUALLY(!WindowOfSize(kSettingsSize).isEmpty());
+    // The window manager may still be placing the dialog when it maps: the clicks wait
+    // until it has settled, two looks in a row finding it at the same place.
+    QRect dialog;
+    QRect before;
+    ASSERT_EVENTUALLY((before = std::exchange(dialog, WindowOfSize(kSettingsSize)), !dialog.isEmpty() && dialog == before));
     ClickAt(FromCentre(screen, kBossKeyField));
     RunTool("xdotool", {"key", key});
     ClickAt(FromCentre(screen, kSettingsOk));
