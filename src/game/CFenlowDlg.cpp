@@ -1,6 +1,7 @@
 #include "game/CFenlowDlg.h"
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDebug>
@@ -11,6 +12,7 @@
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <QWindow>
 
 #include "base/InstanceChannel.h"
 #include "base/ProgramTitle.h"
@@ -65,17 +67,25 @@ QWidget *ActiveLoginWindow()
     return g_activeLoginWindow;
 }
 
-// A further login comes up over the game and stays there, also when the player clicks the
-// main window or its page: the window manager is told that it belongs to the page it covers.
-void KeepLoginAboveGame()
+// A further login or a dialog comes up over the game and stays there, also when the player
+// clicks the main window or its page. A window manager keeps a window above the one it
+// belongs to but stacks two windows of one owner either way, so each window that runs over
+// the main window is told that it belongs to the page it covers (itself the main window's),
+// or to the main window while no page shows.
+void KeepAboveGame()
 {
-    QWidget *login = ActiveLoginWindow();
-    if (!login || !login->isVisible())
+    const CCaptTab *tabs = TabStrip();
+    if (!tabs)
         return;
-    const CGameWnd *page = TabStrip() ? TabStrip()->CurrentPage() : nullptr;
-    const QWidget *owner = page && page->isVisible() ? page : login->parentWidget();
-    if (owner)
-        WindowManager::SetTransientFor(login->windowHandle(), owner->windowHandle());
+    const QWidget *main = tabs->window();
+    const CGameWnd *page = tabs->CurrentPage();
+    const QWidget *owner = page && page->isVisible() ? page : main;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        const QWindow *handle = window->windowHandle();
+        if (window != main && qobject_cast<QDialog *>(window) && window->isVisible() && handle
+            && handle->transientParent() == main->windowHandle())
+            WindowManager::SetTransientFor(window->windowHandle(), owner->windowHandle());
+    }
 }
 
 CFenlowDlg::CFenlowDlg(const PlatformHosts &hosts, LoginFactory loginFactory, QWidget *parent)
@@ -235,6 +245,10 @@ bool CFenlowDlg::event(QEvent *event)
         OnHotKey(static_cast<HotkeyEvent *>(event)->Id());
         return true;
     }
+    // A dialog or a further login is coming up over this window: once it is shown, it is
+    // kept above the game.
+    if (event->type() == QEvent::WindowBlocked)
+        QTimer::singleShot(0, this, &KeepAboveGame);
     return CDlgEx::event(event);
 }
 
@@ -307,8 +321,6 @@ void CFenlowDlg::OpenFurtherLogin()
         const std::unique_ptr<QDialog> login = m_loginFactory(this);
         g_activeLoginWindow = login.get();
         RunWindowModal(login.get());
-        // Runs once exec() has shown the login.
-        QTimer::singleShot(0, this, &KeepLoginAboveGame);
         const int result = login->exec();
         g_activeLoginWindow = nullptr;
         if (result == IDOK && pages.Count() > before) {
@@ -374,7 +386,7 @@ void CFenlowDlg::showLogin(bool shown)
     SetShownKeepingModalLoop(login, shown);
     if (shown) {
         login->raise();
-        KeepLoginAboveGame();
+        KeepAboveGame();
     }
 }
 

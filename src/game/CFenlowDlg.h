@@ -15,9 +15,9 @@ class InstanceEndpoint;
 
 // The login window while a further login runs over the main window, else none.
 QWidget *ActiveLoginWindow();
-// Keeps a shown further login above the game under the window manager; call it once the
-// login or a page under it has been shown.
-void KeepLoginAboveGame();
+// Keeps a shown further login and the dialogs over the main window above the game under the
+// window manager; call it once one of them, or a page under them, has been shown or hidden.
+void KeepAboveGame();
 
 // The main window of the logged-in player: a skinned, resizable dialog with a strip of up
 // to three game tabs and, laid over its client area, one game page per tab. It carries the

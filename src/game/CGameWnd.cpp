@@ -146,7 +146,9 @@ void CGameWnd::LaunchGameLauncher(const QString &address)
     }
     if (ShowSkinnedMessage(MB_OKCANCEL, QString::fromUtf8(kDownloadCaption), QString::fromUtf8(kDownloadQuestion))
         == IDOK) {
-        CDownGameDlg download(request->name, CurrentGameDownloadPlaces(m_hosts), window());
+        // A dialog of the main window, which it blocks while it runs: the page's tab cannot
+        // be closed under it.
+        CDownGameDlg download(request->name, CurrentGameDownloadPlaces(m_hosts), parentWidget() ? parentWidget()->window() : this);
         download.DoModal();
         return;
     }
@@ -177,18 +179,21 @@ void CGameWnd::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-// A page that comes up under an open further login (its load finished late) must not
-// cover it. Queued: the window is mapped once the show event has been handled.
+// A page that comes up under an open further login or dialog (its load finished late, the
+// window came back from the minimised state) must not cover it. Queued: the window is
+// mapped once the show event has been handled.
 void CGameWnd::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (ActiveLoginWindow())
-        QTimer::singleShot(0, this, &KeepLoginAboveGame);
+    QTimer::singleShot(0, this, &KeepAboveGame);
 }
 
 void CGameWnd::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
+    // A page that goes hands what it kept above it back to the main window at once: the
+    // window manager would show a window whose owner is gone, also in the minimised state.
+    KeepAboveGame();
     // The page's drawing scene has just gone (see watchFocusProxy).
     FreedMemory::ReleaseSoon();
 }

@@ -12,6 +12,7 @@
 #include "base/InstanceChannel.h"
 #include "game/GameTestSupport.h"
 #include "platform/X11TestClient.h"
+#include "support/FaultHttpServer.h"
 #include "support/ProbeChannel.h"
 #include "support/Wait.h"
 
@@ -23,10 +24,12 @@ namespace {
 class Instance
 {
 public:
-    explicit Instance(int pages)
+    // `resource`, when given, is the pages' resource host (where a game's download starts).
+    explicit Instance(int pages, const QString &resource = {})
     {
         m_process.setProgram(QStringLiteral(FENLOW_BIN_DIR "/game-window-probe"));
-        m_process.setArguments({QString::number(pages)});
+        m_process.setArguments(resource.isEmpty() ? QStringList{QString::number(pages)}
+                                                  : QStringList{QString::number(pages), resource});
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start();
     }
@@ -69,14 +72,29 @@ private:
     QProcess m_process;
 };
 
-// The window manager's WM_STATE of window `id` as xprop prints it ("Normal", "Iconic"),
-// empty for a window it does not manage.
-QString WmState(quint64 id)
+// What the X server holds for property `name` of window `id`, as xprop prints it.
+QString Property(quint64 id, const char *name)
 {
     QProcess xprop;
-    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(id), QStringLiteral("WM_STATE")});
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(id), QString::fromLatin1(name)});
     xprop.waitForFinished();
-    return QString::fromUtf8(xprop.readAllStandardOutput()).section(QLatin1String("window state: "), 1).section(QLatin1Char('\n'), 0, 0);
+    return QString::fromUtf8(xprop.readAllStandardOutput());
+}
+
+// The window manager's WM_STATE of window `id` ("Normal", "Iconic"), empty for a window it
+// does not manage.
+QString WmState(quint64 id)
+{
+    return Property(id, "WM_STATE").section(QLatin1String("window state: "), 1).section(QLatin1Char('\n'), 0, 0);
+}
+
+// The window `id` belongs to (WM_TRANSIENT_FOR) as a decimal id, empty for none.
+QString OwnerOf(const QString &id)
+{
+    const QString text = Property(id.toULongLong(), "WM_TRANSIENT_FOR").section(QLatin1String("# "), 1).trimmed();
+    bool ok = false;
+    const qulonglong owner = text.toULongLong(&ok, 16);
+    return ok ? QString::number(owner) : QString();
 }
 
 // The managed windows of process `pid`, from bottom to top.
@@ -256,40 +274,106 @@ TEST_F(GameInstanceTest, HandOverAtThreePagesShowsTheLimitInstead)
     running.Send("close-modal");
 }
 
+// The resource host for the pages, where a new executable comes slowly (so the progress
+// dialog stays up) and a game's descriptor is missing (its download dialog stays up too).
+class SlowResource
+{
+public:
+    SlowResource()
+    {
+        FaultHttpServer::Reply trickle;
+        trickle.mode = FaultHttpServer::Mode::Trickle;
+        trickle.generated = 100'000'000;
+        trickle.intervalMs = 2;
+        m_server.Set("/new.exe", trickle);
+    }
+    QString Origin() const { return QString::fromStdString(m_server.Url("")); }
+    std::string Executable() const { return m_server.Url("/new.exe"); }
+
+private:
+    FaultHttpServer m_server;
+};
+
+// Opens `what` over the running window: a further login as from a second start, or a
+// dialog through the probe; waits until it shows on top, with its page window for a login.
+QHash<QString, QString> OpenOnTop(Instance &running, const QByteArray &what, const std::string &progressAddress)
+{
+    QHash<QString, QString> shown;
+    if (what == "login") {
+        EXPECT_TRUE(InstanceChannel::HandOver());
+        EXPECT_EVENTUALLY((shown = running.Windows()).value("loginpage", "0") != "0" && shown.value("page") != "0");
+        return shown;
+    }
+    EXPECT_EVENTUALLY(running.Windows().value("page", "0") != "0");
+    if (what == "download") {
+        // The page first asks whether to download the game.
+        running.Send("download");
+        EXPECT_EVENTUALLY((shown = running.Windows()).value("top", "0") != "0");
+        running.Send("accept-modal");
+        const QString question = shown["top"];
+        EXPECT_EVENTUALLY((shown = running.Windows()).value("top", "0") != "0" && shown["top"] != question);
+    } else {
+        running.Send(what == "progress" ? "progress " + QByteArray::fromStdString(progressAddress) : what);
+        EXPECT_EVENTUALLY((shown = running.Windows()).value("top", "0") != "0");
+    }
+    return shown;
+}
+
 // Needs a window manager, as the remaining cases: a further login's picture and its page
-// window lie above the game page, in the stacking and on the screen, also after the player
-// clicked the game page or the main window's caption beside the login.
-TEST_F(GameInstanceTest, AFurtherLoginStaysAboveTheGameAfterClicksOnTheMainWindow)
+// window, and each dialog of the main window lie above the game page, in the stacking and
+// on the screen, also after the player clicked the game page or the main window's caption
+// beside them. The dialogs belong to the main window and stay out of the taskbar.
+TEST_F(GameInstanceTest, AFurtherLoginOrADialogStaysAboveTheGameAfterClicksOnTheMainWindow)
 {
     X11TestClient x11;
-    Instance running(1);
-    ASSERT_FALSE(running.Await("ready ").isEmpty());
-    ASSERT_TRUE(InstanceChannel::HandOver());
-    QHash<QString, QString> shown;
-    ASSERT_EVENTUALLY((shown = running.Windows()).value("loginpage", "0") != "0" && shown.value("page") != "0");
-    const QStringList order{shown["main"], shown["page"], shown["login"], shown["loginpage"]};
-    const QRect login = QRectFromText(shown["loginrect"]);
-    const QRect main = QRectFromText(shown["mainrect"]);
-    ASSERT_GT(login.left(), main.left() + 20);
-    const auto stillAbove = [&](const char *after) {
-        EXPECT_EVENTUALLY(StackedInOrder(x11, order)) << after << ": " << order.join(' ').toStdString() << " in "
-                                                      << StackingText(x11);
-        EXPECT_EVENTUALLY(ScreenColourAt(shown["spot"]).first == ScreenColourAt(shown["spot"]).second) << after;
-    };
-    stillAbove("shown");
+    const SlowResource slow;
+    for (const QByteArray what : {"login", "settings", "download", "progress"}) {
+        SCOPED_TRACE(what.toStdString());
+        Instance running(1, slow.Origin());
+        ASSERT_FALSE(running.Await("ready ").isEmpty());
+        const QHash<QString, QString> shown = OpenOnTop(running, what, slow.Executable());
+        ASSERT_NE(shown.value("top", "0"), "0");
+        QStringList order{shown["main"], shown["page"], shown["top"]};
+        const quint64 topId = shown["top"].toULongLong();
+        if (what == "login") {
+            order << shown["loginpage"];
+        } else {
+            EXPECT_TRUE(Property(topId, "_NET_WM_WINDOW_TYPE").contains("_NET_WM_WINDOW_TYPE_DIALOG"));
+            // The window manager keeps a dialog of another window out of the taskbar.
+            EXPECT_EVENTUALLY(Property(topId, "_NET_WM_STATE").contains("_NET_WM_STATE_SKIP_TASKBAR"))
+                << Property(topId, "_NET_WM_STATE").toStdString();
+        }
+        // It belongs to the page it covers, which belongs to the main window.
+        EXPECT_EVENTUALLY(OwnerOf(shown["top"]) == shown["page"]) << OwnerOf(shown["top"]).toStdString();
+        EXPECT_EQ(OwnerOf(shown["page"]), shown["main"]);
+        const QRect top = QRectFromText(shown["toprect"]);
+        const QRect main = QRectFromText(shown["mainrect"]);
+        ASSERT_GT(top.left(), main.left() + 20);
+        const auto stillAbove = [&](const char *after) {
+            EXPECT_EVENTUALLY(StackedInOrder(x11, order)) << after << ": " << order.join(' ').toStdString() << " in "
+                                                          << StackingText(x11);
+            EXPECT_EVENTUALLY(ScreenColourAt(shown["spot"]).first == ScreenColourAt(shown["spot"]).second)
+                << after << ": " << ScreenColourAt(shown["spot"]).first.toStdString() << " at " << shown["spot"].toStdString();
+        };
+        stillAbove("shown");
 
-    const QPoint onPage((main.left() + login.left()) / 2, login.center().y());
-    const QPoint onCaption(login.center().x(), main.top() + 12);
-    for (const QPoint &click : {onPage, onCaption}) {
-        ASSERT_TRUE(Xdotool({"windowactivate", shown["login"]}));
-        ASSERT_EVENTUALLY(QString::number(x11.ActiveWindow()) == shown["login"]);
-        ASSERT_TRUE(Xdotool({"mousemove", QString::number(click.x()), QString::number(click.y()), "click", "1"}));
-        // The window manager took the click: it gave the main window the keyboard.
-        ASSERT_EVENTUALLY(QString::number(x11.ActiveWindow()) == shown["main"]);
-        stillAbove(click == onPage ? "a click on the page" : "a click on the caption");
+        const QPoint onPage((main.left() + top.left()) / 2, top.center().y());
+        const QPoint onCaption(top.center().x(), main.top() + 12);
+        for (const QPoint &click : {onPage, onCaption}) {
+            ASSERT_TRUE(Xdotool({"windowactivate", shown["top"]}));
+            ASSERT_EVENTUALLY(QString::number(x11.ActiveWindow()) == shown["top"]);
+            const int presses = running.Windows().value("presses").toInt();
+            ASSERT_TRUE(Xdotool({"mousemove", QString::number(click.x()), QString::number(click.y()), "click", "1"}));
+            // The window manager let the press through to the program: it has handled it.
+            ASSERT_EVENTUALLY(running.Windows().value("presses").toInt() > presses);
+            stillAbove(click == onPage ? "a click on the page" : "a click on the caption");
+        }
+        // The progress dialog cannot be closed while it downloads; the probe's end takes it.
+        if (what != "progress") {
+            running.Send("close-modal");
+            EXPECT_EVENTUALLY(StackedWindowsOf(x11, running.Pid()).size() == 2) << StackingText(x11);
+        }
     }
-    running.Send("close-modal");
-    EXPECT_EVENTUALLY(running.State().contains("logins=0 pages=1"));
 }
 
 // Minimised through the window manager with a message box, the settings dialog or a further
@@ -298,19 +382,13 @@ TEST_F(GameInstanceTest, AFurtherLoginStaysAboveTheGameAfterClicksOnTheMainWindo
 TEST_F(GameInstanceTest, MinimisingWithABoxOrDialogOpenTakesItAlongAndBringsItBackOnTop)
 {
     X11TestClient x11;
-    for (const QByteArray open : {"message", "settings", "login"}) {
+    const SlowResource slow;
+    for (const QByteArray open : {"message", "settings", "login", "download", "progress"}) {
         SCOPED_TRACE(open.toStdString());
-        Instance running(1);
+        Instance running(1, slow.Origin());
         ASSERT_FALSE(running.Await("ready ").isEmpty());
-        // The page window shows once its page loaded.
-        QHash<QString, QString> before;
-        ASSERT_EVENTUALLY((before = running.Windows()).value("page", "0") != "0");
-        // A further login comes as from a second start.
-        if (open == "login")
-            ASSERT_TRUE(InstanceChannel::HandOver());
-        else
-            running.Send(open);
-        // The login's page window comes up once its page arrived: four windows then.
+        const QHash<QString, QString> before = OpenOnTop(running, open, slow.Executable());
+        // A further login has its page window too: four windows then.
         const int count = open == "login" ? 4 : 3;
         ASSERT_EVENTUALLY(StackedWindowsOf(x11, running.Pid()).size() == count, 30000) << StackingText(x11);
         const uint32_t top = StackedWindowsOf(x11, running.Pid()).last();
@@ -323,8 +401,10 @@ TEST_F(GameInstanceTest, MinimisingWithABoxOrDialogOpenTakesItAlongAndBringsItBa
         EXPECT_EVENTUALLY(WmState(top) == "Normal");
         EXPECT_EVENTUALLY(StackedInOrder(x11, {before["main"], before["page"], QString::number(top)}));
         EXPECT_EVENTUALLY(running.Windows().value("page") == before["page"]) << running.State().toStdString();
-        running.Send("close-modal");
-        EXPECT_EVENTUALLY(StackedWindowsOf(x11, running.Pid()).size() == 2);
+        if (open != "progress") {
+            running.Send("close-modal");
+            EXPECT_EVENTUALLY(StackedWindowsOf(x11, running.Pid()).size() == 2);
+        }
     }
 }
 

@@ -2,20 +2,28 @@
 // "boss" hides or restores it and tells the other instances, "hide" hides or restores it
 // as its hide button does, "state" prints what it shows and how many hide-or-restore
 // messages of other instances its endpoint took, "close-modal" cancels the window that
-// runs modally over it. Under a window manager: "minimize" presses the caption's minimise
-// button, "message" and "settings" open a message box or the settings
-// dialog over the window, "windows" prints the X ids of the launcher's shown windows and a
-// point of the further login's picture that no other launcher window covers, with its colour.
+// runs modally over it, "accept-modal" accepts it. Under a window manager: "minimize"
+// presses the caption's minimise button; "message", "settings", "download" (the page's
+// question, then once accepted its download dialog) and "progress <address>" (the update's
+// progress dialog fetching <address>) open that window over the main window; "windows"
+// prints the X ids of the launcher's shown windows, the window on top (a further login's
+// picture or a dialog) and a point of it that no other launcher window covers, with its colour.
+// The pages' resource host is the second argument when one is given.
 #include <unistd.h>
 
+#include <xcb/xcb.h>
 
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
+#include <QDir>
+#include <QUrl>
 
 #include "base/InstanceChannel.h"
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
 #include "game/GameTestSupport.h"
 #include "login/CLoginBkDlg.h"
+#include "update/CPrgsDlg.h"
 #include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"
 #include "game/CCaptTab.h"
@@ -24,6 +32,28 @@
 #include "web/WebEngineSetup.h"
 
 namespace {
+
+// Counts the pointer presses the X server delivered to any window of the program, also to
+// a window a modal dialog blocks: the window manager has handled a click once it reached us.
+class PressCounter : public QAbstractNativeEventFilter
+{
+public:
+    bool nativeEventFilter(const QByteArray &type, void *message, qintptr *) override
+    {
+        if (type != "xcb_generic_event_t")
+            return false;
+        // Qt takes the pointer through the input extension, whose presses come as generic
+        // events; the program uses no other extension whose events share that number.
+        constexpr uint16_t kInputButtonPress = 4;
+        const auto *event = static_cast<xcb_ge_generic_event_t *>(message);
+        const uint8_t kind = event->response_type & 0x7f;
+        presses += kind == XCB_BUTTON_PRESS || (kind == XCB_GE_GENERIC && event->event_type == kInputButtonPress);
+        return false;
+    }
+    int presses = 0;
+};
+
+PressCounter g_presses;
 
 void PrintState(CFenlowDlg &dlg, int toggles)
 {
@@ -63,24 +93,54 @@ QString Rect(const QRect &rect)
     return QStringLiteral("%1,%2,%3,%4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height());
 }
 
+// The window that should lie on top of the game: a further login's picture, else a dialog
+// running over the main window.
+QWidget *TopWindow(const CFenlowDlg &dlg)
+{
+    if (QWidget *login = ActiveLoginWindow())
+        return login;
+    QWidget *modal = QApplication::activeModalWidget();
+    return modal && modal != &dlg && modal->isVisible() ? modal : nullptr;
+}
+
+// "x,y,rrggbb": a point of `top` on the screen that no other launcher window covers, with
+// the colour the window draws there.
+QString Spot(QWidget *top)
+{
+    if (auto *login = qobject_cast<CLoginBkDlg *>(top)) {
+        const QPoint at = PictureSpot(*login);
+        return QStringLiteral("%1,%2,%3").arg(login->x() + at.x()).arg(login->y() + at.y())
+            .arg(QColor(login->BackImage.pixel(at)).name().mid(1));
+    }
+    // Above the middle of the client area, clear of the controls and the title.
+    const QPoint at(top->width() / 2, 5);
+    const QPoint global = top->mapToGlobal(at);
+    return QStringLiteral("%1,%2,%3").arg(global.x()).arg(global.y())
+        .arg(QColor(top->grab().toImage().pixel(at)).name().mid(1));
+}
+
 void PrintWindows(const CFenlowDlg &dlg)
 {
     const auto *login = qobject_cast<const CLoginBkDlg *>(ActiveLoginWindow());
     const CGameWnd *page = dlg.Tabs()->CurrentPage();
-    QString spot = QStringLiteral("none");
-    if (login) {
-        const QPoint at = PictureSpot(*login);
-        spot = QStringLiteral("%1,%2,%3 loginrect=%4")
-                   .arg(login->x() + at.x())
-                   .arg(login->y() + at.y())
-                   .arg(QColor(login->BackImage.pixel(at)).name().mid(1), Rect(login->frameGeometry()));
-    }
-    ProbeChannel::Print(QStringLiteral("windows main=%1 page=%2 login=%3 loginpage=%4 mainrect=%5 spot=%6")
+    QWidget *top = TopWindow(dlg);
+    ProbeChannel::Print(QStringLiteral("windows main=%1 page=%2 top=%3 loginpage=%4 presses=%5 mainrect=%6 toprect=%7 spot=%8")
                             .arg(Id(&dlg))
                             .arg(Id(page))
-                            .arg(Id(login))
+                            .arg(Id(top))
                             .arg(Id(login ? &login->LoginPage : nullptr))
-                            .arg(Rect(dlg.frameGeometry()), spot));
+                            .arg(g_presses.presses)
+                            .arg(Rect(dlg.frameGeometry()), top ? Rect(top->frameGeometry()) : QString(),
+                                 top ? Spot(top) : QStringLiteral("none")));
+}
+
+// Runs the update's progress dialog over the main window, fetching `address` into the
+// temporary folder.
+void ShowProgress(CFenlowDlg &dlg, const QString &address)
+{
+    CPrgsDlg progress(&dlg);
+    progress.SetDownload(address, QDir::temp().filePath(QStringLiteral("fenlow-new.exe")), QUrl(address).adjusted(QUrl::RemovePath).toString());
+    progress.DoModal();
 }
 
 void RunCommand(CFenlowDlg &dlg, int toggles, const QByteArray &command)
@@ -91,9 +151,9 @@ void RunCommand(CFenlowDlg &dlg, int toggles, const QByteArray &command)
         dlg.ToggleMainWindow(false);
     } else if (command == "state") {
         PrintState(dlg, toggles);
-    } else if (command == "close-modal") {
+    } else if (command == "close-modal" || command == "accept-modal") {
         if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()); modal && modal != &dlg)
-            modal->reject();
+            command == "close-modal" ? modal->reject() : modal->accept();
     } else if (command == "minimize") {
         for (CBtnEx *button : dlg.findChildren<CBtnEx *>()) {
             if (button->GetDlgCtrlID() == kCaptionMinimizeId)
@@ -103,6 +163,12 @@ void RunCommand(CFenlowDlg &dlg, int toggles, const QByteArray &command)
         QMetaObject::invokeMethod(&dlg, [] { ShowSkinnedMessage(MB_OK, QStringLiteral("岚汐翼川记"), QStringLiteral("消息")); }, Qt::QueuedConnection);
     } else if (command == "settings") {
         QMetaObject::invokeMethod(&dlg, &CFenlowDlg::ShowSettings, Qt::QueuedConnection);
+    } else if (command == "download") {
+        CGameWnd *page = dlg.Tabs()->CurrentPage();
+        QMetaObject::invokeMethod(page, [page] { page->LaunchGameLauncher(QStringLiteral("app://entergame|zzz")); }, Qt::QueuedConnection);
+    } else if (command.startsWith("progress ")) {
+        const QString address = QString::fromUtf8(command.mid(9));
+        QMetaObject::invokeMethod(&dlg, [&dlg, address] { ShowProgress(dlg, address); }, Qt::QueuedConnection);
     } else if (command == "windows") {
         PrintWindows(dlg);
     }
@@ -116,8 +182,11 @@ int main(int argc, char **argv)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     WebEngineSetup::BeforeApplication();
     QApplication app(argc, argv);
+    app.installNativeEventFilter(&g_presses);
     const int pages = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1;
-    const PlatformHosts hosts = PlatformHosts::Installed();
+    PlatformHosts hosts = PlatformHosts::Installed();
+    if (argc > 2)
+        hosts.resource = QString::fromLocal8Bit(argv[2]);
     for (int n = 1; n <= pages; ++n)
         GamePageList::Instance().Append(new CGameWnd(QStringLiteral("about:blank"), hosts), QStringLiteral("acc%1").arg(n),
                                         QString::number(n));
