@@ -89,7 +89,7 @@ void CCaptTab::LayoutGamePages()
 {
     for (CGameWnd *page : std::as_const(Pages().Pages)) {
         if (page->HasWindow() && page->parentWidget())
-            page->setGeometry(GameLayout::PageRect(page->parentWidget()->frameGeometry()));
+            page->FollowOwner();
     }
 }
 

@@ -46,6 +46,8 @@ const char *const kCacheCleared = "缓存清除完毕！";
 constexpr int kTabStripId = 1011;
 constexpr int kMuteTimerMs = 400;
 constexpr int kMaxToggleReceivers = 10;
+constexpr int kGeometryCheckMs = 250;
+constexpr int kMaxServerGeometryTakes = 3;
 
 // In the order the buttons are bound to the window.
 constexpr std::array<int, 7> kBoundButtons{
@@ -93,7 +95,11 @@ CFenlowDlg::CFenlowDlg(const PlatformHosts &hosts, LoginFactory loginFactory, QW
     , m_hosts(hosts)
     , m_loginFactory(std::move(loginFactory))
     , m_tabs(new CCaptTab(this))
+    , m_geometryCheck(new QTimer(this))
 {
+    m_geometryCheck->setSingleShot(true);
+    m_geometryCheck->setInterval(kGeometryCheckMs);
+    connect(m_geometryCheck, &QTimer::timeout, this, &CFenlowDlg::takeServerGeometry);
     for (std::size_t i = 0; i < kBoundButtons.size(); ++i) {
         const int id = kBoundButtons[i];
         m_buttons[i] = new CBtnEx(id, this);
@@ -358,17 +364,23 @@ void CFenlowDlg::resizeEvent(QResizeEvent *event)
     }
     m_lastWidth = width();
     m_tabs->LayoutGamePages();
+    if (event->spontaneous())
+        checkGeometrySoon();
 }
 
 void CFenlowDlg::moveEvent(QMoveEvent *event)
 {
     CDlgEx::moveEvent(event);
     m_tabs->LayoutGamePages();
+    if (event->spontaneous())
+        checkGeometrySoon();
 }
 
 void CFenlowDlg::changeEvent(QEvent *event)
 {
     CDlgEx::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        checkGeometrySoon();
     // Owned page windows and a further login follow the main window into and out of the
     // minimised state.
     if (event->type() == QEvent::WindowStateChange && isVisible()) {
@@ -432,6 +444,29 @@ void CFenlowDlg::showEvent(QShowEvent *event)
 {
     CDlgEx::showEvent(event);
     followVisibility(true);
+}
+
+// After a maximise the window manager ran, or its end, the native window at times has its
+// new geometry while the widget kept the old one, so the skin, the buttons and the game
+// pages stayed laid out for the old size. Once the window's changes have settled, the
+// widget takes the geometry the X server has, a few times for one change.
+void CFenlowDlg::takeServerGeometry()
+{
+    const QRect onServer = WindowManager::ServerGeometry(windowHandle());
+    if (!isVisible() || (windowState() & Qt::WindowMinimized) || onServer.isEmpty() || geometry() == onServer)
+        return;
+    if (m_serverGeometryTakes++ >= kMaxServerGeometryTakes)
+        return;
+    setGeometry(onServer);
+    m_geometryCheck->start();
+}
+
+// A move, resize or state change the window system reported: the check runs once they
+// have settled.
+void CFenlowDlg::checkGeometrySoon()
+{
+    m_serverGeometryTakes = 0;
+    m_geometryCheck->start();
 }
 
 void CFenlowDlg::hideEvent(QHideEvent *event)

@@ -12,6 +12,7 @@
 class CBtnEx;
 class CCaptTab;
 class InstanceEndpoint;
+class QTimer;
 
 // The login window while a further login runs over the main window, else none.
 QWidget *ActiveLoginWindow();
@@ -95,6 +96,8 @@ private:
     void AddTrayIcon();
     void handleTrayActivated(QSystemTrayIcon::ActivationReason reason);
     void runUpdate();
+    void takeServerGeometry();
+    void checkGeometrySoon();
 
     const PlatformHosts m_hosts;
     const LoginFactory m_loginFactory;
@@ -106,4 +109,6 @@ private:
     int m_muteTimer = 0;
     QMetaObject::Connection m_idleMute;
     bool m_openingLogin = false;
+    QTimer *m_geometryCheck{};
+    int m_serverGeometryTakes = 0;
 };

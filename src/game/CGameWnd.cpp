@@ -7,8 +7,10 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMoveEvent>
 #include <QQuickWidget>
 #include <QQuickWindow>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineLoadingInfo>
@@ -20,10 +22,12 @@
 #include "game/CCaptTab.h"
 #include "game/CFenlowDlg.h"
 #include "game/EnterGameRequest.h"
+#include "game/GameLayout.h"
 #include "game/GamePageList.h"
 #include "game/PageTitle.h"
 #include "game/WebPages.h"
 #include "platform/FreedMemory.h"
+#include "platform/WindowManager.h"
 #include "skin/CMessageBox.h"
 #include "update/CDownGameDlg.h"
 #include "web/HostWebPage.h"
@@ -35,6 +39,8 @@ const char *const kDownloadCaption = "qovan游戏平台";
 const char *const kDownloadQuestion = "下载翼川记登录器，玩游戏更加方便快捷，现在就去下载吧？";
 
 constexpr int kContentFocusSettleMs = 100;
+constexpr int kMaxReturns = 3;
+constexpr int kPlaceCheckMs = 250;
 
 // The page's own request to leave: it closes the tab as the tab's cross does.
 const char *const kCloseTabAddress = "app://closetab";
@@ -55,7 +61,11 @@ CGameWnd::CGameWnd(const QString &address, const PlatformHosts &hosts, SlotProfi
     : m_address(address)
     , m_hosts(hosts)
     , m_profile(std::move(profile))
+    , m_placeCheck(new QTimer(this))
 {
+    m_placeCheck->setSingleShot(true);
+    m_placeCheck->setInterval(kPlaceCheckMs);
+    connect(m_placeCheck, &QTimer::timeout, this, &CGameWnd::returnToPlace);
 }
 
 GamePageFactory CGameWnd::Factory(const PlatformHosts &hosts)
@@ -196,6 +206,57 @@ void CGameWnd::hideEvent(QHideEvent *event)
     KeepAboveGame();
     // The page's drawing scene has just gone (see watchFocusProxy).
     FreedMemory::ReleaseSoon();
+}
+
+QRect CGameWnd::Place() const
+{
+    return parentWidget() ? GameLayout::PageRect(parentWidget()->frameGeometry()) : geometry();
+}
+
+void CGameWnd::FollowOwner()
+{
+    setGeometry(Place());
+    m_placeCheck->start();
+}
+
+void CGameWnd::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    if (event->spontaneous())
+        m_placeCheck->start();
+}
+
+void CGameWnd::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (event->spontaneous())
+        m_placeCheck->start();
+}
+
+// The window manager carries out the page's moves in turn and, after a maximise or its end,
+// at times reports an earlier one last or none: the page is left where the main window was,
+// and Qt may not know it. Once the moves have settled, a page the X server has off its place
+// is put back, a few times for one place, so a window manager that keeps it elsewhere is not
+// asked without end.
+void CGameWnd::returnToPlace()
+{
+    const QRect place = Place();
+    QRect now = WindowManager::ServerGeometry(windowHandle());
+    if (now.isEmpty())
+        now = geometry();
+    if (!isVisible() || now == place)
+        return;
+    if (place != m_returnedTo) {
+        m_returnedTo = place;
+        m_returns = 0;
+    }
+    if (m_returns++ >= kMaxReturns)
+        return;
+    if (geometry() != place)
+        setGeometry(place);
+    else
+        WindowManager::RequestGeometry(windowHandle(), place);
+    m_placeCheck->start();
 }
 
 void CGameWnd::closeEvent(QCloseEvent *event)

@@ -11,6 +11,7 @@
 class HostWebPage;
 class QUrl;
 class QWebEngineLoadingInfo;
+class QTimer;
 class QWebEngineView;
 
 // One entered game page: a frameless window owned by the main window and laid over its
@@ -39,6 +40,12 @@ public:
     void Create(QWidget *owner);
     bool HasWindow() const { return m_view != nullptr; }
 
+    // Where the page window belongs: over its owner's client area.
+    QRect Place() const;
+    // Moves the page window to its place, and makes sure a little later that the window
+    // system has it there.
+    void FollowOwner();
+
     QString Address() const { return m_address; }
     QWebEngineView *View() const { return m_view; }
 
@@ -60,6 +67,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     // The window manager's close request (Alt+F4) is refused: a page leaves only
     // through its tab.
     void closeEvent(QCloseEvent *event) override;
@@ -78,6 +87,7 @@ private:
     void CloseThroughTab();
     void watchFocusProxy();
     bool IsSelectedPage() const;
+    void returnToPlace();
 
     QString m_address;
     const PlatformHosts m_hosts;
@@ -85,4 +95,8 @@ private:
     QWebEngineView *m_view{};
     HostWebPage *m_page{};
     QPointer<QWidget> m_watchedProxy;
+    // The place the page was last put back to, and how often.
+    QRect m_returnedTo;
+    int m_returns = 0;
+    QTimer *m_placeCheck{};
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+
 class QWindow;
 
 // What the launcher asks of the window manager directly, where Qt's own requests would
@@ -17,5 +19,15 @@ void SetTransientFor(QWindow *window, const QWindow *owner);
 // window it maximised comes back maximised: Qt's minimised state first ends the maximised
 // one. False where the window has no native window or the window system is not X11.
 bool Iconify(QWindow *window);
+
+// Where the X server has `window` now, in the window's own (device-independent) pixels
+// relative to the screen: what the window manager last did with it, which Qt's geometry
+// may not have taken in yet. Empty where the window has no native window or the window
+// system is not X11.
+QRect ServerGeometry(const QWindow *window);
+
+// Asks for `window` at `rect` (device-independent pixels) directly, also where Qt takes
+// the window to be there already.
+void RequestGeometry(QWindow *window, const QRect &rect);
 
 } // namespace WindowManager

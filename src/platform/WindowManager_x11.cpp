@@ -1,5 +1,8 @@
 #include "platform/WindowManager.h"
 
+#include <cstdlib>
+#include <memory>
+
 #include <xcb/xcb.h>
 
 #include <QWindow>
@@ -36,6 +39,40 @@ bool Iconify(QWindow *window)
                    reinterpret_cast<const char *>(&message));
     xcb_flush(connection);
     return true;
+}
+
+QRect ServerGeometry(const QWindow *window)
+{
+    xcb_connection_t *connection = XcbConnection::Current();
+    if (!connection || !window || !window->handle())
+        return {};
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const xcb_get_geometry_cookie_t size = xcb_get_geometry(connection, id);
+    const auto origin = xcb_translate_coordinates(connection, id, root, 0, 0);
+    const std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> sizeReply(
+        xcb_get_geometry_reply(connection, size, nullptr), &std::free);
+    const std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> originReply(
+        xcb_translate_coordinates_reply(connection, origin, nullptr), &std::free);
+    if (!sizeReply || !originReply)
+        return {};
+    const qreal ratio = window->devicePixelRatio();
+    return QRect(qRound(originReply->dst_x / ratio), qRound(originReply->dst_y / ratio),
+                 qRound(sizeReply->width / ratio), qRound(sizeReply->height / ratio));
+}
+
+void RequestGeometry(QWindow *window, const QRect &rect)
+{
+    xcb_connection_t *connection = XcbConnection::Current();
+    if (!connection || !window || !window->handle())
+        return;
+    const qreal ratio = window->devicePixelRatio();
+    const uint32_t values[] = {uint32_t(qRound(rect.x() * ratio)), uint32_t(qRound(rect.y() * ratio)),
+                               uint32_t(qRound(rect.width() * ratio)), uint32_t(qRound(rect.height() * ratio))};
+    xcb_configure_window(connection, static_cast<xcb_window_t>(window->winId()),
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+                         values);
+    xcb_flush(connection);
 }
 
 } // namespace WindowManager

@@ -481,9 +481,11 @@ TEST_F(GameWindowTest, MaximisingFillsTheWorkAreaAPanelLeavesAndSurvivesMinimisi
         CGameWnd *page = Enter(1);
         dlg.Tabs()->ShowNewestPage();
         ASSERT_EVENTUALLY(page->isVisible());
+        // As Qt has them, and as the X server does.
         const auto fills = [&](const QRect &rect) {
             return dlg.frameGeometry() == rect && dlg.windowHandle()->frameGeometry() == rect
-                && page->geometry() == GameLayout::PageRect(rect);
+                && page->geometry() == GameLayout::PageRect(rect) && x11.RootGeometry(dlg.winId()) == rect
+                && x11.RootGeometry(page->winId()) == GameLayout::PageRect(rect);
         };
         EXPECT_EVENTUALLY(fills(work)) << Describe(dlg.frameGeometry());
         EXPECT_EVENTUALLY(WindowProperty(&dlg, "WM_STATE").contains(QLatin1String("Normal")));
@@ -512,6 +514,20 @@ TEST_F(GameWindowTest, MaximisingFillsTheWorkAreaAPanelLeavesAndSurvivesMinimisi
         MinimiseAndRestore();
         maximise->click();
         EXPECT_EVENTUALLY(fills(InitialRestoreRect(work))) << Describe(dlg.frameGeometry());
+
+        // The window manager maximises the restored window (a taskbar's menu, a shortcut):
+        // the page follows, and the caption's button ends it again.
+        const auto where = [&] {
+            return Describe(dlg.frameGeometry()) + " on the server " + Describe(x11.RootGeometry(dlg.winId())) + ", page "
+                + Describe(page->geometry()) + " on the server " + Describe(x11.RootGeometry(page->winId()));
+        };
+        for (int round = 0; round < 2; ++round) {
+            x11.Maximize(uint32_t(dlg.winId()));
+            EXPECT_EVENTUALLY(fills(work)) << round << ": " << where();
+            EXPECT_EVENTUALLY(WindowProperty(&dlg, "_NET_WM_STATE").contains(QLatin1String("MAXIMIZED")));
+            maximise->click();
+            EXPECT_EVENTUALLY(fills(InitialRestoreRect(work))) << round << ": " << where();
+        }
         dlg.done(IDOK);
     });
     EXPECT_EQ(dlg.DoModal(), IDOK);

@@ -129,6 +129,35 @@ uint32_t X11TestClient::ActiveWindow()
     return active.isEmpty() ? 0 : active.first();
 }
 
+QRect X11TestClient::RootGeometry(uint32_t window)
+{
+    const Reply<xcb_get_geometry_reply_t> size(
+        xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr), &std::free);
+    const Reply<xcb_translate_coordinates_reply_t> origin(
+        xcb_translate_coordinates_reply(m_connection, xcb_translate_coordinates(m_connection, window, m_root, 0, 0), nullptr),
+        &std::free);
+    if (!size || !origin)
+        return {};
+    return QRect(origin->dst_x, origin->dst_y, size->width, size->height);
+}
+
+void X11TestClient::Maximize(uint32_t window)
+{
+    constexpr uint32_t kAdd = 1, kFromPager = 2;
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = Atom("_NET_WM_STATE");
+    message.data.data32[0] = kAdd;
+    message.data.data32[1] = Atom("_NET_WM_STATE_MAXIMIZED_VERT");
+    message.data.data32[2] = Atom("_NET_WM_STATE_MAXIMIZED_HORZ");
+    message.data.data32[3] = kFromPager;
+    xcb_send_event(m_connection, 0, m_root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    xcb_flush(m_connection);
+}
+
 bool PressKeys(const QString &keys)
 {
     const bool ok = QProcess::execute(QStringLiteral("xdotool"), QStringList{QStringLiteral("key")} + keys.split(' ')) == 0;

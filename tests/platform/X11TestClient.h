@@ -36,6 +36,11 @@ public:
     QList<uint32_t> ClientStacking();
     // The window that has the keyboard (_NET_ACTIVE_WINDOW), 0 for none.
     uint32_t ActiveWindow();
+    // Where the X server has `window`, in root coordinates; empty for an unknown window.
+    QRect RootGeometry(uint32_t window);
+    // Asks the window manager to maximise `window` both ways, as a taskbar's menu or a
+    // keyboard shortcut does (a _NET_WM_STATE request).
+    void Maximize(uint32_t window);
 
     static constexpr uint16_t kShift = 1, kLock = 2, kControl = 4, kNumLock = 16;
 
