@@ -23,6 +23,7 @@
 #include "base/InstanceChannel.h"
 #include "base/ProgramTitle.h"
 #include "support/FileSearch.h"
+#include "support/PrivateHome.h"
 #include "support/TestHttpServer.h"
 #include "support/Wait.h"
 #include "update/UpdateCheck.h"
@@ -38,13 +39,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_home.isValid());
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert("HOME", m_home.path());
-        m_env.insert("XDG_DATA_HOME", m_home.filePath("data"));
-        m_env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
-        m_env.insert("TMPDIR", m_home.filePath("tmp"));
-        m_env.remove("XDG_RUNTIME_DIR");
-        ASSERT_TRUE(QDir().mkpath(m_home.filePath("tmp")));
+        m_env = PrivateHomeEnvironment(m_home);
+        ASSERT_FALSE(m_env.isEmpty());
         // An update applied today: the installed copy's start checks nothing on the network.
         ASSERT_TRUE(RecordUpdateTime(m_home.filePath("config/岚汐/ViziDuved/ycj/UpdTime"),
                                      QDateTime::currentDateTimeUtc()));

@@ -11,9 +11,9 @@
 
 #include "base/InstanceChannel.h"
 #include "game/GameTestSupport.h"
-#include "platform/X11TestClient.h"
 #include "support/ProbeChannel.h"
 #include "support/Wait.h"
+#include "support/X11TestClient.h"
 
 using namespace GameTestSupport;
 
