@@ -16,8 +16,6 @@ namespace {
 
 const char *const kDownloadingTitle = "游戏下载中...";
 const char *const kStatusPlaceholder = "已加载 %100";
-const char *const kOkText = "确定";
-const char *const kCancelText = "取消";
 
 using namespace ProgressDialogLayout;
 using namespace ProgressDialogControls;

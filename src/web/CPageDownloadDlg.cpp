@@ -17,8 +17,6 @@ namespace {
 const char *const kReceivingStatus = "已下载 %1";
 const char *const kSavedStatus = "已保存到 %1";
 const char *const kFailedStatus = "下载失败，文件没有保存。";
-const char *const kCancelText = "取消";
-const char *const kCloseText = "确定";
 
 using namespace ProgressDialogLayout;
 using namespace ProgressDialogControls;
@@ -110,6 +108,6 @@ void CPageDownloadDlg::finish(const QString &status)
 {
     m_running = false;
     m_status->SetText(status);
-    m_button->m_strText = QString::fromUtf8(kCloseText);
+    m_button->m_strText = QString::fromUtf8(kOkText);
     m_button->update();
 }
