@@ -10,3 +10,11 @@ class QString;
 // and path; the copies go, the server's cookies stay. Answers how many copies went, -1
 // when the file could not be read or changed (a missing file holds none: 0).
 int RemoveOldClearingCopies(const QString &folder);
+
+// Brings the changes the cookie journal `journal` holds (what the last run's store
+// reported last of each cookie) into the engine's cookie file in `folder`, before the
+// engine opens it: a persistent cookie is written as it was reported, a removed, expired
+// or session one leaves the file. Then the journal goes. Answers how many cookies were
+// written or removed, -1 when the file could not be read or changed or is of a layout
+// this program does not know: the journal then stays for the next start.
+int ReplayCookieJournal(const QString &folder, const QString &journal);
