@@ -50,7 +50,8 @@ QList<QNetworkCookie> CookieJournal::Read(const QString &path)
 bool CookieJournal::Write(const QString &path, const QList<QNetworkCookie> &changes)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Cookies carry logins: only the user may read them, as the engine's own file.
+    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return false;
     for (const QNetworkCookie &cookie : changes)
         file.write(cookie.toRawForm(QNetworkCookie::Full) + '\n');

@@ -464,6 +464,7 @@ TEST_F(BrowserCacheTest, ALoginAndALogoutOutliveTheProgramKilledSoonAfter)
             ProfileRun run(home.path());
             ASSERT_TRUE(run.Load(server.Url(logout ? "/logout" : "/login")));
             ASSERT_EVENTUALLY(JournalHolds(home.path(), logout ? "dom=d2" : "n99=v99"));
+            EXPECT_EQ(QFile::permissions(CookieJournalFile(home.path())) & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser), 0);
             run.Kill();
         }
         ProfileRun next(home.path());
