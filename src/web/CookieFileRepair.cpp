@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
@@ -101,15 +102,23 @@ bool HasKnownLayout(sqlite3 *db)
 
 int RemoveOldClearingCopies(const QString &folder)
 {
-    const QString path = folder + QStringLiteral("/Cookies");
-    if (!QFileInfo(path).isFile())
+    // A site may set a host-only and a domain cookie of one name itself: once a store is
+    // repaired (or was made by this program, which writes no copies), it is left alone.
+    QFile repaired(folder + QStringLiteral("/CookiesRepaired"));
+    if (repaired.exists())
         return 0;
+    const QString path = folder + QStringLiteral("/Cookies");
     sqlite3 *db = nullptr;
-    int removed = -1;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK
-        && sqlite3_exec(db, kRemoveCopies, nullptr, nullptr, nullptr) == SQLITE_OK)
-        removed = sqlite3_changes(db);
-    sqlite3_close(db);
+    int removed = 0;
+    if (QFileInfo(path).isFile()) {
+        removed = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK
+                && sqlite3_exec(db, kRemoveCopies, nullptr, nullptr, nullptr) == SQLITE_OK
+            ? sqlite3_changes(db)
+            : -1;
+        sqlite3_close(db);
+    }
+    if (removed >= 0 && QDir().mkpath(folder))
+        repaired.open(QIODevice::WriteOnly);
     return removed;
 }
 
