@@ -93,7 +93,7 @@ struct CrashCase {
     std::vector<const char *> lacks;
 };
 
-// Each row is named by its name alone in the test's name and in failures.
+// A row prints as its name, in test names and failures.
 void PrintTo(const CrashCase &row, std::ostream *out) { *out << row.name; }
 
 class CrashReportTest : public CrashingProcessTest, public testing::WithParamInterface<CrashCase>

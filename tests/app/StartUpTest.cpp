@@ -265,7 +265,7 @@ struct BoxCase {
     After after;
 };
 
-// Each row is named by its name alone in the test's name and in failures.
+// A row prints as its name, in test names and failures.
 void PrintTo(const BoxCase &row, std::ostream *out) { *out << row.name; }
 
 class StartBoxTest : public StartUpTest, public testing::WithParamInterface<BoxCase>
@@ -537,7 +537,7 @@ struct SignalCase {
     int signal;
 };
 
-// Each row is named by its name alone in the test's name and in failures.
+// A row prints as its name, in test names and failures.
 void PrintTo(const SignalCase &row, std::ostream *out) { *out << row.name; }
 
 class SignalStageTest : public StartUpTest, public testing::WithParamInterface<SignalCase>

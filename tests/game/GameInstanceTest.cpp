@@ -226,7 +226,7 @@ struct HandOverCase {
     const char *afterClosing;
 };
 
-// Each row is named by its name alone in the test's name and in failures.
+// A row prints as its name, in test names and failures.
 void PrintTo(const HandOverCase &row, std::ostream *out) { *out << row.name; }
 
 class HandOverTest : public GameInstanceTest, public testing::WithParamInterface<HandOverCase>
