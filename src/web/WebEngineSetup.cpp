@@ -211,6 +211,7 @@ QString WebEngineSetup::PageHtml(const QString &resource, const QUrl &failedUrl,
         return {};
     const bool retryable = failedUrl.scheme() == QLatin1String("http") || failedUrl.scheme() == QLatin1String("https");
     const QString retry = retryable ? failedUrl.toString(QUrl::FullyEncoded).toHtmlEscaped() : QStringLiteral("#");
+    html.replace(QStringLiteral("{{HEAD}}"), ResourceText(QStringLiteral(":/web/pages/head.html")));
     html.replace(QStringLiteral("{{STYLE}}"), ResourceText(QStringLiteral(":/web/pages/error.css")));
     html.replace(QStringLiteral("{{RETRY}}"), retry);
     for (auto text = texts.cbegin(); text != texts.cend(); ++text)
