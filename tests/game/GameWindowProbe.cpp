@@ -9,8 +9,6 @@
 // prints the X ids of the launcher's shown windows, the window on top (a further login's
 // picture or a dialog) and a point of it that no other launcher window covers, with its colour.
 // The pages' resource host is the second argument when one is given.
-#include <unistd.h>
-
 #include <xcb/xcb.h>
 
 #include <QAbstractNativeEventFilter>
@@ -28,8 +26,8 @@
 #include "skin/CMessageBox.h"
 #include "game/CCaptTab.h"
 #include "support/ProbeChannel.h"
+#include "support/WebEngineProcess.h"
 #include "game/GamePageList.h"
-#include "web/WebEngineSetup.h"
 
 namespace {
 
@@ -178,9 +176,7 @@ void RunCommand(CFenlowDlg &dlg, int toggles, const QByteArray &command)
 
 int main(int argc, char **argv)
 {
-    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    WebEngineSetup::BeforeApplication();
+    PrepareWebEngineProcess();
     QApplication app(argc, argv);
     app.installNativeEventFilter(&g_presses);
     const int pages = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1;
