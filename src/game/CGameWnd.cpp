@@ -158,7 +158,8 @@ void CGameWnd::LaunchGameLauncher(const QString &address)
         == IDOK) {
         // A dialog of the main window, which it blocks while it runs: the page's tab cannot
         // be closed under it.
-        CDownGameDlg download(request->name, CurrentGameDownloadPlaces(m_hosts), parentWidget() ? parentWidget()->window() : this);
+        QWidget *owner = parentWidget() ? parentWidget()->window() : this;
+        CDownGameDlg download(request->name, CurrentGameDownloadPlaces(m_hosts), owner);
         download.DoModal();
         return;
     }
