@@ -36,14 +36,15 @@ window.ticks = 0;
         .arg(n).arg(colour.red()).arg(colour.green()).arg(colour.blue()).toUtf8();
 }
 
-// Intervals of the timers running for `object`: its own and those of its QTimer children.
+// Intervals of the timers running for `object` that wake it again and again: its own and
+// those of its repeating QTimer children (a single shot after a change ends by itself).
 QList<int> RunningTimers(QObject *object)
 {
     QList<int> intervals;
     for (const QAbstractEventDispatcher::TimerInfo &timer : QAbstractEventDispatcher::instance()->registeredTimers(object))
         intervals << timer.interval;
     for (const QTimer *timer : object->findChildren<QTimer *>(Qt::FindDirectChildrenOnly)) {
-        if (timer->isActive())
+        if (timer->isActive() && !timer->isSingleShot())
             intervals << timer->interval();
     }
     return intervals;
