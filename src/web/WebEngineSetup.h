@@ -94,8 +94,6 @@ public:
     static bool IsFailedConnection(QWebEngineLoadingInfo::ErrorDomain domain);
 
 private:
-    // A further slot's empty store, set up by Configure.
-    static QWebEngineProfile *NewSlotProfile();
     // The page `resource` with the shared error page style, its reconnect address for
     // `failedUrl` and `texts` (HTML-escaped) in place of their {{KEY}} marks.
     static QString PageHtml(const QString &resource, const QUrl &failedUrl, const QHash<QString, QString> &texts);
