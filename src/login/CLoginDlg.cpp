@@ -25,6 +25,9 @@ constexpr int kFirstFrameCheckMs = 30;
 // How long a page may show nothing but the engine's canvas, once it has loaded and the
 // window has shown, before that counts as the page's own look.
 constexpr int kPlainCanvasGraceMs = 1000;
+// How long a page loaded behind a hidden window goes on rendering: long enough for its
+// first frame, but an animated page does not run on unseen for long.
+constexpr int kHiddenRenderingMs = 5000;
 
 bool IsSwallowedKey(const QEvent *event)
 {
@@ -62,6 +65,15 @@ void CLoginDlg::Create()
 {
     winId();
     connect(windowHandle(), &QWindow::screenChanged, this, &CLoginDlg::ScreenChanged);
+    // A hidden view's page renders nothing, and its first frame after the window shows
+    // took most of a second on a busy machine; the page is treated as shown until then.
+    Page()->setVisible(true);
+    connect(Page(), &QWebEnginePage::loadFinished, this, [this] {
+        QTimer::singleShot(kHiddenRenderingMs, this, [this] {
+            if (!isVisible())
+                Page()->setVisible(false);
+        });
+    });
     Navigate(PageUrl);
 }
 

@@ -40,7 +40,9 @@ public:
               SlotProfile profile = WebEngineSetup::FirstSlot());
     ~CLoginDlg() override;
 
-    // Starts loading PageUrl; the window shows once the first document arrives.
+    // Starts loading PageUrl; the window shows once the first document arrives. A page
+    // loaded before its window shows renders its first frame meanwhile, so that the window
+    // has its picture as soon as it shows.
     void Create();
     // Shows the window with its owner (once a page has loaded) or hides it.
     void FollowOwner(bool ownerShown);
