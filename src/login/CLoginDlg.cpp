@@ -65,8 +65,10 @@ void CLoginDlg::Create()
 {
     winId();
     connect(windowHandle(), &QWindow::screenChanged, this, &CLoginDlg::ScreenChanged);
+    Navigate(PageUrl);
     // A hidden view's page renders nothing, and its first frame after the window shows
     // took most of a second on a busy machine; the page is treated as shown until then.
+    // Set before the navigation, the view's hidden state would win.
     Page()->setVisible(true);
     connect(Page(), &QWebEnginePage::loadFinished, this, [this] {
         QTimer::singleShot(kHiddenRenderingMs, this, [this] {
@@ -74,7 +76,6 @@ void CLoginDlg::Create()
                 Page()->setVisible(false);
         });
     });
-    Navigate(PageUrl);
 }
 
 void CLoginDlg::ScreenChanged()
