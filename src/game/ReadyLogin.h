@@ -33,7 +33,6 @@ public:
     void Drop();
     // The login built ahead when it is fresh, else a new one.
     std::unique_ptr<QDialog> Take();
-    bool IsReady() const { return m_ready != nullptr; }
 
 private:
     const Factory m_factory;

@@ -1,5 +1,7 @@
 #include "login/CLoginDlg.h"
 
+#include <utility>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -89,6 +91,14 @@ void CLoginDlg::ScreenChanged()
 
 void CLoginDlg::FollowOwner(bool ownerShown)
 {
+    if (ownerShown && !m_ownerShown) {
+        m_ownerShown = true;
+        // From the event loop: the owner may be showing still, before its modal loop runs.
+        QTimer::singleShot(0, this, [this] {
+            for (const QString &address : std::exchange(m_heldCommands, {}))
+                DispatchAppCommand(address);
+        });
+    }
     if (ownerShown && m_navigated) {
         if (!isVisible())
             AwaitFirstFrame();
@@ -133,6 +143,12 @@ bool CLoginDlg::DispatchAppCommand(const QString &address)
 
 void CLoginDlg::OnBeforeNavigate(const QString &address)
 {
+    // A login built ahead acts only once the player has it: what its page asks for
+    // before its owner first shows waits until then.
+    if (!m_ownerShown) {
+        m_heldCommands << address;
+        return;
+    }
     DispatchAppCommand(address);
 }
 

@@ -86,6 +86,9 @@ private:
 
     const GamePageFactory m_pageFactory;
     bool m_navigated{false};
+    // Whether the owner has shown; until then the page's commands wait in m_heldCommands.
+    bool m_ownerShown{false};
+    QStringList m_heldCommands;
     bool m_loaded{false};
     bool m_frameAwaited{false};
     // Since the window showed or the page loaded, whichever came later.

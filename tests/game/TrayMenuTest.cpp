@@ -378,6 +378,43 @@ TEST_F(TrayMenuTest, ClearingTheCacheWhileAFurtherLoginIsOpenKeepsEverySlotsCook
     EXPECT_EQ(server.CookieSent("/plain3"), "acct=3");
 }
 
+// The next further login is built ahead, hidden, and the hand-over takes that one; after
+// a login another is built, and none is kept once no further login can open.
+TEST_F(TrayMenuTest, TheNextFurtherLoginIsBuiltAheadWhileAnotherCanOpen)
+{
+    int built = 0;
+    QPointer<QDialog> newest;
+    dlg = std::make_unique<CFenlowDlg>(PlatformHosts::Defaults(), [&](QWidget *owner) {
+        auto login = std::make_unique<QDialog>(owner);
+        ++built;
+        newest = login.get();
+        return login;
+    });
+    dlg->show();
+    ASSERT_EVENTUALLY(built == 1, 10000);
+    EXPECT_FALSE(newest->isVisible());
+
+    QPointer<QDialog> shown;
+    QTimer::singleShot(0, dlg.get(), [&] {
+        TestWait::Until([] { return ActiveLoginWindow() && ActiveLoginWindow()->isVisible(); });
+        shown = qobject_cast<QDialog *>(ActiveLoginWindow());
+        if (shown)
+            shown->reject();
+    });
+    dlg->OpenFurtherLogin();
+    EXPECT_EQ(built, 1);
+    EXPECT_TRUE(shown.isNull()) << "the login outlived its end";
+    ASSERT_EVENTUALLY(built == 2, 10000);
+
+    const PlatformHosts hosts = PlatformHosts::Defaults();
+    GamePageList &pages = GamePageList::Instance();
+    while (pages.Count() < CFenlowDlg::kMaxPages) {
+        pages.Append(new CGameWnd(QStringLiteral("about:blank"), hosts), "acc" + Number(pages.Count()), "1");
+        dlg->Tabs()->ShowNewestPage();
+    }
+    EXPECT_TRUE(newest.isNull()) << "a login is kept with three pages open";
+}
+
 TEST_F(TrayMenuTest, ButtonMenuOpensBelowTheButtonAndTheVersionDoesNothing)
 {
     CBtnEx *button = dlg->Button(GameLayout::kSystemButton);
