@@ -49,9 +49,6 @@ public:
     // the persistent profile is but kept in memory only: nothing of it reaches the disk,
     // and its session ends when the last window holding it goes.
     static SlotProfile NewSlot();
-    // Makes a further slot's store ready a while from now, unless one is ready: a further
-    // login then finds its store running and shows sooner. NewSlot calls it for the next.
-    static void PrepareSlotSoon();
     // The profiles of every account slot in use, the persistent one first.
     static QList<QWebEngineProfile *> SlotsInUse();
 

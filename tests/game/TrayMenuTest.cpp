@@ -357,7 +357,7 @@ TEST_F(TrayMenuTest, ClearingTheCacheWhileAFurtherLoginIsOpenKeepsEverySlotsCook
             return end();
         slotPages = {pages.Pages.at(0)->View()->page(), pages.Pages.at(1)->View()->page(), login->LoginPage.View()->page()};
         for (QWebEnginePage *page : slotPages)
-            QObject::connect(WebEngineSetup::Cookies(page->profile()), &CookieKeeper::cookiesRestored, [&] { ++restored; });
+            QObject::connect(WebEngineSetup::Cookies(page->profile()), &CookieKeeper::cookiesRestored, &answer, [&] { ++restored; });
         MenuSeen seen;
         MenuWatcher clear(seen, [](QMenu *menu) { ClickItem(menu, "清除缓存"); });
         ClickTray(icon.center(), 3);
