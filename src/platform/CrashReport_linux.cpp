@@ -16,6 +16,8 @@
 #define UNW_LOCAL_ONLY
 #include <libunwind.h>
 
+#include "platform/SignalActions.h"
+
 namespace CrashReport {
 
 namespace {
@@ -303,15 +305,9 @@ bool Install(const char *reportPath, const char *fallbackFolder)
     struct sigaction action{};
     action.sa_sigaction = Handler;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK;
-    sigemptyset(&action.sa_mask);
     // While one report is written, the other fatal signals wait; a repeat of the same
     // fault is handled as a second fault.
-    for (int sig : kFatalSignals)
-        sigaddset(&action.sa_mask, sig);
-    bool installed = true;
-    for (int sig : kFatalSignals)
-        installed = sigaction(sig, &action, nullptr) == 0 && installed;
-    return installed;
+    return InstallForEachSignal(action, kFatalSignals);
 }
 
 } // namespace CrashReport

@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/SignalActions.h"
+
 namespace ExitSignals {
 
 namespace {
@@ -59,13 +61,7 @@ bool Install()
     struct sigaction action {};
     action.sa_handler = Handle;
     action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    for (int signal : kSignals)
-        sigaddset(&action.sa_mask, signal);
-    bool installed = true;
-    for (int signal : kSignals)
-        installed = sigaction(signal, &action, nullptr) == 0 && installed;
-    return installed;
+    return InstallForEachSignal(action, kSignals);
 }
 
 int ReadFd()

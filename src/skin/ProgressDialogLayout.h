@@ -16,4 +16,8 @@ inline constexpr int kCaptionHeight = 30;
 inline constexpr int kBorder = 4;
 inline constexpr QColor kStatusColor(72, 81, 86);
 
+// The buttons' texts.
+inline constexpr char kOkText[] = "确定";
+inline constexpr char kCancelText[] = "取消";
+
 } // namespace ProgressDialogLayout

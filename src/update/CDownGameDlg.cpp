@@ -8,18 +8,17 @@
 #include "skin/CStaticEx.h"
 #include "skin/DialogUnits.h"
 #include "skin/MessageBoxLayout.h"
+#include "skin/ProgressDialogControls.h"
 #include "skin/ProgressDialogLayout.h"
-#include "skin/SkinImage.h"
 #include "update/CDownGameWorker.h"
 
 namespace {
 
 const char *const kDownloadingTitle = "游戏下载中...";
 const char *const kStatusPlaceholder = "已加载 %100";
-const char *const kOkText = "确定";
-const char *const kCancelText = "取消";
 
 using namespace ProgressDialogLayout;
+using namespace ProgressDialogControls;
 
 // The template's 58 units cut "已加载  100%" at the skin's font size; the status line
 // reaches to the progress bar's right end instead.
@@ -54,16 +53,10 @@ bool CDownGameDlg::WorkerDone() const
 
 void CDownGameDlg::createControls()
 {
-    m_status = new CStaticEx(QString::fromUtf8(kStatusPlaceholder), this);
-    m_status->setGeometry(DialogUnitsToPixels(kStatusUnits));
-    m_progress = new CImgProgress(this);
-    m_progress->setGeometry(DialogUnitsToPixels(kProgressUnits));
-    m_btnOk = new CBtnEx(IDOK, this);
-    m_btnOk->setGeometry(DialogUnitsToPixels(kOkUnits));
-    m_btnOk->m_strText = QString::fromUtf8(kOkText);
-    m_btnCancel = new CBtnEx(IDCANCEL, this);
-    m_btnCancel->setGeometry(DialogUnitsToPixels(kCancelUnits));
-    m_btnCancel->m_strText = QString::fromUtf8(kCancelText);
+    m_status = AddStatus(this, kStatusUnits, QString::fromUtf8(kStatusPlaceholder));
+    m_progress = AddProgress(this);
+    m_btnOk = AddButton(this, IDOK, kOkUnits, kOkText);
+    m_btnCancel = AddButton(this, IDCANCEL, kCancelUnits, kCancelText);
     connect(m_btnOk, &CBtnEx::clicked, this, &CDownGameDlg::accept);
     connect(m_btnCancel, &CBtnEx::clicked, this, &CDownGameDlg::reject);
 }
@@ -73,14 +66,8 @@ bool CDownGameDlg::OnInitDialog()
     CDlgEx::OnInitDialog();
     SetTitle(QString::fromUtf8(kDownloadingTitle));
     UseSmallDialogSkin();
-    // The controls get their skin also when nothing is downloaded: a button without its
-    // image would not show at all.
-    const QImage buttons = LoadSkinImage(SkinId::DialogButton);
-    m_btnOk->SetImage(buttons, true);
-    m_btnCancel->SetImage(buttons, true);
-    m_status->m_crNormal = kStatusColor;
-    m_status->m_nFontHeight = kStatusFontSize;
-    m_progress->SetImages(LoadSkinImage(SkinId::ProgressBack), LoadSkinImage(SkinId::ProgressFill));
+    // The controls get their skin also when nothing is downloaded.
+    SkinControls(m_status, kStatusFontSize, m_progress, {m_btnOk, m_btnCancel});
     if (m_gameName.isEmpty())
         return true;
 

@@ -9,18 +9,17 @@
 #include "skin/CStaticEx.h"
 #include "skin/DialogUnits.h"
 #include "skin/MessageBoxLayout.h"
+#include "skin/ProgressDialogControls.h"
 #include "skin/ProgressDialogLayout.h"
-#include "skin/SkinImage.h"
 
 namespace {
 
 const char *const kReceivingStatus = "已下载 %1";
 const char *const kSavedStatus = "已保存到 %1";
 const char *const kFailedStatus = "下载失败，文件没有保存。";
-const char *const kCancelText = "取消";
-const char *const kCloseText = "确定";
 
 using namespace ProgressDialogLayout;
+using namespace ProgressDialogControls;
 
 const QRect kStatusUnits(10, 28, 258, 10);
 constexpr int kStatusFontSize = 14;
@@ -51,14 +50,10 @@ CPageDownloadDlg::CPageDownloadDlg(QWebEngineDownloadRequest *download, const QS
 
 void CPageDownloadDlg::createControls()
 {
-    m_status = new CStaticEx(QString(), this);
-    m_status->setGeometry(DialogUnitsToPixels(kStatusUnits));
-    m_progress = new CImgProgress(this);
-    m_progress->setGeometry(DialogUnitsToPixels(kProgressUnits));
+    m_status = AddStatus(this, kStatusUnits, QString());
+    m_progress = AddProgress(this);
     m_progress->SetRange(0, kFullPercent);
-    m_button = new CBtnEx(IDCANCEL, this);
-    m_button->setGeometry(DialogUnitsToPixels(kCancelUnits));
-    m_button->m_strText = QString::fromUtf8(kCancelText);
+    m_button = AddButton(this, IDCANCEL, kCancelUnits, kCancelText);
     connect(m_button, &CBtnEx::clicked, this, &CPageDownloadDlg::reject);
 }
 
@@ -67,10 +62,7 @@ bool CPageDownloadDlg::OnInitDialog()
     CDlgEx::OnInitDialog();
     SetTitle(QFileInfo(m_target).fileName());
     UseSmallDialogSkin();
-    m_button->SetImage(LoadSkinImage(SkinId::DialogButton), true);
-    m_status->m_crNormal = kStatusColor;
-    m_status->m_nFontHeight = kStatusFontSize;
-    m_progress->SetImages(LoadSkinImage(SkinId::ProgressBack), LoadSkinImage(SkinId::ProgressFill));
+    SkinControls(m_status, kStatusFontSize, m_progress, {m_button});
     handleProgress();
     handleState();
     return true;
@@ -116,6 +108,6 @@ void CPageDownloadDlg::finish(const QString &status)
 {
     m_running = false;
     m_status->SetText(status);
-    m_button->m_strText = QString::fromUtf8(kCloseText);
+    m_button->m_strText = QString::fromUtf8(kOkText);
     m_button->update();
 }

@@ -131,6 +131,11 @@ bool CookieKeeper::IsRestoring() const
     return m_restoring;
 }
 
+bool CookieKeeper::IsOwnCookie(const QNetworkCookie &cookie)
+{
+    return IsMarker(cookie) || IsFileMarker(cookie);
+}
+
 void CookieKeeper::startClearing()
 {
     m_restoring = true;

@@ -32,6 +32,8 @@ public:
     void ClearKeepingCookies(const std::function<void()> &clearCache);
     // True from a call of ClearKeepingCookies until the cookiesRestored() that answers it.
     bool IsRestoring() const;
+    // Whether `cookie` is one of the keeper's own, which only a running clearing uses.
+    static bool IsOwnCookie(const QNetworkCookie &cookie);
 
 signals:
     // The network context the clearing restarted holds every kept cookie: requests from

@@ -1,6 +1,7 @@
 #include "web/WebEngineSetup.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QPointer>
 #include <QStandardPaths>
@@ -15,6 +16,7 @@
 
 #include "web/AppSchemeHandler.h"
 #include "web/CookieFileRepair.h"
+#include "web/CookieJournal.h"
 #include "web/CookieKeeper.h"
 #include "web/PageDownloads.h"
 
@@ -28,6 +30,8 @@ QList<QPointer<QWebEngineProfile>> g_furtherSlots;
 
 // Name of the profile and of its folders below the user's cache and data folders.
 const char *const kProfileName = "fenlow";
+// The journal of the cookie changes beside the engine's cookie file.
+const char *const kCookieJournal = "/CookieChanges";
 
 QString ProfileFolder(QStandardPaths::StandardLocation base)
 {
@@ -57,12 +61,17 @@ QWebEngineProfile *WebEngineSetup::Profile()
     static QWebEngineProfile *const profile = [] {
         // A named profile keeps its cache and cookies on disk, which the engine's
         // default profile does not. It lives as long as the application object.
-        RemoveOldClearingCopies(ProfileFolder(QStandardPaths::GenericDataLocation));
+        const QString dataFolder = ProfileFolder(QStandardPaths::GenericDataLocation);
+        const QString journal = dataFolder + QLatin1String(kCookieJournal);
+        ReplayCookieJournal(dataFolder, journal);
+        RemoveOldClearingCopies(dataFolder);
+        QDir().mkpath(dataFolder);
         auto *configured = new QWebEngineProfile(QLatin1String(kProfileName), QCoreApplication::instance());
         configured->setCachePath(ProfileFolder(QStandardPaths::GenericCacheLocation));
-        configured->setPersistentStoragePath(ProfileFolder(QStandardPaths::GenericDataLocation));
+        configured->setPersistentStoragePath(dataFolder);
         configured->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
         Configure(configured);
+        new CookieJournal(configured->cookieStore(), journal);
         return configured;
     }();
     return profile;
@@ -179,6 +188,7 @@ QString WebEngineSetup::PageHtml(const QString &resource, const QUrl &failedUrl,
         return {};
     const bool retryable = failedUrl.scheme() == QLatin1String("http") || failedUrl.scheme() == QLatin1String("https");
     const QString retry = retryable ? failedUrl.toString(QUrl::FullyEncoded).toHtmlEscaped() : QStringLiteral("#");
+    html.replace(QStringLiteral("{{HEAD}}"), ResourceText(QStringLiteral(":/web/pages/head.html")));
     html.replace(QStringLiteral("{{STYLE}}"), ResourceText(QStringLiteral(":/web/pages/error.css")));
     html.replace(QStringLiteral("{{RETRY}}"), retry);
     for (auto text = texts.cbegin(); text != texts.cend(); ++text)

@@ -91,7 +91,7 @@ public:
     static bool IsFailedConnection(QWebEngineLoadingInfo::ErrorDomain domain);
 
 private:
-    // The page `resource` with the shared error page style, its reconnect address for
+    // The page `resource` with the shared error page head and style, its reconnect address for
     // `failedUrl` and `texts` (HTML-escaped) in place of their {{KEY}} marks.
     static QString PageHtml(const QString &resource, const QUrl &failedUrl, const QHash<QString, QString> &texts);
 };

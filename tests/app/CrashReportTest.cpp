@@ -1,6 +1,7 @@
 // Crash reports of real processes that die by a null write, abort() and a stack overflow.
 #include <csignal>
 #include <sys/resource.h>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -81,46 +82,53 @@ protected:
     QString m_state;
 };
 
-TEST_F(CrashingProcessTest, NullWriteLeavesAReportAndDiesBySegv)
-{
-    EXPECT_EQ(Crash("null"), SIGSEGV);
-    const QByteArray report = Read(ReportPath());
-    EXPECT_TRUE(report.contains("signal: 11 (SIGSEGV)")) << report.left(400).constData();
-    EXPECT_TRUE(report.contains("address: 0x0000000000000000"));
-    EXPECT_TRUE(report.contains("rip 0x"));
-    EXPECT_TRUE(report.contains("WriteThroughNull"));
-    EXPECT_TRUE(report.contains("memory map:"));
-    EXPECT_TRUE(report.contains("[stack]"));
-}
+// A way to crash the probe, the signal it dies by, what its report holds and what it must
+// not hold. Where its folder has no room for the report, it goes to the state folder.
+struct CrashCase {
+    const char *name;
+    const char *how;
+    int signal;
+    bool folderUnwritable;
+    std::vector<const char *> holds;
+    std::vector<const char *> lacks;
+};
 
-TEST_F(CrashingProcessTest, AbortLeavesAReportAndDiesBySigabrt)
-{
-    EXPECT_EQ(Crash("abort"), SIGABRT);
-    const QByteArray report = Read(ReportPath());
-    EXPECT_TRUE(report.contains("signal: 6 (SIGABRT)")) << report.left(400).constData();
-    EXPECT_TRUE(report.contains("sent by a process"));
-    EXPECT_TRUE(report.contains("sender: "));
-    EXPECT_FALSE(report.contains("address: "));
-    EXPECT_TRUE(report.contains("AbortOnPurpose"));
-}
+// A row prints as its name, in test names and failures.
+void PrintTo(const CrashCase &row, std::ostream *out) { *out << row.name; }
 
-TEST_F(CrashingProcessTest, StackOverflowStillLeavesAReport)
+class CrashReportTest : public CrashingProcessTest, public testing::WithParamInterface<CrashCase>
 {
-    EXPECT_EQ(Crash("overflow"), SIGSEGV);
-    const QByteArray report = Read(ReportPath());
-    EXPECT_TRUE(report.contains("signal: 11 (SIGSEGV)")) << report.left(400).constData();
-    EXPECT_TRUE(report.contains("OverflowTheStack"));
-}
+};
 
-TEST_F(CrashingProcessTest, UnwritableFolderSendsTheReportToTheStateFolder)
+TEST_P(CrashReportTest, LeavesAReportAndDiesByItsSignal)
 {
+    const CrashCase &crash = GetParam();
     // Even root cannot open a folder for writing: the report's name is taken by one.
-    ASSERT_TRUE(QDir().mkpath(ReportPath()));
-    EXPECT_EQ(Crash("null"), SIGSEGV);
-    const QByteArray report = Read(m_state + "/岚汐/crash_probe.dmp");
-    EXPECT_TRUE(report.contains("signal: 11 (SIGSEGV)"));
-    EXPECT_TRUE(report.contains("WriteThroughNull"));
+    if (crash.folderUnwritable) {
+        ASSERT_TRUE(QDir().mkpath(ReportPath()));
+    }
+    EXPECT_EQ(Crash(crash.how), crash.signal);
+    const QByteArray report = Read(crash.folderUnwritable ? m_state + "/岚汐/crash_probe.dmp" : ReportPath());
+    for (const char *text : crash.holds)
+        EXPECT_TRUE(report.contains(text)) << text << " in " << report.left(400).constData();
+    for (const char *text : crash.lacks)
+        EXPECT_FALSE(report.contains(text)) << text;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Crashes, CrashReportTest,
+    testing::Values(CrashCase{"NullWrite", "null", SIGSEGV, false,
+                              {"signal: 11 (SIGSEGV)", "address: 0x0000000000000000", "rip 0x", "WriteThroughNull",
+                               "memory map:", "[stack]"},
+                              {}},
+                    CrashCase{"Abort", "abort", SIGABRT, false,
+                              {"signal: 6 (SIGABRT)", "sent by a process", "sender: ", "AbortOnPurpose"},
+                              {"address: "}},
+                    CrashCase{"StackOverflow", "overflow", SIGSEGV, false, {"signal: 11 (SIGSEGV)", "OverflowTheStack"}, {}},
+                    CrashCase{"UnwritableFolderSendsItToTheStateFolder", "null", SIGSEGV, true,
+                              {"signal: 11 (SIGSEGV)", "WriteThroughNull"},
+                              {}}),
+    [](const testing::TestParamInfo<CrashCase> &param) { return std::string(param.param.name); });
 
 TEST_F(CrashingProcessTest, NoPlaceForTheReportStillEndsBySignal)
 {

@@ -23,6 +23,7 @@
 #include "base/InstanceChannel.h"
 #include "base/ProgramTitle.h"
 #include "support/FileSearch.h"
+#include "support/PrivateHome.h"
 #include "support/TestHttpServer.h"
 #include "support/Wait.h"
 #include "update/UpdateCheck.h"
@@ -38,13 +39,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_home.isValid());
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert("HOME", m_home.path());
-        m_env.insert("XDG_DATA_HOME", m_home.filePath("data"));
-        m_env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
-        m_env.insert("TMPDIR", m_home.filePath("tmp"));
-        m_env.remove("XDG_RUNTIME_DIR");
-        ASSERT_TRUE(QDir().mkpath(m_home.filePath("tmp")));
+        m_env = PrivateHomeEnvironment(m_home);
+        ASSERT_FALSE(m_env.isEmpty());
         // An update applied today: the installed copy's start checks nothing on the network.
         ASSERT_TRUE(RecordUpdateTime(m_home.filePath("config/岚汐/ViziDuved/ycj/UpdTime"),
                                      QDateTime::currentDateTimeUtc()));
@@ -209,19 +205,6 @@ protected:
         return count;
     }
 
-    // While an instance listens, starts a plain copy and checks that it first asks
-    // whether to hand over; the answer is the caller's.
-    void StartAskingToHandOver(QProcess *&listener, QProcess *&fenlow)
-    {
-        listener = StartListener();
-        ASSERT_NE(listener, nullptr);
-        fenlow = Start(FENLOW_BIN_DIR "/fenlow", {"some-argument"});
-        const QImage box = MessageBoxPixels(QMessageBox::Question,
-                                            "检测到已经有一个岚汐翼川记在运行，是否在已运行的窗口上登录新账号？",
-                                            QMessageBox::Yes | QMessageBox::No);
-        ASSERT_NO_FATAL_FAILURE(ExpectFirstWindowShows(fenlow, box));
-    }
-
     // Every file of the test's data and settings folders with its size, to see that
     // nothing changed.
     QStringList HomeContents() const
@@ -265,52 +248,80 @@ TEST_F(StartUpTest, InstalledCopyHandsOverWithoutAsking)
     EXPECT_EQ(listener->readLine().trimmed(), "1026");
 }
 
-TEST_F(StartUpTest, PlainStartAsksAndHandsOverOnYes)
+// What runs before a start, which copy starts, the message box its first window shows,
+// the key that answers it and what follows.
+enum class Before { Nothing, ListeningInstance, HungInstance };
+enum class After { HandsOver, OwnLoginWindow, EndsChangingNothing };
+
+struct BoxCase {
+    const char *name;
+    Before before;
+    bool installedCopy;
+    QStringList arguments;
+    QMessageBox::Icon icon;
+    const char *text;
+    QMessageBox::StandardButtons buttons;
+    const char *key;
+    After after;
+};
+
+// A row prints as its name, in test names and failures.
+void PrintTo(const BoxCase &row, std::ostream *out) { *out << row.name; }
+
+class StartBoxTest : public StartUpTest, public testing::WithParamInterface<BoxCase>
+{
+};
+
+TEST_P(StartBoxTest, TheFirstWindowIsTheBoxAndItsAnswerDecides)
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         GTEST_SKIP() << "needs an X display";
-    QProcess *listener = nullptr;
-    QProcess *fenlow = nullptr;
-    ASSERT_NO_FATAL_FAILURE(StartAskingToHandOver(listener, fenlow));
-    ASSERT_TRUE(PressKeyInWindowOf(fenlow, "y"));
-    ASSERT_TRUE(listener->waitForReadyRead(10000));
-    EXPECT_EQ(listener->readLine().trimmed(), "1026");
-    EXPECT_TRUE(fenlow->waitForFinished(10000));
+    const BoxCase &box = GetParam();
+    QProcess *listener = box.before == Before::Nothing ? nullptr : StartListener();
+    ASSERT_TRUE(box.before == Before::Nothing || listener);
+    if (box.before == Before::HungInstance)
+        ::kill(static_cast<pid_t>(listener->processId()), SIGSTOP);
+    const QString program = box.installedCopy ? InstalledCopy() : QStringLiteral(FENLOW_BIN_DIR "/fenlow");
+    const QStringList before = HomeContents();
+
+    QProcess *fenlow = Start(program, box.arguments);
+    ASSERT_NO_FATAL_FAILURE(ExpectFirstWindowShows(fenlow, MessageBoxPixels(box.icon, box.text, box.buttons)));
+    ASSERT_TRUE(PressKeyInWindowOf(fenlow, box.key));
+    if (box.after == After::HandsOver) {
+        ASSERT_TRUE(listener->waitForReadyRead(10000));
+        EXPECT_EQ(listener->readLine().trimmed(), "1026");
+        EXPECT_TRUE(fenlow->waitForFinished(10000));
+    } else if (box.after == After::OwnLoginWindow) {
+        // Its own login window comes after the answer, where a hand-over would have come.
+        ASSERT_EVENTUALLY(FirstWindowSizeOf(fenlow) == kLoginWindowSize);
+        EXPECT_EQ(fenlow->state(), QProcess::Running);
+        EXPECT_EQ(listener->readAll(), QByteArray());
+    } else {
+        ASSERT_TRUE(fenlow->waitForFinished(10000));
+        EXPECT_EQ(fenlow->exitCode(), 0);
+        EXPECT_EQ(HomeContents(), before);
+    }
 }
 
-TEST_F(StartUpTest, PlainStartGoesOnAsItsOwnInstanceOnNo)
-{
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        GTEST_SKIP() << "needs an X display";
-    QProcess *listener = nullptr;
-    QProcess *fenlow = nullptr;
-    ASSERT_NO_FATAL_FAILURE(StartAskingToHandOver(listener, fenlow));
-    ASSERT_TRUE(PressKeyInWindowOf(fenlow, "n"));
-    // Its own login window comes after the answer, where a hand-over would have come.
-    ASSERT_EVENTUALLY(FirstWindowSizeOf(fenlow) == kLoginWindowSize);
-    EXPECT_EQ(fenlow->state(), QProcess::Running);
-    EXPECT_EQ(listener->readAll(), QByteArray());
-}
+const char kHandOverQuestion[] = "检测到已经有一个岚汐翼川记在运行，是否在已运行的窗口上登录新账号？";
 
-TEST_F(StartUpTest, HungInstanceGivesTheFailureNoticeInsteadOfAHang)
-{
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        GTEST_SKIP() << "needs an X display";
-    QProcess *hung = StartListener();
-    ASSERT_NE(hung, nullptr);
-    ::kill(static_cast<pid_t>(hung->processId()), SIGSTOP);
-
-    // The installed copy hands over without a question, so the one window it shows
-    // before going on as a new instance is the failure notice, not the login picture.
-    QProcess *fenlow = Start(InstalledCopy(), {});
-    const QImage box =
-        MessageBoxPixels(QMessageBox::Information, "在当前运行程序中进入游戏失败，将在新窗口中打开游戏", QMessageBox::Ok);
-    ASSERT_NO_FATAL_FAILURE(ExpectFirstWindowShows(fenlow, box));
-    // Once read, the notice gives way to a login window of its own.
-    ASSERT_TRUE(PressKeyInWindowOf(fenlow, "Return"));
-    EXPECT_EVENTUALLY(FirstWindowSizeOf(fenlow) == kLoginWindowSize);
-    ::kill(static_cast<pid_t>(hung->processId()), SIGCONT);
-}
+// The installed copy hands over without a question, so the one window it shows before
+// going on as a new instance beside a hung one is the failure notice, not the login picture.
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, StartBoxTest,
+    testing::Values(BoxCase{"PlainStartHandsOverOnYes", Before::ListeningInstance, false, {"some-argument"},
+                            QMessageBox::Question, kHandOverQuestion, QMessageBox::Yes | QMessageBox::No, "y",
+                            After::HandsOver},
+                    BoxCase{"PlainStartGoesOnAsItsOwnInstanceOnNo", Before::ListeningInstance, false, {"some-argument"},
+                            QMessageBox::Question, kHandOverQuestion, QMessageBox::Yes | QMessageBox::No, "n",
+                            After::OwnLoginWindow},
+                    BoxCase{"HungInstanceGivesTheFailureNoticeInsteadOfAHang", Before::HungInstance, true, {},
+                            QMessageBox::Information, "在当前运行程序中进入游戏失败，将在新窗口中打开游戏",
+                            QMessageBox::Ok, "Return", After::OwnLoginWindow},
+                    BoxCase{"UninstallStartAsksAndChangesNothingOnNo", Before::Nothing, true, {"/UnInst"},
+                            QMessageBox::Question, "确定要移除 岚汐翼川记极速登录器吗？",
+                            QMessageBox::Yes | QMessageBox::No, "n", After::EndsChangingNothing}),
+    [](const testing::TestParamInfo<BoxCase> &param) { return std::string(param.param.name); });
 
 TEST_F(StartUpTest, CrashedInstanceIsNotAskedAbout)
 {
@@ -325,22 +336,6 @@ TEST_F(StartUpTest, CrashedInstanceIsNotAskedAbout)
     QProcess *fenlow = Start(FENLOW_BIN_DIR "/fenlow", {});
     EXPECT_EQ(FirstWindowSizeOf(fenlow), kLoginWindowSize);
     EXPECT_TRUE(InstanceChannel::Endpoints().isEmpty());
-}
-
-TEST_F(StartUpTest, UninstallStartAsksAndChangesNothing)
-{
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        GTEST_SKIP() << "needs an X display";
-    const QString copy = InstalledCopy();
-    const QStringList before = HomeContents();
-    QProcess *fenlow = Start(copy, {"/UnInst"});
-    const QImage box =
-        MessageBoxPixels(QMessageBox::Question, "确定要移除 岚汐翼川记极速登录器吗？", QMessageBox::Yes | QMessageBox::No);
-    ASSERT_NO_FATAL_FAILURE(ExpectFirstWindowShows(fenlow, box));
-    ASSERT_TRUE(PressKeyInWindowOf(fenlow, "n"));
-    ASSERT_TRUE(fenlow->waitForFinished(10000));
-    EXPECT_EQ(fenlow->exitCode(), 0);
-    EXPECT_EQ(HomeContents(), before);
 }
 
 TEST_F(StartUpTest, UninstallOnYesRemovesTheCopyItsShortcutsAndItsStore)
@@ -542,6 +537,9 @@ struct SignalCase {
     Stage stage;
     int signal;
 };
+
+// A row prints as its name, in test names and failures.
+void PrintTo(const SignalCase &row, std::ostream *out) { *out << row.name; }
 
 class SignalStageTest : public StartUpTest, public testing::WithParamInterface<SignalCase>
 {

@@ -11,9 +11,9 @@
 
 #include "base/InstanceChannel.h"
 #include "game/GameTestSupport.h"
-#include "platform/X11TestClient.h"
 #include "support/ProbeChannel.h"
 #include "support/Wait.h"
+#include "support/X11TestClient.h"
 
 using namespace GameTestSupport;
 
@@ -215,46 +215,51 @@ TEST_F(GameInstanceTest, TheBossKeyOnTheKeyboardHidesAndRestoresEveryInstance)
     x11.SetLock(QStringLiteral("Num_Lock"), X11TestClient::kNumLock, false);
 }
 
-TEST_F(GameInstanceTest, HandOverOpensOneFurtherLoginOverTheRunningWindow)
-{
-    Instance running(1);
-    ASSERT_FALSE(running.Await("ready ").isEmpty());
-    ASSERT_TRUE(InstanceChannel::HandOver());
-    ASSERT_EVENTUALLY(running.State().contains("logins=1"));
+// A second start's hand-over to a window with `pages` pages, hidden first or not: what the
+// window shows then (also after a further hand-over while it is open, which changes
+// nothing), and once that is closed.
+struct HandOverCase {
+    const char *name;
+    int pages;
+    bool hiddenFirst;
+    const char *shows;
+    const char *afterClosing;
+};
 
-    // A second start while that login is open changes nothing.
+// A row prints as its name, in test names and failures.
+void PrintTo(const HandOverCase &row, std::ostream *out) { *out << row.name; }
+
+class HandOverTest : public GameInstanceTest, public testing::WithParamInterface<HandOverCase>
+{
+};
+
+TEST_P(HandOverTest, OpensOneFurtherLoginOrTheLimitAndClosingItLeavesThePages)
+{
+    const HandOverCase &handOver = GetParam();
+    Instance running(handOver.pages);
+    ASSERT_FALSE(running.Await("ready ").isEmpty());
+    // No tray runs here: once hidden, only the boss key or a second start brings it back.
+    if (handOver.hiddenFirst) {
+        running.Send("hide");
+        ASSERT_EVENTUALLY(running.State().contains("visible=0"));
+    }
+    ASSERT_TRUE(InstanceChannel::HandOver());
+    ASSERT_EVENTUALLY(running.State().contains(handOver.shows));
     // The answer means the message arrived; the state asked for after it follows its
     // handling.
     ASSERT_TRUE(InstanceChannel::HandOver());
-    EXPECT_TRUE(running.State().contains("logins=1"));
-
-    // Abandoning the login leaves the pages as they were.
+    EXPECT_TRUE(running.State().contains(handOver.shows));
     running.Send("close-modal");
-    EXPECT_EVENTUALLY(running.State().contains("logins=0 pages=1"));
+    EXPECT_EVENTUALLY(running.State().contains(handOver.afterClosing));
 }
 
-TEST_F(GameInstanceTest, HandOverRestoresAHiddenWindowBeforeTheFurtherLogin)
-{
-    // No tray runs here: once hidden, only the boss key or a second start brings it back.
-    Instance running(1);
-    ASSERT_FALSE(running.Await("ready ").isEmpty());
-    running.Send("hide");
-    ASSERT_EVENTUALLY(running.State().contains("visible=0"));
-    ASSERT_TRUE(InstanceChannel::HandOver());
-    EXPECT_EVENTUALLY(running.State().contains("visible=1 logins=1"));
-    running.Send("close-modal");
-    EXPECT_EVENTUALLY(running.State().contains("visible=1 logins=0 pages=1"));
-}
-
-TEST_F(GameInstanceTest, HandOverAtThreePagesShowsTheLimitInstead)
-{
-    Instance running(3);
-    ASSERT_FALSE(running.Await("ready ").isEmpty());
-    ASSERT_TRUE(InstanceChannel::HandOver());
-    ASSERT_EVENTUALLY(running.State().contains("message=当前窗体只支持3个游戏页"));
-    EXPECT_TRUE(running.State().contains("logins=0 pages=3"));
-    running.Send("close-modal");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Windows, HandOverTest,
+    testing::Values(HandOverCase{"OneShownPage", 1, false, "logins=1", "logins=0 pages=1"},
+                    HandOverCase{"AHiddenWindowIsRestoredFirst", 1, true, "visible=1 logins=1", "visible=1 logins=0 pages=1"},
+                    HandOverCase{"ThreePagesShowTheLimitInstead", 3, false, "logins=0 pages=3 toggles=0 message=当前窗体只支持3个游戏页",
+                                 "logins=0 pages=3"}),
+    [](const testing::TestParamInfo<HandOverCase> &param) { return std::string(param.param.name); });
 
 // Needs a window manager, as the remaining cases: a further login's picture and its page
 // window lie above the game page, in the stacking and on the screen, also after the player

@@ -6,9 +6,9 @@
 
 #include "game/CGameWnd.h"
 #include "game/GameTestSupport.h"
-#include "login/RealInput.h"
 #include "skin/MessageBoxLayout.h"
 #include "support/InterceptionCases.h"
+#include "support/RealInput.h"
 #include "support/TestHttpServer.h"
 #include "support/Wait.h"
 #include "web/AppAddressMatcher.h"

@@ -6,8 +6,6 @@
 // button, "message" and "settings" open a message box or the settings
 // dialog over the window, "windows" prints the X ids of the launcher's shown windows and a
 // point of the further login's picture that no other launcher window covers, with its colour.
-#include <unistd.h>
-
 
 #include <QApplication>
 
@@ -20,8 +18,8 @@
 #include "skin/CMessageBox.h"
 #include "game/CCaptTab.h"
 #include "support/ProbeChannel.h"
+#include "support/WebEngineProcess.h"
 #include "game/GamePageList.h"
-#include "web/WebEngineSetup.h"
 
 namespace {
 
@@ -112,9 +110,7 @@ void RunCommand(CFenlowDlg &dlg, int toggles, const QByteArray &command)
 
 int main(int argc, char **argv)
 {
-    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    WebEngineSetup::BeforeApplication();
+    PrepareWebEngineProcess();
     QApplication app(argc, argv);
     const int pages = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1;
     const PlatformHosts hosts = PlatformHosts::Installed();

@@ -21,13 +21,13 @@
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
 #include "game/GameTestSupport.h"
-#include "platform/X11TestClient.h"
 #include "skin/CBtnEx.h"
 #include "skin/SkinGeometry.h"
 #include "skin/MessageBoxLayout.h"
 #include "support/EventCount.h"
 #include "support/TestHttpServer.h"
 #include "support/Wait.h"
+#include "support/X11TestClient.h"
 #include "game/GamePageList.h"
 
 using namespace GameTestSupport;

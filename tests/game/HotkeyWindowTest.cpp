@@ -15,13 +15,13 @@
 #include "game/GameTestSupport.h"
 #include "game/PulseAudioServer.h"
 #include "platform/HotkeyEvent.h"
-#include "platform/X11TestClient.h"
 #include "settings/HotkeySettings.h"
 #include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"
 #include "support/EventCount.h"
 #include "support/TestHttpServer.h"
 #include "support/Wait.h"
+#include "support/X11TestClient.h"
 
 namespace {
 

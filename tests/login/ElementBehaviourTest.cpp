@@ -6,7 +6,7 @@
 
 #include "login/CDHtmDlgEx.h"
 #include "login/CMyBrowserControlSite.h"
-#include "login/RealInput.h"
+#include "support/RealInput.h"
 #include "support/TestHttpServer.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "login/CLoginBkDlg.h"
 #include "login/CMyBrowserControlSite.h"
 #include "login/PixelRegion.h"
-#include "login/RealInput.h"
+#include "support/RealInput.h"
 #include "support/Wait.h"
 #include "game/GamePageList.h"
 

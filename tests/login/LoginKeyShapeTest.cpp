@@ -14,7 +14,7 @@
 #include <QWebEngineView>
 
 #include "login/CLoginBkDlg.h"
-#include "login/RealInput.h"
+#include "support/RealInput.h"
 #include "support/TestHttpServer.h"
 #include "support/Wait.h"
 

@@ -4,8 +4,8 @@
 
 #include "login/CLoginDlg.h"
 #include "login/CMyBrowserControlSite.h"
-#include "login/RealInput.h"
 #include "support/InterceptionCases.h"
+#include "support/RealInput.h"
 #include "support/TestHttpServer.h"
 #include "support/Wait.h"
 #include "web/AppAddressMatcher.h"

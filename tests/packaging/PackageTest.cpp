@@ -82,6 +82,24 @@ struct PackagePurger {
     ~PackagePurger() { RunTool("apt-get", QStringList{"purge", "-y"} << kAptLock << "fenlow"); }
 };
 
+// The geometry xdotool prints for `command` ("getwindowgeometry --shell" of a window).
+QRect GeometryOf(const QStringList &command)
+{
+    QRect rect;
+    for (const QString &line : RunTool("xdotool", command).output.split('\n')) {
+        const int value = line.section('=', 1).toInt();
+        if (line.startsWith("X="))
+            rect.moveLeft(value);
+        else if (line.startsWith("Y="))
+            rect.moveTop(value);
+        else if (line.startsWith("WIDTH="))
+            rect.setWidth(value);
+        else if (line.startsWith("HEIGHT="))
+            rect.setHeight(value);
+    }
+    return rect;
+}
+
 // The launcher's visible top-level windows, by their geometry. The window manager's own
 // windows are left out: mutter keeps a mapped guard window the size of the screen, which
 // would pass for the main window whether it shows or not.
@@ -89,21 +107,8 @@ QList<QRect> VisibleWindows()
 {
     QList<QRect> windows;
     const QString ids = RunTool("xdotool", {"search", "--onlyvisible", "--class", "^fenlow$"}).output;
-    for (const QString &id : ids.split('\n', Qt::SkipEmptyParts)) {
-        QRect rect;
-        for (const QString &line : RunTool("xdotool", {"getwindowgeometry", "--shell", id}).output.split('\n')) {
-            const int value = line.section('=', 1).toInt();
-            if (line.startsWith("X="))
-                rect.moveLeft(value);
-            else if (line.startsWith("Y="))
-                rect.moveTop(value);
-            else if (line.startsWith("WIDTH="))
-                rect.setWidth(value);
-            else if (line.startsWith("HEIGHT="))
-                rect.setHeight(value);
-        }
-        windows << rect;
-    }
+    for (const QString &id : ids.split('\n', Qt::SkipEmptyParts))
+        windows << GeometryOf({"getwindowgeometry", "--shell", id});
     return windows;
 }
 
@@ -461,6 +466,8 @@ void SetBossKey(const QSize &screen, const QString &key)
     QRect before;
     ASSERT_EVENTUALLY((before = std::exchange(dialog, WindowOfSize(kSettingsSize)), !dialog.isEmpty() && dialog == before));
     ClickAt(FromCentre(screen, kBossKeyField));
+    // The window manager gives the dialog the keyboard after the click: the key waits.
+    ASSERT_EVENTUALLY(GeometryOf({"getactivewindow", "getwindowgeometry", "--shell"}) == dialog);
     RunTool("xdotool", {"key", key});
     ClickAt(FromCentre(screen, kSettingsOk));
     ASSERT_EVENTUALLY(WindowOfSize(kSettingsSize).isEmpty());

@@ -6,8 +6,8 @@
 
 #include "platform/GlobalHotkeys.h"
 #include "platform/HotkeyEvent.h"
-#include "platform/X11TestClient.h"
 #include "support/Wait.h"
+#include "support/X11TestClient.h"
 
 namespace {
 

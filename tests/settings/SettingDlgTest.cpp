@@ -17,12 +17,12 @@
 
 #include "game/GameTestSupport.h"
 #include "platform/GlobalHotkeys.h"
-#include "platform/X11TestClient.h"
 #include "settings/CSettingDlg.h"
 #include "settings/HotkeySettings.h"
 #include "skin/CBtnEx.h"
 #include "skin/MessageBoxLayout.h"
 #include "support/Wait.h"
+#include "support/X11TestClient.h"
 
 namespace {
 

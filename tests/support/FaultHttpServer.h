@@ -42,6 +42,19 @@ public:
             reply.body = std::move(body);
             return reply;
         }
+        // This reply with another Content-Length, or sent in another mode.
+        Reply Announcing(long long length) const
+        {
+            Reply reply = *this;
+            reply.announced = length;
+            return reply;
+        }
+        Reply In(Mode sent) const
+        {
+            Reply reply = *this;
+            reply.mode = sent;
+            return reply;
+        }
     };
 
     FaultHttpServer();

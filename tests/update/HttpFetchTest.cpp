@@ -117,65 +117,54 @@ TEST_F(HttpGetToFileTest, WritesTheWholeBodyAndSendsTheRequestsHeaders)
     EXPECT_NE(head.find("Cache-Control: no-cache\r\n"), std::string::npos);
 }
 
-TEST_F(HttpGetToFileTest, OnlyNotFoundIsRefusedBeforeTheBody)
+// What a reply leaves: no file (refused before the body), exactly these bytes, or fewer
+// bytes than the server meant to send.
+enum class Leaves { NoFile, Exactly, Fewer };
+
+struct ReplyCase {
+    const char *name;
+    Reply reply;
+    qint64 maxBytes;
+    bool fetched;
+    Leaves leaves;
+    std::string written;
+};
+
+// Only a 404 is refused before the body; a length is required and must fit the cap; at
+// least the announced bytes are enough; a body that ends early fails and leaves what came.
+TEST_F(HttpGetToFileTest, EachReplyEndsAsItsStatusLengthAndBodySay)
 {
-    m_server.Set("/missing", Reply::With(404, "gone"));
-    EXPECT_FALSE(FetchWithin(kNoHang, Url("/missing")));
-    EXPECT_FALSE(QFile::exists(Target()));
-
-    m_server.Set("/error", Reply::With(500, "<html>server error</html>"));
-    EXPECT_TRUE(FetchWithin(kNoHang, Url("/error")));
-    EXPECT_EQ(Written(), "<html>server error</html>");
-}
-
-TEST_F(HttpGetToFileTest, ALengthIsRequiredAndMustFitTheCap)
-{
-    Reply noLength = Reply::With(200, "body");
-    noLength.announced = -2;
-    m_server.Set("/nolength", noLength);
-    EXPECT_FALSE(FetchWithin(kNoHang, Url("/nolength")));
-    EXPECT_FALSE(QFile::exists(Target()));
-
-    Reply huge = Reply::With(200, "x");
-    huge.announced = 5'000'000'000LL;
-    m_server.Set("/huge", huge);
-    EXPECT_FALSE(FetchWithin(kNoHang, Url("/huge")));
-    EXPECT_FALSE(QFile::exists(Target()));
-
-    m_server.Set("/big", Reply::With(200, std::string(2000, 'b')));
-    HttpGetOptions small;
-    small.maxBytes = 1000;
-    EXPECT_FALSE(FetchWithin(kNoHang, Url("/big"), small));
-    EXPECT_FALSE(QFile::exists(Target()));
-}
-
-TEST_F(HttpGetToFileTest, ASmallerLengthIsAchievedByAtLeastTheAnnouncedBytes)
-{
-    Reply longer = Reply::With(200, std::string(1000, 'l'));
-    longer.announced = 500;
-    m_server.Set("/longer", longer);
-    EXPECT_TRUE(FetchWithin(kNoHang, Url("/longer")));
-    EXPECT_EQ(Written().size(), 500);
-
-    Reply empty = Reply::With(200, "");
-    m_server.Set("/empty", empty);
-    EXPECT_TRUE(FetchWithin(kNoHang, Url("/empty")));
-    EXPECT_TRUE(QFile::exists(Target()));
-}
-
-TEST_F(HttpGetToFileTest, ABodyThatEndsEarlyFailsAndLeavesWhatArrived)
-{
-    Reply shorter = Reply::With(200, std::string(500, 's'));
-    shorter.announced = 1000;
-    m_server.Set("/short", shorter);
-    EXPECT_FALSE(FetchWithin(kNoHang, Url("/short")));
-    EXPECT_EQ(Written().size(), 500);
-
-    Reply reset = Reply::With(200, std::string(200000, 'r'));
-    reset.mode = Mode::Reset;
-    m_server.Set("/reset", reset);
-    EXPECT_FALSE(FetchWithin(kNoHang, Url("/reset")));
-    EXPECT_LT(Written().size(), 200000);
+    const qint64 cap = HttpGetOptions{}.maxBytes;
+    const std::string error = "<html>server error</html>";
+    const ReplyCase cases[] = {
+        {"not found", Reply::With(404, "gone"), cap, false, Leaves::NoFile, {}},
+        {"server error", Reply::With(500, error), cap, true, Leaves::Exactly, error},
+        {"no length", Reply::With(200, "body").Announcing(-2), cap, false, Leaves::NoFile, {}},
+        {"a length past the cap", Reply::With(200, "x").Announcing(5'000'000'000LL), cap, false,
+         Leaves::NoFile, {}},
+        {"a length past a smaller cap", Reply::With(200, std::string(2000, 'b')), 1000, false, Leaves::NoFile, {}},
+        {"more than announced", Reply::With(200, std::string(1000, 'l')).Announcing(500), cap, true,
+         Leaves::Exactly, std::string(500, 'l')},
+        {"an empty body", Reply::With(200, ""), cap, true, Leaves::Exactly, {}},
+        {"less than announced", Reply::With(200, std::string(500, 's')).Announcing(1000), cap, false,
+         Leaves::Exactly, std::string(500, 's')},
+        {"a reset", Reply::With(200, std::string(200000, 'r')).In(Mode::Reset), cap, false,
+         Leaves::Fewer, {}},
+    };
+    for (const ReplyCase &row : cases) {
+        SCOPED_TRACE(row.name);
+        QFile::remove(Target());
+        m_server.Set("/reply", row.reply);
+        HttpGetOptions options;
+        options.maxBytes = row.maxBytes;
+        EXPECT_EQ(FetchWithin(kNoHang, Url("/reply"), options), row.fetched);
+        EXPECT_EQ(QFile::exists(Target()), row.leaves != Leaves::NoFile);
+        if (row.leaves == Leaves::Exactly) {
+            EXPECT_EQ(Written().toStdString(), row.written);
+        } else if (row.leaves == Leaves::Fewer) {
+            EXPECT_LT(Written().size(), qsizetype(row.reply.body.size()));
+        }
+    }
 }
 
 TEST_F(HttpGetToFileTest, RedirectsStayOnTheSameHost)

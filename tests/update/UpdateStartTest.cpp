@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include "support/FaultHttpServer.h"
+#include "support/PrivateHome.h"
 #include "support/Wait.h"
 
 namespace {
@@ -56,16 +57,8 @@ protected:
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             GTEST_SKIP() << "needs an X display";
         ASSERT_TRUE(m_home.isValid());
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert("HOME", m_home.path());
-        m_env.insert("XDG_DATA_HOME", m_home.filePath("data"));
-        m_env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
-        m_env.insert("XDG_CACHE_HOME", m_home.filePath("cache"));
-        m_env.insert("TMPDIR", m_home.filePath("tmp"));
-        // Without a runtime folder the single-instance endpoints live under TMPDIR, where
-        // no launcher of another test or of the user can take the hand-over.
-        m_env.remove("XDG_RUNTIME_DIR");
-        ASSERT_TRUE(QDir().mkpath(m_home.filePath("tmp")));
+        m_env = PrivateHomeEnvironment(m_home);
+        ASSERT_FALSE(m_env.isEmpty());
         ASSERT_TRUE(QDir().mkpath(Folder()));
         ASSERT_TRUE(QFile::copy(FENLOW_BIN_DIR "/fenlow", Installed()));
     }

@@ -11,6 +11,7 @@
 #include "support/FileSearch.h"
 #include "support/ProbeChannel.h"
 #include "support/Wait.h"
+#include "web/CookieFileRepair.h"
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString &text, std::ostream *out)
@@ -224,6 +225,12 @@ public:
         TestWait::Until([] { return false; }, afterMs);
         return Quit();
     }
+    // Kills the process, which leaves no time to write anything.
+    void Kill()
+    {
+        m_process.kill();
+        m_process.waitForFinished(3000);
+    }
     // Ends the process as the program ends; answers whether it ended cleanly.
     bool Quit()
     {
@@ -253,6 +260,18 @@ private:
 QString CookieFile(const QString &home)
 {
     return home + "/data/fenlow/web/Cookies";
+}
+
+// The program's journal of cookie changes in the profile `home` ran with.
+QString CookieJournalFile(const QString &home)
+{
+    return home + "/data/fenlow/web/CookieChanges";
+}
+
+bool JournalHolds(const QString &home, const QByteArray &text)
+{
+    QFile file(CookieJournalFile(home));
+    return file.open(QIODevice::ReadOnly) && file.readAll().contains(text);
 }
 
 // Runs `sql` on the cookie file of `home`, which no run holds open; answers the number of
@@ -416,7 +435,11 @@ TEST_F(BrowserCacheTest, AStoreWithTheOldClearingsCopiesIsRepairedAtStart)
         ASSERT_TRUE(first.Load(server.Url("/login")));
         ASSERT_TRUE(first.Quit());
     }
+    // The next start brings what the engine may not have written yet into the file. The
+    // store becomes one of the earlier program's, which the repair has not seen.
+    ASSERT_TRUE(ProfileRun(home.path()).Quit());
     ASSERT_EQ(AddOldClearingCopies(home.path(), {"keep", "deep", "n0"}, "old"), 3);
+    ASSERT_TRUE(QFile::remove(home.path() + "/data/fenlow/web/CookiesRepaired"));
     {
         ProfileRun damaged(home.path());
         ASSERT_TRUE(damaged.Load(server.Url("/page")));
@@ -427,10 +450,75 @@ TEST_F(BrowserCacheTest, AStoreWithTheOldClearingsCopiesIsRepairedAtStart)
     }
     EXPECT_EQ(RunOnCookieFile(home.path(), "SELECT COUNT(*) FROM cookies WHERE host_key LIKE '.a.%'"), 0);
     EXPECT_EQ(RunOnCookieFile(home.path(), "SELECT COUNT(*) FROM cookies WHERE name = 'keep'"), 1);
-    ProfileRun repaired(home.path());
-    ASSERT_TRUE(repaired.Load(server.Url("/page")));
-    EXPECT_EQ(server.LastCookies("/page"), LoginCookies(false));
-    EXPECT_TRUE(repaired.Quit());
+    {
+        ProfileRun repaired(home.path());
+        ASSERT_TRUE(repaired.Load(server.Url("/page")));
+        EXPECT_EQ(server.LastCookies("/page"), LoginCookies(false));
+        ASSERT_TRUE(repaired.Quit());
+    }
+    // The repair is done once: a domain cookie a site later sets beside its host's own stays.
+    ASSERT_EQ(AddOldClearingCopies(home.path(), {"n1"}, "site"), 1);
+    ASSERT_TRUE(ProfileRun(home.path()).Quit());
+    EXPECT_EQ(RunOnCookieFile(home.path(), "SELECT COUNT(*) FROM cookies WHERE name = 'n1'"), 2);
+}
+
+// The engine writes its cookie file seconds after a change; the program's journal has the
+// change a moment after it, so a login or a logout outlives the program killed then.
+TEST_F(BrowserCacheTest, ALoginAndALogoutOutliveTheProgramKilledSoonAfter)
+{
+    for (const bool logout : {false, true}) {
+        SCOPED_TRACE(logout);
+        {
+            ProfileRun run(home.path());
+            ASSERT_TRUE(run.Load(server.Url(logout ? "/logout" : "/login")));
+            ASSERT_EVENTUALLY(JournalHolds(home.path(), logout ? "dom=d2" : "n99=v99"));
+            EXPECT_EQ(QFile::permissions(CookieJournalFile(home.path())) & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser), 0);
+            run.Kill();
+        }
+        ProfileRun next(home.path());
+        ASSERT_TRUE(next.Load(server.Url("/page")));
+        EXPECT_EQ(server.LastCookies("/page"), logout ? LoggedOutCookies() : LoginCookies(false));
+        EXPECT_TRUE(next.Quit());
+        EXPECT_FALSE(QFile::exists(CookieJournalFile(home.path())));
+    }
+}
+
+// A journal the start cannot bring into the cookie file (no file yet, a layout of another
+// engine) stays for a later start, and the file stays as it was; lines that are no
+// cookie are skipped.
+TEST_F(BrowserCacheTest, AJournalThatCannotBeReplayedStaysAndBadLinesAreSkipped)
+{
+    {
+        ProfileRun first(home.path());
+        ASSERT_TRUE(first.Load(server.Url("/plain")));
+        ASSERT_TRUE(first.Quit());
+    }
+    const QString folder = home.path() + "/data/fenlow/web";
+    const QString journal = CookieJournalFile(home.path());
+    const QByteArray lines = "keep=p9; expires=Fri, 01-Jan-2100 00:00:00 GMT; domain=a.fenlow.localhost; path=/\n"
+                             "no cookie at all\n\n=; domain=\n"
+                             "gone=1; expires=Thu, 01-Jan-1970 00:00:00 GMT; domain=a.fenlow.localhost; path=/\n";
+    const auto writeJournal = [&] {
+        QFile file(journal);
+        return file.open(QIODevice::WriteOnly) && file.write(lines) == lines.size();
+    };
+
+    ASSERT_TRUE(writeJournal());
+    ASSERT_EQ(ReplayCookieJournal(home.path() + "/missing", journal), -1);
+    EXPECT_TRUE(QFile::exists(journal));
+
+    ASSERT_EQ(RunOnCookieFile(home.path(), "UPDATE meta SET value = '99' WHERE key = 'version'"), 1);
+    EXPECT_EQ(ReplayCookieJournal(folder, journal), -1);
+    EXPECT_TRUE(QFile::exists(journal));
+    EXPECT_EQ(RunOnCookieFile(home.path(), "SELECT COUNT(*) FROM cookies"), 0);
+
+    ASSERT_EQ(RunOnCookieFile(home.path(), "UPDATE meta SET value = '17' WHERE key = 'version'"), 1);
+    EXPECT_EQ(ReplayCookieJournal(folder, journal), 2);
+    EXPECT_FALSE(QFile::exists(journal));
+    ProfileRun next(home.path());
+    ASSERT_TRUE(next.Load(server.Url("/page")));
+    EXPECT_EQ(server.LastCookies("/page"), QStringList{"keep=p9"});
+    EXPECT_TRUE(next.Quit());
 }
 
 TEST_F(BrowserCacheTest, ARestartKeepsThePersistentCookieOnly)

@@ -124,4 +124,15 @@ TEST(WebEngineSetupTest, BrowserCacheLimitIsOneGigabyte)
     EXPECT_EQ(WebEngineSetup::Profile()->httpCacheMaximumSize(), 1048576LL * 1024);
 }
 
+TEST(WebEngineSetupTest, ErrorPagesCarryTheSharedHeadAndStyleWithNoMarkLeft)
+{
+    const QUrl failed(QStringLiteral("http://a.localhost/x"));
+    for (const QString &html : {WebEngineSetup::ErrorPageHtml(WebEngineSetup::kErrorPage, failed),
+                                WebEngineSetup::GameErrorPageHtml(QStringLiteral("标题"), QStringLiteral("文字"), failed)}) {
+        EXPECT_TRUE(html.contains(QStringLiteral("<head>\n<meta charset=\"utf-8\">\n<style>\n"))) << html.left(200).toStdString();
+        EXPECT_TRUE(html.contains(QStringLiteral(".panel")));
+        EXPECT_FALSE(html.contains(QStringLiteral("{{"))) << html.toStdString();
+    }
+}
+
 } // namespace

@@ -6,8 +6,6 @@
 // deletes that page, ending the slot. It prints "ready <cache folder>" once the profile is
 // set up, and "cleared" (slot 0) or "cleared @<n>" whenever a clearing has a slot's
 // cookies back.
-#include <unistd.h>
-
 #include <map>
 
 #include <QApplication>
@@ -15,6 +13,7 @@
 #include <QWebEngineProfile>
 
 #include "support/ProbeChannel.h"
+#include "support/WebEngineProcess.h"
 #include "web/BrowserCache.h"
 #include "web/CookieKeeper.h"
 #include "web/WebEngineSetup.h"
@@ -50,9 +49,7 @@ void CloseSlot(std::map<int, Slot> &openSlots, int number)
 
 int main(int argc, char **argv)
 {
-    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    WebEngineSetup::BeforeApplication();
+    PrepareWebEngineProcess();
     QApplication app(argc, argv);
     SetBrowserCacheLimit();
     std::map<int, Slot> openSlots;

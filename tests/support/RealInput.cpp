@@ -1,4 +1,4 @@
-#include "login/RealInput.h"
+#include "support/RealInput.h"
 
 #include <QEventLoop>
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "platform/X11TestClient.h"
+#include "support/X11TestClient.h"
 
 #include <cstdlib>
 #include <cstring>
