@@ -105,7 +105,6 @@ bool CFenlowApp::InitInstance()
                                                  WebEngineSetup::NewSlot());
         });
         m_main = &main;
-        WebEngineSetup::PrepareSlotSoon();
         main.DoModal();
         m_main = nullptr;
     }

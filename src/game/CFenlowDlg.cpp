@@ -93,7 +93,8 @@ void KeepAboveGame()
 CFenlowDlg::CFenlowDlg(const PlatformHosts &hosts, LoginFactory loginFactory, QWidget *parent)
     : CDlgEx(kTemplateId, parent)
     , m_hosts(hosts)
-    , m_loginFactory(std::move(loginFactory))
+    , m_loginFactory(loginFactory)
+    , m_readyLogin(std::move(loginFactory), this)
     , m_tabs(new CCaptTab(this))
     , m_geometryCheck(new QTimer(this))
 {
@@ -115,6 +116,7 @@ CFenlowDlg::CFenlowDlg(const PlatformHosts &hosts, LoginFactory loginFactory, QW
     m_tabs->setObjectName(QStringLiteral("TabStrip%1").arg(kTabStripId));
     connect(m_tabs, &CCaptTab::pageCountChanged, this, &CFenlowDlg::updateMinimumSize);
     connect(m_tabs, &CCaptTab::pageCountChanged, this, &CFenlowDlg::syncPageMute);
+    connect(m_tabs, &CCaptTab::pageCountChanged, this, &CFenlowDlg::prepareNextLogin);
 }
 
 // The hotkeys end with the window; their registered pairs say so.
@@ -136,6 +138,7 @@ bool CFenlowDlg::OnInitDialog()
         qWarning("No instance endpoint: further starts will not find this window");
     connect(m_endpoint, &InstanceEndpoint::messageReceived, this, &CFenlowDlg::handleInstanceMessage,
             Qt::QueuedConnection);
+    prepareNextLogin();
     return true;
 }
 
@@ -324,7 +327,7 @@ void CFenlowDlg::OpenFurtherLogin()
     if (before >= kMaxPages) {
         ShowSkinnedMessage(MB_OK, QString::fromUtf8(kProgramTitle), QString::fromUtf8(kPageLimit));
     } else {
-        const std::unique_ptr<QDialog> login = m_loginFactory(this);
+        const std::unique_ptr<QDialog> login = m_readyLogin.Take();
         g_activeLoginWindow = login.get();
         RunWindowModal(login.get());
         const int result = login->exec();
@@ -336,6 +339,17 @@ void CFenlowDlg::OpenFurtherLogin()
         }
     }
     m_openingLogin = false;
+    prepareNextLogin();
+}
+
+void CFenlowDlg::prepareNextLogin()
+{
+    // A login built ahead holds a page and its renderer: none is kept once no further
+    // login can open, and none is built while one is open.
+    if (GamePageList::Instance().Count() >= kMaxPages)
+        m_readyLogin.Drop();
+    else if (!m_openingLogin)
+        m_readyLogin.PrepareSoon();
 }
 
 void CFenlowDlg::ExitProgram()

@@ -7,6 +7,7 @@
 #include <QSystemTrayIcon>
 
 #include "base/PlatformHosts.h"
+#include "game/ReadyLogin.h"
 #include "skin/CDlgEx.h"
 
 class CBtnEx;
@@ -32,7 +33,7 @@ public:
     static constexpr int kMaxPages = 3;
 
     // Creates the login window a further login runs modally over `owner`.
-    using LoginFactory = std::function<std::unique_ptr<QDialog>(QWidget *owner)>;
+    using LoginFactory = ReadyLogin::Factory;
 
     // The caption's page buttons and the update item go to `hosts`. Without
     // `loginFactory`, no further login opens.
@@ -93,6 +94,7 @@ private:
     void followVisibility(bool shown);
     void showLogin(bool shown);
     void syncPageMute();
+    void prepareNextLogin();
     void AddTrayIcon();
     void handleTrayActivated(QSystemTrayIcon::ActivationReason reason);
     void runUpdate();
@@ -101,6 +103,8 @@ private:
 
     const PlatformHosts m_hosts;
     const LoginFactory m_loginFactory;
+    // While fewer than kMaxPages pages are open, the next further login is built ahead.
+    ReadyLogin m_readyLogin;
     std::array<CBtnEx *, 7> m_buttons{};
     CCaptTab *m_tabs{};
     InstanceEndpoint *m_endpoint{};

@@ -36,6 +36,8 @@ CLoginBkDlg::CLoginBkDlg(QWidget *parent, GamePageFactory pageFactory, const QSt
         // would show as a dark halo, so the shape then keeps only the mostly opaque pixels.
         setMask(OpaqueRegion(BackImage, Compositing::IsActive() ? 1 : kSolidAlpha));
     }
+    // The page loads at once, also in a login built ahead of its showing.
+    LoginPage.Create();
 }
 
 CLoginBkDlg::~CLoginBkDlg()
@@ -64,10 +66,6 @@ void CLoginBkDlg::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     PlacePage();
-    if (!m_pageCreated) {
-        m_pageCreated = true;
-        LoginPage.Create();
-    }
     LoginPage.FollowOwner(!isMinimized());
 }
 

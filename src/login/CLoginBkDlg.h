@@ -23,7 +23,8 @@ public:
 
     // `pageFactory` creates the game pages the login enters; `pageUrl` is the login page
     // (the platform's launcher login page, PlatformHosts::LoginPageUrl); the login's pages
-    // use the account slot's `profile`.
+    // use the account slot's `profile`. The page starts loading at once, hidden until the
+    // window shows.
     CLoginBkDlg(QWidget *parent, GamePageFactory pageFactory, const QString &pageUrl,
                 SlotProfile profile = WebEngineSetup::FirstSlot());
     // The page window, its page and the page's renderer go with it.
@@ -53,6 +54,4 @@ protected:
 
 private:
     void PlacePage();
-
-    bool m_pageCreated{false};
 };

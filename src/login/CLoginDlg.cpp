@@ -1,5 +1,7 @@
 #include "login/CLoginDlg.h"
 
+#include <utility>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -25,6 +27,9 @@ constexpr int kFirstFrameCheckMs = 30;
 // How long a page may show nothing but the engine's canvas, once it has loaded and the
 // window has shown, before that counts as the page's own look.
 constexpr int kPlainCanvasGraceMs = 1000;
+// How long a page loaded behind a hidden window goes on rendering: long enough for its
+// first frame, but an animated page does not run on unseen for long.
+constexpr int kHiddenRenderingMs = 5000;
 
 bool IsSwallowedKey(const QEvent *event)
 {
@@ -63,6 +68,16 @@ void CLoginDlg::Create()
     winId();
     connect(windowHandle(), &QWindow::screenChanged, this, &CLoginDlg::ScreenChanged);
     Navigate(PageUrl);
+    // A hidden view's page renders nothing, and its first frame after the window shows
+    // took most of a second on a busy machine; the page is treated as shown until then.
+    // Set before the navigation, the view's hidden state would win.
+    Page()->setVisible(true);
+    connect(Page(), &QWebEnginePage::loadFinished, this, [this] {
+        QTimer::singleShot(kHiddenRenderingMs, this, [this] {
+            if (!isVisible())
+                Page()->setVisible(false);
+        });
+    });
 }
 
 void CLoginDlg::ScreenChanged()
@@ -76,6 +91,14 @@ void CLoginDlg::ScreenChanged()
 
 void CLoginDlg::FollowOwner(bool ownerShown)
 {
+    if (ownerShown && !m_ownerShown) {
+        m_ownerShown = true;
+        // From the event loop: the owner may be showing still, before its modal loop runs.
+        QTimer::singleShot(0, this, [this] {
+            for (const QString &address : std::exchange(m_heldCommands, {}))
+                DispatchAppCommand(address);
+        });
+    }
     if (ownerShown && m_navigated) {
         if (!isVisible())
             AwaitFirstFrame();
@@ -120,6 +143,12 @@ bool CLoginDlg::DispatchAppCommand(const QString &address)
 
 void CLoginDlg::OnBeforeNavigate(const QString &address)
 {
+    // A login built ahead acts only once the player has it: what its page asks for
+    // before its owner first shows waits until then.
+    if (!m_ownerShown) {
+        m_heldCommands << address;
+        return;
+    }
     DispatchAppCommand(address);
 }
 

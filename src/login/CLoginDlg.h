@@ -40,7 +40,9 @@ public:
               SlotProfile profile = WebEngineSetup::FirstSlot());
     ~CLoginDlg() override;
 
-    // Starts loading PageUrl; the window shows once the first document arrives.
+    // Starts loading PageUrl; the window shows once the first document arrives. A page
+    // loaded before its window shows renders its first frame meanwhile, so that the window
+    // has its picture as soon as it shows.
     void Create();
     // Shows the window with its owner (once a page has loaded) or hides it.
     void FollowOwner(bool ownerShown);
@@ -84,6 +86,9 @@ private:
 
     const GamePageFactory m_pageFactory;
     bool m_navigated{false};
+    // Whether the owner has shown; until then the page's commands wait in m_heldCommands.
+    bool m_ownerShown{false};
+    QStringList m_heldCommands;
     bool m_loaded{false};
     bool m_frameAwaited{false};
     // Since the window showed or the page loaded, whichever came later.

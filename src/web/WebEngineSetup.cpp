@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QPointer>
 #include <QStandardPaths>
-#include <QTimer>
 #include <QUrl>
 #include <QWebEngineCookieStore>
 #include <QWebEnginePage>
@@ -28,11 +27,6 @@ namespace {
 constexpr long long kBytesPerKb = 1024;
 // The profiles of the further account slots in use.
 QList<QPointer<QWebEngineProfile>> g_furtherSlots;
-// A further slot's store made ready before a login asks for one.
-QPointer<QWebEngineProfile> g_spareSlot;
-// How long the spare store waits to be made: until the page that needed the last one has
-// mostly loaded, so that the two compete little.
-constexpr int kSpareSlotDelayMs = 3000;
 
 // Name of the profile and of its folders below the user's cache and data folders.
 const char *const kProfileName = "fenlow";
@@ -90,33 +84,16 @@ SlotProfile WebEngineSetup::FirstSlot()
 
 SlotProfile WebEngineSetup::NewSlot()
 {
-    QWebEngineProfile *profile = g_spareSlot ? g_spareSlot.data() : NewSlotProfile();
-    g_spareSlot = nullptr;
-    PrepareSlotSoon();
+    // A profile without a name is off the record: cookies, storage and HTTP cache in
+    // memory only. Its parent frees it at the end should the event loop not run again.
+    auto *profile = new QWebEngineProfile(QCoreApplication::instance());
+    Configure(profile);
     g_furtherSlots << profile;
     return SlotProfile(profile, [](QWebEngineProfile *ended) {
         g_furtherSlots.removeAll(ended);
         // The pages it served are gone, but the engine may still be releasing them.
         ended->deleteLater();
     });
-}
-
-void WebEngineSetup::PrepareSlotSoon()
-{
-    QTimer::singleShot(kSpareSlotDelayMs, QCoreApplication::instance(), [] {
-        if (!g_spareSlot)
-            g_spareSlot = NewSlotProfile();
-    });
-}
-
-QWebEngineProfile *WebEngineSetup::NewSlotProfile()
-{
-    // A profile without a name is off the record: cookies, storage and HTTP cache in
-    // memory only. Its parent frees it at the end should the event loop not run again.
-    // Its keeper asks for its cookies at once, which starts its network context.
-    auto *profile = new QWebEngineProfile(QCoreApplication::instance());
-    Configure(profile);
-    return profile;
 }
 
 QList<QWebEngineProfile *> WebEngineSetup::SlotsInUse()

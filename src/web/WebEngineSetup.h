@@ -49,9 +49,6 @@ public:
     // the persistent profile is but kept in memory only: nothing of it reaches the disk,
     // and its session ends when the last window holding it goes.
     static SlotProfile NewSlot();
-    // Makes a further slot's store ready a while from now, unless one is ready: a further
-    // login then finds its store running and shows sooner. NewSlot calls it for the next.
-    static void PrepareSlotSoon();
     // The profiles of every account slot in use, the persistent one first.
     static QList<QWebEngineProfile *> SlotsInUse();
 
@@ -94,8 +91,6 @@ public:
     static bool IsFailedConnection(QWebEngineLoadingInfo::ErrorDomain domain);
 
 private:
-    // A further slot's empty store, set up by Configure.
-    static QWebEngineProfile *NewSlotProfile();
     // The page `resource` with the shared error page head and style, its reconnect address for
     // `failedUrl` and `texts` (HTML-escaped) in place of their {{KEY}} marks.
     static QString PageHtml(const QString &resource, const QUrl &failedUrl, const QHash<QString, QString> &texts);

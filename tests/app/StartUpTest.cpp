@@ -519,7 +519,8 @@ TEST_F(StartUpTest, EachFurtherLoginKeepsItsAccountApartAndOnlyTheFirstOneOutliv
     ASSERT_NO_FATAL_FAILURE(platform.AwaitAsking(4));
     ASSERT_NO_FATAL_FAILURE(secondStart());
     ASSERT_NO_FATAL_FAILURE(platform.AwaitAsking(5));
-    ASSERT_EQ(platform.loginCookies.size(), 5);
+    // The next further login's page may have been loaded ahead already, with no cookie.
+    ASSERT_GE(platform.loginCookies.size(), 5);
     EXPECT_EQ(platform.loginCookies.at(3), "acct=1");
     EXPECT_EQ(platform.loginCookies.at(4), "");
     platform.ExpectOwnCookieOnly(4);

@@ -7,10 +7,13 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
+#include "game/CCaptTab.h"
 #include "game/CFenlowDlg.h"
 #include "game/CGameWnd.h"
 #include "game/GameLayout.h"
@@ -21,7 +24,9 @@
 #include "web/WebEngineSetup.h"
 #include "skin/CBtnEx.h"
 #include "skin/CMessageBox.h"
+#include "support/TestHttpServer.h"
 #include "support/Wait.h"
+#include "web/CookieKeeper.h"
 
 using namespace GameTestSupport;
 
@@ -298,6 +303,116 @@ TEST_F(TrayMenuTest, TheTrayAnswersWhileAFurtherLoginIsOpen)
     EXPECT_TRUE(hidden);
     EXPECT_TRUE(restoredWithTheLogin);
     EXPECT_EQ(seen.items.size(), 7) << seen.items.join(' ').toStdString();
+}
+
+// A clearing from the tray's menu while a further login is open: every account slot, the
+// two tabs' and the open login's, gets its cookie back, and each page then sends its own.
+TEST_F(TrayMenuTest, ClearingTheCacheWhileAFurtherLoginIsOpenKeepsEverySlotsCookie)
+{
+    TestHttpServer server;
+    server.SetHandler("/acct", [](const QString &target, const QByteArray &) {
+        TestHttpServer::Response response;
+        response.headers = "Set-Cookie: acct=" + QUrl(target).query().toUtf8() + "; Path=/\r\n";
+        response.body = "<p>logged in</p>";
+        return response;
+    });
+    for (int slot = 1; slot <= 3; ++slot)
+        server.SetPage("/plain" + Number(slot), "<p>plain</p>");
+    dlg.reset();
+    GamePageList &pages = GamePageList::Instance();
+    pages.Clear();
+    const PlatformHosts hosts = PlatformHosts::Defaults();
+    pages.Append(new CGameWnd(server.Url("/acct?1"), hosts, WebEngineSetup::FirstSlot()), "acc1", "1");
+    dlg = std::make_unique<CFenlowDlg>(hosts, [&server](QWidget *owner) {
+        return std::make_unique<CLoginBkDlg>(owner, GamePageFactory{}, server.Url("/acct?3"), WebEngineSetup::NewSlot());
+    });
+    dlg->show();
+    // The second tab comes as a further login's does.
+    pages.Append(new CGameWnd(server.Url("/acct?2"), hosts, WebEngineSetup::NewSlot()), "acc2", "1");
+    dlg->Tabs()->ShowNewestPage();
+    Tray tray;
+    ASSERT_TRUE(tray.Started());
+    const QRect icon = IconInTray();
+    ASSERT_FALSE(icon.isEmpty());
+
+    // The clearing's notice is answered as soon as it shows.
+    QTimer answer;
+    answer.setInterval(20);
+    QObject::connect(&answer, &QTimer::timeout, [] {
+        if (auto *box = qobject_cast<CMessageBox *>(QApplication::activeModalWidget()); box && box->isVisible())
+            box->done(IDOK);
+    });
+    answer.start();
+    bool loginEnded = false;
+    int restored = 0;
+    QList<QWebEnginePage *> slotPages;
+    QTimer::singleShot(0, dlg.get(), [&] {
+        dlg->OpenFurtherLogin();
+        loginEnded = true;
+    });
+    QTimer::singleShot(50, dlg.get(), [&] {
+        const auto *login = qobject_cast<CLoginBkDlg *>(ActiveLoginWindow());
+        const auto end = [] { static_cast<QDialog *>(ActiveLoginWindow())->reject(); };
+        if (!TestWait::Until([&] { return login && login->isVisible() && server.Hits("/acct") == 3; }, 30000))
+            return end();
+        slotPages = {pages.Pages.at(0)->View()->page(), pages.Pages.at(1)->View()->page(), login->LoginPage.View()->page()};
+        for (QWebEnginePage *page : slotPages)
+            QObject::connect(WebEngineSetup::Cookies(page->profile()), &CookieKeeper::cookiesRestored, &answer, [&] { ++restored; });
+        MenuSeen seen;
+        MenuWatcher clear(seen, [](QMenu *menu) { ClickItem(menu, "清除缓存"); });
+        ClickTray(icon.center(), 3);
+        if (TestWait::Until([&] { return restored == 3; }, 30000)) {
+            for (int slot = 1; slot <= 3; ++slot)
+                slotPages.at(slot - 1)->load(QUrl(server.Url("/plain" + Number(slot))));
+            TestWait::Until([&] { return server.Hits("/plain1") + server.Hits("/plain2") + server.Hits("/plain3") == 3; });
+        }
+        end();
+    });
+    ASSERT_EVENTUALLY(loginEnded, 120000);
+    ASSERT_EQ(slotPages.size(), 3) << "the further login did not show, or not every page loaded: "
+                                   << server.Hits("/acct") << " of 3";
+    EXPECT_EQ(WebEngineSetup::SlotsInUse().size(), 2) << "the ended login's slot is still in use";
+    EXPECT_EQ(restored, 3);
+    EXPECT_EQ(server.CookieSent("/plain1"), "acct=1");
+    EXPECT_EQ(server.CookieSent("/plain2"), "acct=2");
+    EXPECT_EQ(server.CookieSent("/plain3"), "acct=3");
+}
+
+// The next further login is built ahead, hidden, and the hand-over takes that one; after
+// a login another is built, and none is kept once no further login can open.
+TEST_F(TrayMenuTest, TheNextFurtherLoginIsBuiltAheadWhileAnotherCanOpen)
+{
+    int built = 0;
+    QPointer<QDialog> newest;
+    dlg = std::make_unique<CFenlowDlg>(PlatformHosts::Defaults(), [&](QWidget *owner) {
+        auto login = std::make_unique<QDialog>(owner);
+        ++built;
+        newest = login.get();
+        return login;
+    });
+    dlg->show();
+    ASSERT_EVENTUALLY(built == 1, 10000);
+    EXPECT_FALSE(newest->isVisible());
+
+    QPointer<QDialog> shown;
+    QTimer::singleShot(0, dlg.get(), [&] {
+        TestWait::Until([] { return ActiveLoginWindow() && ActiveLoginWindow()->isVisible(); });
+        shown = qobject_cast<QDialog *>(ActiveLoginWindow());
+        if (shown)
+            shown->reject();
+    });
+    dlg->OpenFurtherLogin();
+    EXPECT_EQ(built, 1);
+    EXPECT_TRUE(shown.isNull()) << "the login outlived its end";
+    ASSERT_EVENTUALLY(built == 2, 10000);
+
+    const PlatformHosts hosts = PlatformHosts::Defaults();
+    GamePageList &pages = GamePageList::Instance();
+    while (pages.Count() < CFenlowDlg::kMaxPages) {
+        pages.Append(new CGameWnd(QStringLiteral("about:blank"), hosts), "acc" + Number(pages.Count()), "1");
+        dlg->Tabs()->ShowNewestPage();
+    }
+    EXPECT_TRUE(newest.isNull()) << "a login is kept with three pages open";
 }
 
 TEST_F(TrayMenuTest, ButtonMenuOpensBelowTheButtonAndTheVersionDoesNothing)
