@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <functional>
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -58,35 +60,40 @@ void Bind(sqlite3_stmt *statement, int index, const QString &text)
     sqlite3_bind_text(statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
 }
 
+// Runs `sql` on `cookie`'s name, domain and path (?1 to ?3) and what `bind` adds.
+bool Run(sqlite3 *db, const char *sql, const QNetworkCookie &cookie, const std::function<void(sqlite3_stmt *)> &bind = {})
+{
+    sqlite3_stmt *statement = nullptr;
+    bool done = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK;
+    if (done) {
+        Bind(statement, 1, cookie.domain());
+        Bind(statement, 2, QString::fromUtf8(cookie.name()));
+        Bind(statement, 3, cookie.path().isEmpty() ? QStringLiteral("/") : cookie.path());
+        if (bind)
+            bind(statement);
+        done = sqlite3_step(statement) == SQLITE_DONE;
+    }
+    sqlite3_finalize(statement);
+    return done;
+}
+
 // Removes the file's copy of `cookie` and, for a persistent cookie not yet expired,
 // writes it in its place; `now` is the time of writing, unique for each cookie.
 bool Replay(sqlite3 *db, const QNetworkCookie &cookie, qint64 now)
 {
-    const bool keep = !cookie.isSessionCookie() && cookie.expirationDate() > QDateTime::currentDateTimeUtc();
-    bool done = true;
-    for (const char *sql : {kDelete, kInsert}) {
-        if (sql == kInsert && !keep)
-            break;
-        sqlite3_stmt *statement = nullptr;
-        done = done && sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK;
-        if (done) {
-            Bind(statement, 1, cookie.domain());
-            Bind(statement, 2, QString::fromUtf8(cookie.name()));
-            Bind(statement, 3, cookie.path().isEmpty() ? QStringLiteral("/") : cookie.path());
-        }
-        if (done && sql == kInsert) {
-            sqlite3_bind_int64(statement, 4, now);
-            Bind(statement, 5, QString::fromUtf8(cookie.value()));
-            sqlite3_bind_int64(statement, 6, FileTime(cookie.expirationDate()));
-            sqlite3_bind_int(statement, 7, cookie.isSecure());
-            sqlite3_bind_int(statement, 8, cookie.isHttpOnly());
-            sqlite3_bind_int(statement, 9, FileSameSite(cookie.sameSitePolicy()));
-            sqlite3_bind_int(statement, 10, cookie.isSecure() ? 2 : 1);
-        }
-        done = done && sqlite3_step(statement) == SQLITE_DONE;
-        sqlite3_finalize(statement);
-    }
-    return done;
+    if (!Run(db, kDelete, cookie))
+        return false;
+    if (cookie.isSessionCookie() || cookie.expirationDate() <= QDateTime::currentDateTimeUtc())
+        return true;
+    return Run(db, kInsert, cookie, [&](sqlite3_stmt *statement) {
+        sqlite3_bind_int64(statement, 4, now);
+        Bind(statement, 5, QString::fromUtf8(cookie.value()));
+        sqlite3_bind_int64(statement, 6, FileTime(cookie.expirationDate()));
+        sqlite3_bind_int(statement, 7, cookie.isSecure());
+        sqlite3_bind_int(statement, 8, cookie.isHttpOnly());
+        sqlite3_bind_int(statement, 9, FileSameSite(cookie.sameSitePolicy()));
+        sqlite3_bind_int(statement, 10, cookie.isSecure() ? 2 : 1);
+    });
 }
 
 bool HasKnownLayout(sqlite3 *db)
