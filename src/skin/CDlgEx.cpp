@@ -80,6 +80,25 @@ QWidget *OwnerFor(const QWidget *dialog)
     return nullptr;
 }
 
+// The window `window` is shown inside of, else the one it belongs to.
+const QWindow *OwnerWindow(const QWindow *window)
+{
+    return window->parent() ? window->parent() : window->transientParent();
+}
+
+// Whether the window-modal `modal` blocks `window`: one of the windows `window` lies in or
+// belongs to is one that `modal` belongs to.
+bool Blocks(const QWindow *modal, const QWindow *window)
+{
+    for (const QWindow *w = window; w; w = OwnerWindow(w)) {
+        for (const QWindow *m = OwnerWindow(modal); m; m = OwnerWindow(m)) {
+            if (m == w)
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 void RunWindowModal(QDialog *dialog)
@@ -103,9 +122,22 @@ CDlgEx::CDlgEx(int templateId, QWidget *parent)
     QFont dialogFont(QStringLiteral("WenQuanYi Micro Hei"));
     dialogFont.setPixelSize(12);
     setFont(dialogFont);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &CDlgEx::keepKeyboard);
 }
 
 CDlgEx::~CDlgEx() = default;
+
+// A window manager may hand the keyboard to a window this dialog blocks: to the window
+// a closing dialog belonged to, just as this one came up over it, or to the owner the
+// player clicked. The keyboard comes back here, as it does to any modal dialog, so Enter
+// and Esc reach it.
+void CDlgEx::keepKeyboard(QWindow *focus)
+{
+    const QWindow *own = windowHandle();
+    if (focus && own && focus != own && isVisible() && windowModality() == Qt::WindowModal
+        && QApplication::activeModalWidget() == this && Blocks(own, focus))
+        activateWindow();
+}
 
 int CDlgEx::DoModal()
 {

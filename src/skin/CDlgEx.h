@@ -9,6 +9,7 @@
 #include "skin/SkinGeometry.h"
 
 class CBtnEx;
+class QWindow;
 
 // Makes `dialog` modal to its owner only (its parent's window, or for a dialog without a
 // parent the launcher window it comes up over), so that the other windows, the tray icon
@@ -110,6 +111,8 @@ protected:
     bool m_bResizable = false;
 
 private:
+    void keepKeyboard(QWindow *focus);
+
     // Caption band and border; the caption's buttons sit at its top-right corner, no gaps.
     void SetCaptionBand(int captionHeight, int border);
     void createCaptionButton(int rightEdge, CBtnEx *&button, const QImage &image, int top, int id);

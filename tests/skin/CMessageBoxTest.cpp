@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -125,26 +126,45 @@ TEST(MessageBoxResult, ShowSkinnedMessageRunsTheBoxModally)
 }
 
 // A real Enter from the keyboard, with the pointer away from the box: the box takes the
-// keyboard when it shows (also without a window manager), and belongs to the window under it,
-// which alone it blocks.
+// keyboard when it shows (also without a window manager), takes it back when the window
+// manager hands it to the owner, and belongs to the window under it, which alone it blocks.
+// A box that follows a dialog's answer belongs to the window that dialog belonged to.
 TEST(MessageBoxResult, EnterAnswersTheFirstButtonOverItsOwner)
 {
-    QWidget owner;
-    owner.setWindowTitle(QStringLiteral("owner"));
-    owner.resize(400, 300);
-    owner.show();
-    owner.activateWindow();
-    ASSERT_EVENTUALLY(owner.isActiveWindow());
-    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0")}), 0);
-    QTimer::singleShot(0, [&owner] {
-        QWidget *box = nullptr;
-        ASSERT_EVENTUALLY((box = QApplication::activeModalWidget()) != nullptr);
-        ASSERT_EVENTUALLY(box->isActiveWindow());
-        EXPECT_EQ(box->windowHandle()->transientParent(), owner.windowHandle());
-        EXPECT_EQ(box->windowModality(), Qt::WindowModal);
-        EXPECT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")}), 0);
-    });
-    EXPECT_EQ(ShowSkinnedMessage(MB_YESNO, QStringLiteral("岚汐翼川记"), QStringLiteral("窗口即将关闭，是否要退出游戏？")), IDYES);
+    for (const bool afterDialog : {false, true}) {
+        SCOPED_TRACE(afterDialog ? "after a dialog's answer" : "over its owner");
+        QWidget owner;
+        owner.setWindowTitle(QStringLiteral("owner"));
+        owner.resize(400, 300);
+        owner.show();
+        owner.activateWindow();
+        ASSERT_EVENTUALLY(owner.isActiveWindow());
+        QDialog dialog(&owner);
+        if (afterDialog) {
+            dialog.show();
+            dialog.activateWindow();
+            ASSERT_EVENTUALLY(dialog.isActiveWindow());
+        }
+        ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0")}), 0);
+        QTimer::singleShot(0, [&owner] {
+            QWidget *box = nullptr;
+            ASSERT_EVENTUALLY((box = QApplication::activeModalWidget()) != nullptr);
+            ASSERT_EVENTUALLY(box->isActiveWindow());
+            // A window manager hands the keyboard to the owner: it comes back to the box.
+            bool ownerFocused = false;
+            const QMetaObject::Connection watch = QObject::connect(
+                qApp, &QGuiApplication::focusWindowChanged, [&](QWindow *focus) { ownerFocused |= focus == owner.windowHandle(); });
+            EXPECT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QString::number(owner.winId())}), 0);
+            EXPECT_EVENTUALLY(ownerFocused);
+            QObject::disconnect(watch);
+            ASSERT_EVENTUALLY(box->isActiveWindow());
+            EXPECT_EQ(box->windowHandle()->transientParent(), owner.windowHandle());
+            EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+            EXPECT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")}), 0);
+        });
+        dialog.accept();
+        EXPECT_EQ(ShowSkinnedMessage(MB_YESNO, QStringLiteral("岚汐翼川记"), QStringLiteral("窗口即将关闭，是否要退出游戏？")), IDYES);
+    }
 }
 
 TEST(MessageBoxResult, MissingButtonStripStillClosesWithCancel)
