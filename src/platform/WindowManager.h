@@ -20,6 +20,11 @@ void SetTransientFor(QWindow *window, const QWindow *owner);
 // one. False where the window has no native window or the window system is not X11.
 bool Iconify(QWindow *window);
 
+// Whether the window manager holds `window` iconified now (its WM_STATE on the X server),
+// which Qt's window state may not have taken in yet. False where the window has no native
+// window or the window system is not X11.
+bool IsIconic(const QWindow *window);
+
 // Where the X server has `window` now, in the window's own (device-independent) pixels
 // relative to the screen: what the window manager last did with it, which Qt's geometry
 // may not have taken in yet. Empty where the window has no native window or the window

@@ -11,6 +11,12 @@
 
 namespace WindowManager {
 
+namespace {
+
+constexpr uint32_t kIconicState = 3;
+
+} // namespace
+
 void SetTransientFor(QWindow *window, const QWindow *owner)
 {
     xcb_connection_t *connection = XcbConnection::Current();
@@ -27,7 +33,6 @@ bool Iconify(QWindow *window)
     xcb_connection_t *connection = XcbConnection::Current();
     if (!connection || !window || !window->handle())
         return false;
-    constexpr uint32_t kIconicState = 3;
     xcb_client_message_event_t message{};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
@@ -39,6 +44,21 @@ bool Iconify(QWindow *window)
                    reinterpret_cast<const char *>(&message));
     xcb_flush(connection);
     return true;
+}
+
+bool IsIconic(const QWindow *window)
+{
+    xcb_connection_t *connection = XcbConnection::Current();
+    if (!connection || !window || !window->handle())
+        return false;
+    const xcb_atom_t wmState = XcbConnection::Atom(connection, "WM_STATE");
+    const xcb_get_property_cookie_t cookie =
+        xcb_get_property(connection, 0, static_cast<xcb_window_t>(window->winId()), wmState, wmState, 0, 1);
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(connection, cookie, nullptr), &std::free);
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
+        return false;
+    return *static_cast<const uint32_t *>(xcb_get_property_value(reply.get())) == kIconicState;
 }
 
 QRect ServerGeometry(const QWindow *window)

@@ -8,6 +8,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 #include "platform/WindowManager.h"
@@ -19,6 +20,11 @@
 namespace {
 
 constexpr int kTitleGap = 5;
+// A dropped minimise is noticed within kMinimiseCheckMs and asked again every
+// kChecksPerMinimiseAsk checks, for about two seconds.
+constexpr int kMinimiseCheckMs = 100;
+constexpr int kChecksPerMinimiseAsk = 4;
+constexpr int kMinimiseChecks = 20;
 
 Qt::Edges EdgesFor(HitCode hit)
 {
@@ -430,16 +436,33 @@ void CDlgEx::OnCaptionClose()
 }
 
 // Only the minimised state is asked for, and of the window manager directly: a window it
-// maximised stays so, and comes back maximised.
+// maximised stays so, and comes back maximised. A window manager may drop the request while
+// it still maps the window (mutter ignores one that comes within about a second of the first
+// mapping): until the window is iconified it is asked again now and then, as long as it shows.
 void CDlgEx::OnCaptionMinimize()
 {
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (!WindowManager::Iconify(windowHandle()))
+            if (!WindowManager::Iconify(windowHandle())) {
                 setWindowState(Qt::WindowMinimized);
+                return;
+            }
+            m_minimiseChecks = kMinimiseChecks;
+            QTimer::singleShot(kMinimiseCheckMs, this, &CDlgEx::checkMinimised);
         },
         Qt::QueuedConnection);
+}
+
+void CDlgEx::checkMinimised()
+{
+    if (m_minimiseChecks <= 0 || !isVisible() || WindowManager::IsIconic(windowHandle())) {
+        m_minimiseChecks = 0;
+        return;
+    }
+    if (--m_minimiseChecks % kChecksPerMinimiseAsk == 0)
+        WindowManager::Iconify(windowHandle());
+    QTimer::singleShot(kMinimiseCheckMs, this, &CDlgEx::checkMinimised);
 }
 
 void CDlgEx::ToggleMaximize()
@@ -474,6 +497,8 @@ void CDlgEx::ToggleMaximize()
 void CDlgEx::changeEvent(QEvent *event)
 {
     QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized))
+        m_minimiseChecks = 0;
     if (event->type() != QEvent::WindowStateChange || (windowState() & Qt::WindowMinimized))
         return;
     const Qt::WindowStates before = static_cast<QWindowStateChangeEvent *>(event)->oldState();

@@ -112,6 +112,7 @@ protected:
 
 private:
     void keepKeyboard(QWindow *focus);
+    void checkMinimised();
 
     // Caption band and border; the caption's buttons sit at its top-right corner, no gaps.
     void SetCaptionBand(int captionHeight, int border);
@@ -129,6 +130,8 @@ private:
     bool m_systemDrag = false;
     // The window manager is ending its maximised state; the restore rectangle follows.
     bool m_restorePending = false;
+    // Checks left before a minimise the window manager has not done is given up.
+    int m_minimiseChecks = 0;
     // Our own move or resize, where the window system offers none.
     HitCode m_dragHit = HitCode::Client;
     QPoint m_dragStart;
