@@ -16,6 +16,7 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <QWindow>
 
 #include "base/ProgramPaths.h"
 #include "base/StartMode.h"
@@ -113,9 +114,22 @@ void CGameWnd::FocusContent()
 {
     if (!HasWindow())
         return;
-    activateWindow();
+    // A window that is not mapped yet would be activated once it is, by which time its
+    // owner may have been minimised: the window manager would then restore the owner to
+    // give the page the keyboard. The page asks for it when it is exposed, if its owner
+    // still shows.
+    if (windowHandle() && windowHandle()->isExposed())
+        activateWindow();
+    else
+        m_activateWhenExposed = true;
     watchFocusProxy();
     m_view->setFocus(Qt::OtherFocusReason);
+}
+
+bool CGameWnd::OwnerShows() const
+{
+    const QWidget *owner = parentWidget();
+    return owner && owner->isVisible() && !owner->isMinimized() && !WindowManager::IsIconic(owner->windowHandle());
 }
 
 void CGameWnd::Refresh()
@@ -130,8 +144,7 @@ void CGameWnd::OnNavigateComplete(const QUrl &url)
     // Only the selected tab's page comes up, and only over a main window that shows: any
     // other would cover the page the tab strip says is shown, or stand alone on the
     // desktop while the main window is minimised or hidden.
-    QWidget *owner = parentWidget();
-    if (owner && owner->isVisible() && !owner->isMinimized() && IsSelectedPage())
+    if (OwnerShows() && IsSelectedPage())
         show();
 }
 
@@ -196,12 +209,14 @@ void CGameWnd::keyPressEvent(QKeyEvent *event)
 void CGameWnd::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    windowHandle()->installEventFilter(this);
     QTimer::singleShot(0, this, &KeepAboveGame);
 }
 
 void CGameWnd::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
+    m_activateWhenExposed = false;
     // A page that goes hands what it kept above it back to the main window at once: the
     // window manager would show a window whose owner is gone, also in the minimised state.
     KeepAboveGame();
@@ -267,6 +282,12 @@ void CGameWnd::closeEvent(QCloseEvent *event)
 
 bool CGameWnd::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == windowHandle() && event->type() == QEvent::Expose && m_activateWhenExposed
+        && windowHandle()->isExposed()) {
+        m_activateWhenExposed = false;
+        if (OwnerShows())
+            activateWindow();
+    }
     if (watched == m_watchedProxy && event->type() == QEvent::KeyPress
         && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F5) {
         Refresh();

@@ -87,6 +87,8 @@ private:
     void CloseThroughTab();
     void watchFocusProxy();
     bool IsSelectedPage() const;
+    // Whether the owner is shown and not minimised, as Qt and the window manager have it.
+    bool OwnerShows() const;
     void returnToPlace();
 
     QString m_address;
@@ -99,4 +101,6 @@ private:
     QRect m_returnedTo;
     int m_returns = 0;
     QTimer *m_placeCheck{};
+    // The keyboard was asked for before the window was mapped.
+    bool m_activateWhenExposed = false;
 };
