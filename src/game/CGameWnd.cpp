@@ -203,6 +203,16 @@ void CGameWnd::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
+// The window manager marks a page hidden with its minimised owner as iconified, which Qt
+// takes for the page's own state; shown with that state, the page would ask to be mapped
+// iconified, and a window manager that grants it would leave the owner without its page.
+void CGameWnd::setVisible(bool visible)
+{
+    if (visible && (windowState() & Qt::WindowMinimized))
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    QWidget::setVisible(visible);
+}
+
 // A page that comes up under an open further login or dialog (its load finished late, the
 // window came back from the minimised state) must not cover it. Queued: the window is
 // mapped once the show event has been handled.

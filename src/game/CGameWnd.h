@@ -63,6 +63,8 @@ public:
     // download it. Any other address is ignored; the page never navigates there.
     void LaunchGameLauncher(const QString &address);
 
+    void setVisible(bool visible) override;
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
