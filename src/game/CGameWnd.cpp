@@ -206,10 +206,11 @@ void CGameWnd::keyPressEvent(QKeyEvent *event)
 // The window manager marks a page hidden with its minimised owner as iconified, which Qt
 // takes for the page's own state; shown with that state, the page would ask to be mapped
 // iconified, and a window manager that grants it would leave the owner without its page.
+// The native window's state is what decides how it is mapped.
 void CGameWnd::setVisible(bool visible)
 {
-    if (visible && (windowState() & Qt::WindowMinimized))
-        setWindowState(windowState() & ~Qt::WindowMinimized);
+    if (QWindow *window = windowHandle(); visible && window && (window->windowStates() & Qt::WindowMinimized))
+        window->setWindowStates(window->windowStates() & ~Qt::WindowMinimized);
     QWidget::setVisible(visible);
 }
 

@@ -423,14 +423,21 @@ CBtnEx *CaptionButton(CFenlowDlg &dlg, int id)
     return nullptr;
 }
 
-// Presses the caption's minimise button once; true when the window manager iconified the
-// window. mutter drops an iconify that comes while it still maps a window (measured: within
-// about a second of the mapping): the window asks again until it holds, and the page that
-// just came up must not take the keyboard afterwards, which would make mutter restore it.
-bool MinimiseThroughCaption(CFenlowDlg &dlg)
+// Presses the caption's minimise button, up to `presses` times; true when the window manager
+// iconified the window. mutter drops an iconify that comes while it still maps a window
+// (measured: within about a second of the mapping): the window asks again until it holds,
+// and the page that just came up must not take the keyboard afterwards, which would make
+// mutter restore it. In a process where an earlier main window was destroyed, mutter at
+// times ignores every request for over five seconds, as yet unexplained (about 1 run of the
+// whole suite in 12): a player would press again, as a test passing `presses` does.
+bool MinimiseThroughCaption(CFenlowDlg &dlg, int presses = 1)
 {
-    CaptionButton(dlg, kCaptionMinimizeId)->click();
-    return TestWait::Until([&] { return WindowProperty(&dlg, "WM_STATE").contains(QLatin1String("Iconic")); }, 5000);
+    for (int press = 0; press < presses; ++press) {
+        CaptionButton(dlg, kCaptionMinimizeId)->click();
+        if (TestWait::Until([&] { return WindowProperty(&dlg, "WM_STATE").contains(QLatin1String("Iconic")); }, 5000))
+            return true;
+    }
+    return false;
 }
 
 // Needs a window manager (scripts/test starts one): it decides what the main window may do
@@ -492,7 +499,7 @@ TEST_F(GameWindowTest, MaximisingFillsTheWorkAreaAPanelLeavesAndSurvivesMinimisi
         CBtnEx *maximise = CaptionButton(dlg, kCaptionMaximizeId);
         ASSERT_NE(maximise, nullptr);
         const auto MinimiseAndRestore = [&] {
-            EXPECT_TRUE(MinimiseThroughCaption(dlg));
+            EXPECT_TRUE(MinimiseThroughCaption(dlg, 3));
             EXPECT_EVENTUALLY(!page->isVisible());
             EXPECT_TRUE(Xdotool({QStringLiteral("windowactivate"), QString::number(dlg.winId())}));
             EXPECT_EVENTUALLY(WindowProperty(&dlg, "WM_STATE").contains(QLatin1String("Normal")));
