@@ -497,10 +497,13 @@ void CDlgEx::ToggleMaximize()
 void CDlgEx::changeEvent(QEvent *event)
 {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized))
-        m_minimiseChecks = 0;
-    if (event->type() != QEvent::WindowStateChange || (windowState() & Qt::WindowMinimized))
+    if (event->type() != QEvent::WindowStateChange)
         return;
+    if (windowState() & Qt::WindowMinimized) {
+        // Done: a restore that follows soon must not be minimised again by a pending check.
+        m_minimiseChecks = 0;
+        return;
+    }
     const Qt::WindowStates before = static_cast<QWindowStateChangeEvent *>(event)->oldState();
     const bool byManager = bool(windowState() & Qt::WindowMaximized);
     const bool changed = byManager != bool(before & Qt::WindowMaximized) && !(before & Qt::WindowMinimized);
