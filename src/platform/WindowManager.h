@@ -20,6 +20,13 @@ void SetTransientFor(QWindow *window, const QWindow *owner);
 // one. False where the window has no native window or the window system is not X11.
 bool Iconify(QWindow *window);
 
+// Asks the window manager to give `window` the keyboard (_NET_ACTIVE_WINDOW), stamped with
+// the X server's time now. Qt stamps such a request with the time of the last event the
+// program handled, which a window manager refuses once it has seen a newer input from the
+// player, as it does while a closing menu hands the keyboard back. False where the window
+// has no native window or the window system is not X11.
+bool Activate(const QWindow *window);
+
 // Whether the window manager holds `window` iconified now (its WM_STATE on the X server),
 // which Qt's window state may not have taken in yet. False where the window has no native
 // window or the window system is not X11.

@@ -5,6 +5,7 @@
 
 #include <xcb/xcb.h>
 
+#include <QGuiApplication>
 #include <QWindow>
 
 #include "platform/XcbConnection.h"
@@ -14,6 +15,42 @@ namespace WindowManager {
 namespace {
 
 constexpr uint32_t kIconicState = 3;
+// _NET_ACTIVE_WINDOW's source indication of a request by the application itself.
+constexpr uint32_t kApplicationSource = 1;
+
+// The X server's time now, 0 where it cannot be told: a property change on a window of a
+// connection of its own, whose notice carries the time, without touching Qt's events.
+xcb_timestamp_t ServerTimeNow()
+{
+    xcb_connection_t *probe = xcb_connect(nullptr, nullptr);
+    xcb_timestamp_t now = 0;
+    if (!xcb_connection_has_error(probe)) {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(probe)).data->root;
+        const xcb_window_t window = xcb_generate_id(probe);
+        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        const auto created = xcb_create_window_checked(probe, XCB_COPY_FROM_PARENT, window, root, -1, -1, 1, 1, 0,
+                                                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
+                                                       XCB_CW_EVENT_MASK, &mask);
+        const auto changed = xcb_change_property_checked(probe, XCB_PROP_MODE_APPEND, window, XCB_ATOM_WM_NAME,
+                                                         XCB_ATOM_STRING, 8, 0, nullptr);
+        xcb_generic_error_t *createError = xcb_request_check(probe, created);
+        xcb_generic_error_t *changeError = xcb_request_check(probe, changed);
+        // Without either error the notice is on its way.
+        const bool noticeComes = !createError && !changeError;
+        std::free(createError);
+        std::free(changeError);
+        while (noticeComes && !now) {
+            xcb_generic_event_t *event = xcb_wait_for_event(probe);
+            if (!event)
+                break;
+            if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY)
+                now = reinterpret_cast<const xcb_property_notify_event_t *>(event)->time;
+            std::free(event);
+        }
+    }
+    xcb_disconnect(probe);
+    return now;
+}
 
 } // namespace
 
@@ -39,6 +76,30 @@ bool Iconify(QWindow *window)
     message.window = static_cast<xcb_window_t>(window->winId());
     message.type = XcbConnection::Atom(connection, "WM_CHANGE_STATE");
     message.data.data32[0] = kIconicState;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    xcb_flush(connection);
+    return true;
+}
+
+bool Activate(const QWindow *window)
+{
+    xcb_connection_t *connection = XcbConnection::Current();
+    if (!connection || !window || !window->handle())
+        return false;
+    const xcb_timestamp_t now = ServerTimeNow();
+    if (!now)
+        return false;
+    const QWindow *focus = QGuiApplication::focusWindow();
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = static_cast<xcb_window_t>(window->winId());
+    message.type = XcbConnection::Atom(connection, "_NET_ACTIVE_WINDOW");
+    message.data.data32[0] = kApplicationSource;
+    message.data.data32[1] = now;
+    message.data.data32[2] = focus && focus->handle() ? static_cast<uint32_t>(focus->winId()) : XCB_NONE;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char *>(&message));

@@ -141,7 +141,7 @@ void CDlgEx::keepKeyboard(QWindow *focus)
 {
     const QWindow *own = windowHandle();
     if (focus && own && focus != own && isVisible() && windowModality() == Qt::WindowModal
-        && QApplication::activeModalWidget() == this && Blocks(own, focus))
+        && QApplication::activeModalWidget() == this && Blocks(own, focus) && !WindowManager::Activate(own))
         activateWindow();
 }
 

@@ -52,6 +52,15 @@ void ClickWhenOpen(int id)
     });
 }
 
+// What xdotool answers to `arguments`.
+QString Xdotool(const QStringList &arguments)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("xdotool"), arguments);
+    tool.waitForFinished();
+    return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
 } // namespace
 
 TEST(MessageBoxSize, OneLineNarrowerThanTheButtons)
@@ -146,7 +155,7 @@ TEST(MessageBoxResult, EnterAnswersTheFirstButtonOverItsOwner)
             ASSERT_EVENTUALLY(dialog.isActiveWindow());
         }
         ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("0"), QStringLiteral("0")}), 0);
-        QTimer::singleShot(0, [&owner] {
+        QTimer::singleShot(0, [&owner, afterDialog] {
             QWidget *box = nullptr;
             ASSERT_EVENTUALLY((box = QApplication::activeModalWidget()) != nullptr);
             ASSERT_EVENTUALLY(box->isActiveWindow());
@@ -158,6 +167,20 @@ TEST(MessageBoxResult, EnterAnswersTheFirstButtonOverItsOwner)
             EXPECT_EVENTUALLY(ownerFocused);
             QObject::disconnect(watch);
             ASSERT_EVENTUALLY(box->isActiveWindow());
+            // Also after the player clicked another program's window, which this program
+            // never hears of: the window manager refuses a request stamped before that click.
+            if (!afterDialog) {
+                QProcess other;
+                other.start(QStringLiteral("xmessage"), {QStringLiteral("-geometry"), QStringLiteral("+700+500"), QStringLiteral("other")});
+                QString otherId;
+                ASSERT_EVENTUALLY(!(otherId = Xdotool({"search", "--onlyvisible", "--class", "Xmessage"}).trimmed()).isEmpty());
+                EXPECT_EQ(QProcess::execute(QStringLiteral("xdotool"), {"mousemove", "--window", otherId, "10", "10", "click", "1"}), 0);
+                EXPECT_EVENTUALLY(Xdotool({"getactivewindow"}).trimmed() == otherId);
+                EXPECT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QString::number(owner.winId())}), 0);
+                EXPECT_EVENTUALLY(box->isActiveWindow() && Xdotool({"getactivewindow"}).trimmed() == QString::number(box->winId()));
+                other.kill();
+                other.waitForFinished();
+            }
             EXPECT_EQ(box->windowHandle()->transientParent(), owner.windowHandle());
             EXPECT_EQ(box->windowModality(), Qt::WindowModal);
             EXPECT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")}), 0);
