@@ -112,6 +112,16 @@ QList<QRect> VisibleWindows()
     return windows;
 }
 
+// The launcher's visible windows and the one with the keyboard, for a failure's message.
+std::string DescribeWindows()
+{
+    QStringList windows;
+    for (const QRect &window : VisibleWindows())
+        windows << QStringLiteral("%1x%2+%3+%4").arg(window.width()).arg(window.height()).arg(window.x()).arg(window.y());
+    const QString active = RunTool("xdotool", {"getactivewindow", "getwindowname"}).output.trimmed();
+    return (windows.join(", ") + "; the keyboard is with \"" + active + "\"").toStdString();
+}
+
 // The visible window of `size`, or an empty rectangle.
 QRect WindowOfSize(const QSize &size)
 {
@@ -481,10 +491,10 @@ void SetBossKey(const QSize &screen, const QString &key)
     ClickAt(dialog.topLeft() + kBossKeyField);
     ASSERT_EQ(WindowOfSize(kSettingsSize), dialog) << "the dialog moved under the click";
     // The window manager gives the dialog the keyboard after the click: the key waits.
-    ASSERT_EVENTUALLY(GeometryOf({"getactivewindow", "getwindowgeometry", "--shell"}) == dialog);
+    ASSERT_EVENTUALLY(GeometryOf({"getactivewindow", "getwindowgeometry", "--shell"}) == dialog) << DescribeWindows();
     RunTool("xdotool", {"key", key});
     ClickAt(dialog.topLeft() + kSettingsOk);
-    ASSERT_EVENTUALLY(WindowOfSize(kSettingsSize).isEmpty());
+    ASSERT_EVENTUALLY(WindowOfSize(kSettingsSize).isEmpty()) << DescribeWindows();
 }
 
 class PackageRunTest : public PackageTest
@@ -606,7 +616,7 @@ TEST_F(PackageRunTest, AReadOnlyOrMissingHomeStillLogsInAndKeepsWhatWasThere)
     // A new key cannot be written: a message says so, the old file stays as it was.
     const int shown = VisibleWindows().size();
     ASSERT_NO_FATAL_FAILURE(SetBossKey(screen, "ctrl+shift+F7"));
-    ASSERT_EVENTUALLY(VisibleWindows().size() == shown + 1);
+    ASSERT_EVENTUALLY(VisibleWindows().size() == shown + 1) << shown << " windows before: " << DescribeWindows();
     if (qEnvironmentVariableIsSet("FENLOW_SHOT_DIR"))
         RunTool("import", {"-window", "root", qEnvironmentVariable("FENLOW_SHOT_DIR") + "/package-read-only.png"});
     // The box has the keyboard, also where the window manager handed it to the main window
