@@ -1,6 +1,8 @@
 #include "platform/WindowManager.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
 #include <memory>
 
 #include <xcb/xcb.h>
@@ -52,6 +54,23 @@ xcb_timestamp_t ServerTimeNow()
     return now;
 }
 
+// Sends the window manager a message of `type` about `window`, as the desktop conventions
+// ask: to the root window, with up to five values.
+void SendToWindowManager(xcb_connection_t *connection, const QWindow *window, const char *type,
+                         std::initializer_list<uint32_t> data)
+{
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = static_cast<xcb_window_t>(window->winId());
+    message.type = XcbConnection::Atom(connection, type);
+    std::copy_n(data.begin(), std::min<size_t>(data.size(), 5), message.data.data32);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    xcb_flush(connection);
+}
+
 } // namespace
 
 void SetTransientFor(QWindow *window, const QWindow *owner)
@@ -70,16 +89,7 @@ bool Iconify(QWindow *window)
     xcb_connection_t *connection = XcbConnection::Current();
     if (!connection || !window || !window->handle())
         return false;
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = static_cast<xcb_window_t>(window->winId());
-    message.type = XcbConnection::Atom(connection, "WM_CHANGE_STATE");
-    message.data.data32[0] = kIconicState;
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char *>(&message));
-    xcb_flush(connection);
+    SendToWindowManager(connection, window, "WM_CHANGE_STATE", {kIconicState});
     return true;
 }
 
@@ -92,18 +102,8 @@ bool Activate(const QWindow *window)
     if (!now)
         return false;
     const QWindow *focus = QGuiApplication::focusWindow();
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = static_cast<xcb_window_t>(window->winId());
-    message.type = XcbConnection::Atom(connection, "_NET_ACTIVE_WINDOW");
-    message.data.data32[0] = kApplicationSource;
-    message.data.data32[1] = now;
-    message.data.data32[2] = focus && focus->handle() ? static_cast<uint32_t>(focus->winId()) : XCB_NONE;
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char *>(&message));
-    xcb_flush(connection);
+    const uint32_t focusId = focus && focus->handle() ? static_cast<uint32_t>(focus->winId()) : XCB_NONE;
+    SendToWindowManager(connection, window, "_NET_ACTIVE_WINDOW", {kApplicationSource, now, focusId});
     return true;
 }
 
