@@ -136,7 +136,8 @@ CDlgEx::~CDlgEx() = default;
 // A window manager may hand the keyboard to a window this dialog blocks: to the window
 // a closing dialog belonged to, just as this one came up over it, or to the owner the
 // player clicked. The keyboard comes back here, as it does to any modal dialog, so Enter
-// and Esc reach it.
+// and Esc reach it; the request carries the server's time now, as one stamped with an
+// older event is refused once the window manager has seen the player's later click.
 void CDlgEx::keepKeyboard(QWindow *focus)
 {
     const QWindow *own = windowHandle();
