@@ -95,13 +95,13 @@ void CCaptTab::LayoutGamePages()
 
 void CCaptTab::ShowCurrentPage(bool show)
 {
-    // The page that stays is not hidden first, which would make it flicker.
-    CGameWnd *current = show ? CurrentPage() : nullptr;
     for (CGameWnd *page : std::as_const(Pages().Pages)) {
-        if (page->HasWindow() && page != current)
+        if (page->HasWindow())
             page->hide();
     }
-    if (current && current->HasWindow()) {
+    if (!show)
+        return;
+    if (CGameWnd *current = CurrentPage(); current && current->HasWindow()) {
         current->show();
         current->raise();
         current->FocusContent();

@@ -396,14 +396,11 @@ void CFenlowDlg::changeEvent(QEvent *event)
     if (event->type() == QEvent::WindowStateChange)
         checkGeometrySoon();
     // Owned page windows and a further login follow the main window into and out of the
-    // minimised state; a change of the maximised state alone leaves them shown.
+    // minimised state.
     if (event->type() == QEvent::WindowStateChange && isVisible()) {
         const bool shown = !(windowState() & Qt::WindowMinimized);
-        const bool wasShown = !(static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowMinimized);
-        if (shown != wasShown) {
-            m_tabs->ShowCurrentPage(shown);
-            showLogin(shown);
-        }
+        m_tabs->ShowCurrentPage(shown);
+        showLogin(shown);
     }
 }
 
