@@ -25,6 +25,8 @@ constexpr int kTitleGap = 5;
 constexpr int kMinimiseCheckMs = 100;
 constexpr int kChecksPerMinimiseAsk = 4;
 constexpr int kMinimiseChecks = 20;
+// How long a refused request for the keyboard is given before it is asked again.
+constexpr int kKeyboardRecheckMs = 300;
 
 Qt::Edges EdgesFor(HitCode hit)
 {
@@ -136,14 +138,30 @@ CDlgEx::~CDlgEx() = default;
 // A window manager may hand the keyboard to a window this dialog blocks: to the window
 // a closing dialog belonged to, just as this one came up over it, or to the owner the
 // player clicked. The keyboard comes back here, as it does to any modal dialog, so Enter
-// and Esc reach it; the request carries the server's time now, as one stamped with an
-// older event is refused once the window manager has seen the player's later click.
+// and Esc reach it.
 void CDlgEx::keepKeyboard(QWindow *focus)
 {
+    if (!blockedHasKeyboard(focus))
+        return;
+    activateWindow();
+    // Qt stamps the request with the time of the last event the program handled, which a
+    // window manager refuses once it has seen a later click of the player's: if the keyboard
+    // is still away a moment later, it is asked for with the server's time now. Not while the
+    // window goes into the minimised state with its owner, which that would undo.
+    QTimer::singleShot(kKeyboardRecheckMs, this, [this] {
+        const QWindow *own = windowHandle();
+        const QWindow *owner = own ? own->transientParent() : nullptr;
+        if (blockedHasKeyboard(QGuiApplication::focusWindow()) && !WindowManager::IsIconic(own)
+            && !(owner && WindowManager::IsIconic(owner)))
+            WindowManager::Activate(own);
+    });
+}
+
+bool CDlgEx::blockedHasKeyboard(const QWindow *focus) const
+{
     const QWindow *own = windowHandle();
-    if (focus && own && focus != own && isVisible() && windowModality() == Qt::WindowModal
-        && QApplication::activeModalWidget() == this && Blocks(own, focus) && !WindowManager::Activate(own))
-        activateWindow();
+    return focus && own && focus != own && isVisible() && windowModality() == Qt::WindowModal
+        && QApplication::activeModalWidget() == this && Blocks(own, focus);
 }
 
 int CDlgEx::DoModal()

@@ -112,6 +112,8 @@ protected:
 
 private:
     void keepKeyboard(QWindow *focus);
+    // Whether `focus`, which has the keyboard, is a window this dialog blocks while it runs.
+    bool blockedHasKeyboard(const QWindow *focus) const;
     void checkMinimised();
 
     // Caption band and border; the caption's buttons sit at its top-right corner, no gaps.
