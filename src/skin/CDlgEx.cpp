@@ -131,9 +131,6 @@ CDlgEx::CDlgEx(int templateId, QWidget *parent)
     dialogFont.setPixelSize(12);
     setFont(dialogFont);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &CDlgEx::keepKeyboard);
-    m_keyboardRecheck.setSingleShot(true);
-    m_keyboardRecheck.setInterval(kKeyboardRecheckMs);
-    connect(&m_keyboardRecheck, &QTimer::timeout, this, &CDlgEx::recheckKeyboard);
 }
 
 CDlgEx::~CDlgEx() = default;
@@ -149,19 +146,15 @@ void CDlgEx::keepKeyboard(QWindow *focus)
     activateWindow();
     // Qt stamps the request with the time of the last event the program handled, which a
     // window manager refuses once it has seen a later click of the player's: if the keyboard
-    // is still away a moment later, it is asked for with the server's time now, once,
-    // a moment after the keyboard last moved.
-    m_keyboardRecheck.start();
-}
-
-// Not while the window goes into the minimised state with its owner, which that would undo.
-void CDlgEx::recheckKeyboard()
-{
-    const QWindow *own = windowHandle();
-    const QWindow *owner = own ? own->transientParent() : nullptr;
-    if (blockedHasKeyboard(QGuiApplication::focusWindow()) && !WindowManager::IsIconic(own)
-        && !(owner && WindowManager::IsIconic(owner)))
-        WindowManager::Activate(own);
+    // is still away a moment later, it is asked for with the server's time now. Not while the
+    // window goes into the minimised state with its owner, which that would undo.
+    QTimer::singleShot(kKeyboardRecheckMs, this, [this] {
+        const QWindow *own = windowHandle();
+        const QWindow *owner = own ? own->transientParent() : nullptr;
+        if (blockedHasKeyboard(QGuiApplication::focusWindow()) && !WindowManager::IsIconic(own)
+            && !(owner && WindowManager::IsIconic(owner)))
+            WindowManager::Activate(own);
+    });
 }
 
 bool CDlgEx::blockedHasKeyboard(const QWindow *focus) const

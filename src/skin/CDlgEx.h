@@ -4,7 +4,6 @@
 #include <QDialog>
 #include <QImage>
 #include <QRect>
-#include <QTimer>
 
 #include "skin/SkinBackground.h"
 #include "skin/SkinGeometry.h"
@@ -115,7 +114,6 @@ private:
     void keepKeyboard(QWindow *focus);
     // Whether `focus`, which has the keyboard, is a window this dialog blocks while it runs.
     bool blockedHasKeyboard(const QWindow *focus) const;
-    void recheckKeyboard();
     void checkMinimised();
 
     // Caption band and border; the caption's buttons sit at its top-right corner, no gaps.
@@ -136,8 +134,6 @@ private:
     bool m_restorePending = false;
     // Checks left before a minimise the window manager has not done is given up.
     int m_minimiseChecks = 0;
-    // Asks for the keyboard again where the window manager refused the first request.
-    QTimer m_keyboardRecheck;
     // Our own move or resize, where the window system offers none.
     HitCode m_dragHit = HitCode::Client;
     QPoint m_dragStart;
