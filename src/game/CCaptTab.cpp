@@ -108,6 +108,26 @@ void CCaptTab::ShowCurrentPage(bool show)
     }
 }
 
+void CCaptTab::FollowOwnerState(bool ownerShown)
+{
+    // A change of the maximised state alone keeps the page on screen. Hiding and showing it
+    // again would make it flicker, and its taking the keyboard in the middle of the change
+    // would cut a maximise short.
+    CGameWnd *current = CurrentPage();
+    const auto showsAlone = [&] {
+        for (CGameWnd *page : std::as_const(Pages().Pages)) {
+            if (page->HasWindow() && page->isVisible() != (page == current))
+                return false;
+        }
+        return current && current->HasWindow();
+    };
+    if (ownerShown && showsAlone()) {
+        current->raise();
+        return;
+    }
+    ShowCurrentPage(ownerShown);
+}
+
 void CCaptTab::SwitchToNextPage()
 {
     const int count = GetItemCount();

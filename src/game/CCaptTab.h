@@ -25,6 +25,9 @@ public:
     void LayoutGamePages();
     // Hides every page window; with `show`, shows and focuses the selected tab's page.
     void ShowCurrentPage(bool show);
+    // The pages follow the main window into and out of the minimised state, given by
+    // `ownerShown`; a selected page that already shows alone is left as it is.
+    void FollowOwnerState(bool ownerShown);
     // Selects the next tab (wrapping) and shows its page.
     void SwitchToNextPage();
     // Reloads the selected tab's page.

@@ -399,7 +399,7 @@ void CFenlowDlg::changeEvent(QEvent *event)
     // minimised state.
     if (event->type() == QEvent::WindowStateChange && isVisible()) {
         const bool shown = !(windowState() & Qt::WindowMinimized);
-        m_tabs->ShowCurrentPage(shown);
+        m_tabs->FollowOwnerState(shown);
         showLogin(shown);
     }
 }

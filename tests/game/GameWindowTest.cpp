@@ -534,14 +534,20 @@ TEST_F(GameWindowTest, MaximisingFillsTheWorkAreaAPanelLeavesAndSurvivesMinimisi
         const auto maximiseByManager = [&] {
             EXPECT_EVENTUALLY(!WindowProperty(&dlg, "_NET_WM_STATE").contains(QLatin1String("MAXIMIZED")));
             TestWait::ProcessFor(300);
+            // The page stays shown throughout: it does not flicker.
+            EventCount hides(page, QEvent::Hide);
             x11.Maximize(uint32_t(dlg.winId()));
             EXPECT_EVENTUALLY(fills(work)) << where();
             EXPECT_EVENTUALLY(WindowProperty(&dlg, "_NET_WM_STATE").contains(QLatin1String("MAXIMIZED")));
             EXPECT_EVENTUALLY(dlg.isMaximized());
+            EXPECT_EQ(hides.count, 0);
         };
         const auto restoreThroughCaption = [&] {
+            EventCount hides(page, QEvent::Hide);
             maximise->click();
             EXPECT_EVENTUALLY(fills(InitialRestoreRect(work))) << where();
+            EXPECT_EVENTUALLY(!dlg.isMaximized());
+            EXPECT_EQ(hides.count, 0);
         };
         maximiseByManager();
         MinimiseAndRestore();
