@@ -478,9 +478,9 @@ void ExpectBossKeyToggles(const QString &key, const QSize &screen)
     EXPECT_EVENTUALLY(MainWindowShows(screen));
 }
 
-// How many of the launcher's windows show, once that holds for a moment: as the window
-// manager maximises the main window again after a restore, the page is hidden and shown
-// once more, and a count in between would be one short.
+// How many of the launcher's windows show, once that holds for a moment: after a restore
+// the main window and its page come up one after the other, and a count in between would
+// be one short.
 int SettledWindowCount()
 {
     int count = -1;
