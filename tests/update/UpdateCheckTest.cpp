@@ -226,6 +226,16 @@ TEST_F(DescriptorSignatureTest, EveryTamperedDescriptorIsRefused)
     ASSERT_EQ(signature.size(), 64);
     QByteArray lfOnly = good;
     lfOnly.replace("\r\n", "\n");
+    // The url-safe alphabet differs from the standard one in '-' and '_' alone: the case is
+    // a descriptor whose signature holds a '+' or '/', signed over a counted line until one does.
+    QByteArray urlSafe;
+    for (int n = 0; urlSafe.isEmpty() && n < 100; ++n) {
+        const QByteArray text = kCrLf + QByteArray("Try=") + QByteArray::number(n) + "\r\n";
+        const QByteArray encoded = Signed(text).mid(text.size() + qstrlen("Signature=")).trimmed();
+        if (encoded.contains('+') || encoded.contains('/'))
+            urlSafe = text + "Signature=" + QByteArray::fromBase64(encoded).toBase64(QByteArray::Base64UrlEncoding) + "\r\n";
+    }
+    ASSERT_FALSE(urlSafe.isEmpty());
     const std::pair<const char *, QByteArray> cases[] = {
         {"unsigned", kCrLf},
         {"empty", ""},
@@ -233,8 +243,7 @@ TEST_F(DescriptorSignatureTest, EveryTamperedDescriptorIsRefused)
         {"truncated signature", good.left(lineStart) + line.chopped(4) + "\r\n"},
         {"signature without padding", good.left(lineStart) + line.chopped(2) + "\r\n"},
         {"signature in hex", good.left(lineStart) + "Signature=" + signature.toHex() + "\r\n"},
-        {"signature in url-safe base64",
-         good.left(lineStart) + "Signature=" + signature.toBase64(QByteArray::Base64UrlEncoding) + "\r\n"},
+        {"signature in url-safe base64", urlSafe},
         {"signature of 63 bytes", good.left(lineStart) + "Signature=" + signature.left(63).toBase64() + "\r\n"},
         {"a line after the signature", good + "UpdAddr=http://evil.example/x\r\n"},
         {"a blank line after the signature", good + "\r\n"},
