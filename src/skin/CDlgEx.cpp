@@ -25,8 +25,10 @@ constexpr int kTitleGap = 5;
 constexpr int kMinimiseCheckMs = 100;
 constexpr int kChecksPerMinimiseAsk = 4;
 constexpr int kMinimiseChecks = 20;
-// How long a refused request for the keyboard is given before it is asked again.
+// How long a refused request for the keyboard is given before it is asked again, and how
+// many times it is.
 constexpr int kKeyboardRecheckMs = 300;
+constexpr int kKeyboardAsks = 3;
 
 Qt::Edges EdgesFor(HitCode hit)
 {
@@ -144,16 +146,25 @@ void CDlgEx::keepKeyboard(QWindow *focus)
     if (!blockedHasKeyboard(focus))
         return;
     activateWindow();
-    // Qt stamps the request with the time of the last event the program handled, which a
-    // window manager refuses once it has seen a later click of the player's: if the keyboard
-    // is still away a moment later, it is asked for with the server's time now. Not while the
-    // window goes into the minimised state with its owner, which that would undo.
-    QTimer::singleShot(kKeyboardRecheckMs, this, [this] {
+    askKeyboardAgain(kKeyboardAsks);
+}
+
+// Qt stamps a request for the keyboard with the time of the last event the program handled,
+// which a window manager refuses once it has seen a later click of the player's: while the
+// keyboard is still away a moment later, it is asked for with the server's time now, a few
+// times. Not while the window goes into the minimised state with its owner, which that would
+// undo.
+void CDlgEx::askKeyboardAgain(int asks)
+{
+    QTimer::singleShot(kKeyboardRecheckMs, this, [this, asks] {
         const QWindow *own = windowHandle();
         const QWindow *owner = own ? own->transientParent() : nullptr;
-        if (blockedHasKeyboard(QGuiApplication::focusWindow()) && !WindowManager::IsIconic(own)
-            && !(owner && WindowManager::IsIconic(owner)))
-            WindowManager::Activate(own);
+        if (!blockedHasKeyboard(QGuiApplication::focusWindow()) || WindowManager::IsIconic(own)
+            || (owner && WindowManager::IsIconic(owner)))
+            return;
+        WindowManager::Activate(own);
+        if (asks > 1)
+            askKeyboardAgain(asks - 1);
     });
 }
 

@@ -112,6 +112,8 @@ protected:
 
 private:
     void keepKeyboard(QWindow *focus);
+    // Asks the window manager for the keyboard up to `asks` more times while it stays away.
+    void askKeyboardAgain(int asks);
     // Whether `focus`, which has the keyboard, is a window this dialog blocks while it runs.
     bool blockedHasKeyboard(const QWindow *focus) const;
     void checkMinimised();
